@@ -1,0 +1,83 @@
+#include "compiler/track_model.h"
+
+#include <string>
+
+#include "compiler/nearest.h"
+#include "compiler/run_time_failure.h"
+
+namespace scenario {
+
+namespace {
+
+[[noreturn]] void out_of_range(const char* array, int64_t index, int64_t upper) {
+  throw RunTimeFailure("index " + std::to_string(index) + " outside " + array + " (0 to " +
+                       std::to_string(upper) + ")");
+}
+
+}  // namespace
+
+void Tracciato::allocate(int32_t metri) {
+  metri_ = metri;
+  values_.assign(2 * (static_cast<std::size_t>(metri) + 1), PlanValue{});
+}
+
+void Tracciato::release() {
+  metri_ = -1;
+  values_.clear();
+  values_.shrink_to_fit();
+}
+
+std::size_t Tracciato::index(int32_t metre, int coordinate) const {
+  if (metre < 0 || metre > metri_) out_of_range("tracciato", metre, metri_);
+  if (coordinate < 0 || coordinate > 1) out_of_range("tracciato coordinates", coordinate, 1);
+  return static_cast<std::size_t>(coordinate) * (static_cast<std::size_t>(metri_) + 1) +
+         static_cast<std::size_t>(metre);
+}
+
+PlanValue& Tracciato::at(int32_t metre, int coordinate) { return values_[index(metre, coordinate)]; }
+
+const PlanValue& Tracciato::at(int32_t metre, int coordinate) const {
+  return values_[index(metre, coordinate)];
+}
+
+voce_sim& TrackModel::voce_at(int32_t index) {
+  if (index < 0 || index >= kVociSim) out_of_range("tabella_sim", index, kVociSim - 1);
+  return tabella_sim[static_cast<std::size_t>(index)];
+}
+
+cella& TrackModel::cella_at(int32_t index) {
+  if (index < 0 || index > ultima_cella()) out_of_range("celle", index, ultima_cella());
+  return celle[static_cast<std::size_t>(index)];
+}
+
+const cella& TrackModel::cella_at(int32_t index) const {
+  if (index < 0 || index > ultima_cella()) out_of_range("celle", index, ultima_cella());
+  return celle[static_cast<std::size_t>(index)];
+}
+
+int32_t& TrackModel::montagna_inizio_at(int32_t index) {
+  if (index < 0 || index > kMaxMontagne) out_of_range("montagna_inizio", index, kMaxMontagne);
+  return montagna_inizio[static_cast<std::size_t>(index)];
+}
+
+int32_t& TrackModel::montagna_fine_at(int32_t index) {
+  if (index < 0 || index > kMaxMontagne) out_of_range("montagna_fine", index, kMaxMontagne);
+  return montagna_fine[static_cast<std::size_t>(index)];
+}
+
+void TrackModel::clear_tabella_sim() { tabella_sim.fill(voce_sim{}); }
+
+void TrackModel::allocate_line(int32_t length) {
+  metri_tracciato = length + kCodaTracciato;
+  const int32_t n = nearest(static_cast<double>(metri_tracciato) / 50.0);
+  if (n < 0) throw RunTimeFailure("line length " + std::to_string(length) + " gives no cells");
+  celle.assign(static_cast<std::size_t>(n) + 1, cella{});
+  if (scrivi_linea != 0) {
+    if (metri_tracciato < 0) throw RunTimeFailure("line length " + std::to_string(length) + " gives no plan");
+    tracciato.allocate(metri_tracciato);
+  } else {
+    tracciato.release();
+  }
+}
+
+}  // namespace scenario

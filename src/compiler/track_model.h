@@ -1,0 +1,159 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+// One entry of the scenario table. The same record serves stations (1 upward),
+// sign texts (80 downward) and the header slots 81 to 86; the field order is
+// the order of the scenario file.
+struct voce_sim {
+  uint8_t tipo = 0;
+  int32_t inizio = 0;
+  int32_t fine = 0;
+  int32_t posizione = 0;
+  uint8_t col4 = 0;
+  std::string testo;  // UTF-8 in memory, Windows-1252 on disk
+  int16_t col7 = 0;
+  int16_t col8 = 0;
+  int16_t col10 = 0;
+  int16_t col11 = 0;
+  int16_t col12 = 0;
+  uint8_t col9 = 0;
+  uint8_t col13 = 0;
+  uint8_t col6 = 0;
+  uint8_t col5 = 0;
+  int32_t orario = 0;
+
+  bool operator==(const voce_sim&) const = default;
+};
+
+// 50 m of line. The object fields (tipo, dato1..dato4, tempo) hold at most one
+// object; the marker and profile fields are independent of it.
+struct cella {
+  uint8_t tipo = 0;
+  int16_t dato1 = 0;
+  int16_t dato2 = 0;
+  int16_t dato3 = 0;
+  int16_t dato4 = 0;
+  uint8_t tempo = 0;
+  uint8_t avviso = 0;
+  uint8_t montagna = 0;
+  uint8_t velocita = 0;
+  uint8_t pendenza = 0;
+  uint8_t aderenza = 0;
+
+  bool operator==(const cella&) const = default;
+};
+
+// Object codes of a cell's tipo.
+namespace tipo_cella {
+inline constexpr uint8_t vuota = 0;
+inline constexpr uint8_t segnale = 1;
+inline constexpr uint8_t fine_rallentamento = 2;
+inline constexpr uint8_t inizio_rallentamento = 3;
+inline constexpr uint8_t avviso_rallentamento = 4;
+inline constexpr uint8_t prima_avviso = 5;
+inline constexpr uint8_t indicatore_v_max = 6;
+inline constexpr uint8_t fermata = 10;
+inline constexpr uint8_t segno_montagna = 11;
+inline constexpr uint8_t abbattimento_valore = 12;
+inline constexpr uint8_t abbattimento = 13;
+inline constexpr uint8_t cartello = 14;
+}  // namespace tipo_cella
+
+// A cell is free when it is empty or holds only a mountain marker.
+inline bool libera(const cella& c) {
+  return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::segno_montagna;
+}
+
+// One coordinate of the plan: empty, a 16-bit integer (the two starting
+// points) or a double (every computed point). The kind decides its encoding.
+struct PlanValue {
+  enum class Kind : uint8_t { Empty = 0, Integer = 2, Double = 5 };
+
+  double value = 0.0;
+  Kind kind = Kind::Empty;
+
+  static PlanValue integer(int16_t v) { return {static_cast<double>(v), Kind::Integer}; }
+  static PlanValue real(double v) { return {v, Kind::Double}; }
+  bool operator==(const PlanValue&) const = default;
+};
+
+// The per-metre plan, indexes (0..metri, 0..1). The metre index runs fastest
+// in storage, so all x values come before all y values, as in the plan file.
+class Tracciato {
+ public:
+  void allocate(int32_t metri);  // every point empty
+  void release();
+  bool allocated() const { return !values_.empty(); }
+  int32_t upper() const { return metri_; }
+
+  PlanValue& at(int32_t metre, int coordinate);  // RunTimeFailure outside the array
+  const PlanValue& at(int32_t metre, int coordinate) const;
+  const std::vector<PlanValue>& values() const { return values_; }
+
+ private:
+  std::size_t index(int32_t metre, int coordinate) const;
+
+  int32_t metri_ = -1;
+  std::vector<PlanValue> values_;
+};
+
+inline constexpr int kVociSim = 87;        // entries 0..86
+inline constexpr int kMaxMontagne = 80;    // mountains 1..80
+inline constexpr int32_t kMaxLunghezza = 1000000;
+inline constexpr int32_t kCodaTracciato = 7000;  // metres of plan past the line's end
+
+// Fixed roles of the scenario table.
+namespace voce {
+inline constexpr int primo_cartello = 80;  // sign texts grow downward from here
+inline constexpr int progressiva_tre = 81;
+inline constexpr int progressiva_due = 82;
+inline constexpr int progressiva_uno = 83;
+inline constexpr int treno_e_linea = 84;
+inline constexpr int intestazione_linea = 85;
+inline constexpr int intestazione_treno = 86;
+}  // namespace voce
+
+// Everything the build knows between reading the sources and writing the
+// compiled files.
+struct TrackModel {
+  std::string nome_linea;
+  std::string numero_treno;
+  int32_t scrivi_linea = 0;
+  int32_t metri_tracciato = 0;
+  int32_t n_montagne = 0;
+  std::string riga;
+  int32_t codice_errore = 0;
+
+  std::array<voce_sim, kVociSim> tabella_sim{};
+  std::vector<cella> celle;  // indexes 0..n; empty until the line length is read
+  Tracciato tracciato;
+  std::array<int32_t, kMaxMontagne + 1> montagna_inizio{};
+  std::array<int32_t, kMaxMontagne + 1> montagna_fine{};
+
+  // Bounds-checked access: an index outside the array is a run-time failure,
+  // never a read or write outside it.
+  voce_sim& voce_at(int32_t index);
+  cella& cella_at(int32_t index);
+  const cella& cella_at(int32_t index) const;
+  int32_t& montagna_inizio_at(int32_t index);
+  int32_t& montagna_fine_at(int32_t index);
+
+  // Upper bound n of celle (-1 while unallocated).
+  int32_t ultima_cella() const { return static_cast<int32_t>(celle.size()) - 1; }
+
+  // Every entry 0..86: numbers 0, text empty.
+  void clear_tabella_sim();
+
+  // Sizes the line for a length in metres: metri_tracciato = length + 7000,
+  // celle 0..nearest(metri_tracciato / 50) all zero, and the plan when
+  // scrivi_linea is not 0. Discards whatever the arrays held.
+  void allocate_line(int32_t length);
+};
+
+}  // namespace scenario

@@ -1,0 +1,65 @@
+#include "driver/form1.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "output/memorizza_percorso.h"
+#include "sources/text_writers.h"
+
+namespace scenario {
+
+namespace {
+
+// The platform's end never returns; should an implementation break that
+// promise, the program still stops here rather than run on.
+[[noreturn]] void end_program(Platform& platform, int status) {
+  platform.end_process(status);
+  std::abort();
+}
+
+}  // namespace
+
+std::string errore_message(std::string_view a) {
+  std::string message = " Errore n. ";
+  message += a;
+  return message;
+}
+
+void Form1::Form_Load() {
+  model_.nome_linea = kNomeLinea;
+  model_.numero_treno = kNumeroTreno;
+  try {
+    platform_.show_waiting_window();
+    folder_ = platform_.program_folder();
+
+    dati_linea();
+    dati_treno();
+    dati_note();
+    dati_rallentamenti();
+    dati_scheda();
+    int32_t j = 1;  // 1: write the line's plan file too
+    memorizza_percorso(j);
+  } catch (const std::exception& failure) {
+    // No step guards against run-time failures: such a failure ends the run.
+    platform_.show_failure(failure.what());
+    end_program(platform_, kExitFailure);
+  }
+  end_program(platform_, kExitNormal);
+}
+
+void Form1::errore(const std::string& a) {
+  platform_.show_message(errore_message(a));
+  end_program(platform_, kExitErrore);
+}
+
+void Form1::dati_linea() { scenario::dati_linea(folder_, model_); }
+void Form1::dati_treno() { scenario::dati_treno(folder_, model_); }
+void Form1::dati_note() { scenario::dati_note(folder_, model_); }
+void Form1::dati_rallentamenti() { scenario::dati_rallentamenti(folder_, model_); }
+void Form1::dati_scheda() { scenario::dati_scheda(folder_, model_); }
+
+void Form1::memorizza_percorso(int32_t& j) {
+  scenario::memorizza_percorso(model_, folder_, j, [this](const std::string& a) { errore(a); });
+}
+
+}  // namespace scenario

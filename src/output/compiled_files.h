@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "compiler/track_model.h"
+
+namespace scenario {
+
+// Byte layouts of the three compiled files. Each file holds one array and
+// nothing else: no header, count or bound.
+
+// The plan: every x value, then every y value, each as a tagged value (16-bit
+// type code, then an int16 or a double, or nothing when empty).
+std::string encode_plan(const Tracciato& tracciato);
+
+// The scenario table: 87 entries of 34 bytes plus their text.
+std::string encode_scenario_entry(const voce_sim& entry);
+std::string encode_scenario(const TrackModel& model);
+
+// The route: one 15-byte record per cell.
+std::string encode_cell(const cella& cell);
+std::string encode_route(const TrackModel& model);
+
+// Writes the plan file (only when scrivi_linea is not 0; otherwise an existing
+// plan file is left untouched), then the scenario file, then the route file.
+void write_compiled_files(const TrackModel& model, const std::filesystem::path& folder);
+
+}  // namespace scenario

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "driver/platform.h"
+
+namespace scenario {
+
+// The Linux console program: the waiting window becomes the line "Attendere"
+// on standard error, messages go to standard error, and the program's folder
+// is the folder of the running executable (never the working directory).
+class ConsolePlatform final : public Platform {
+ public:
+  void show_waiting_window() override;
+  void show_message(const std::string& text) override;
+  void show_failure(const std::string& text) override;
+  std::filesystem::path program_folder() override;
+  [[noreturn]] void end_process(int status) override;
+};
+
+}  // namespace scenario

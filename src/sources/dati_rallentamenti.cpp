@@ -1,0 +1,7 @@
+#include "sources/text_writers.h"
+
+namespace scenario {
+
+void dati_rallentamenti(const std::filesystem::path& /*folder*/, const TrackModel& /*model*/) {}
+
+}  // namespace scenario

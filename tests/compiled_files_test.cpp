@@ -1,0 +1,141 @@
+// Byte layouts of the plan, scenario and route files, and how they are written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "compiler/run_time_failure.h"
+#include "output/compiled_files.h"
+#include "output/file_names.h"
+#include "support/temp_folder.h"
+
+namespace scenario {
+namespace {
+
+using testing::read_file;
+using testing::TempFolder;
+using testing::write_file;
+
+TEST(CompiledFiles, ScenarioEntryTakes34BytesPlusItsText) {
+  EXPECT_EQ(encode_scenario_entry(voce_sim{}), std::string(34, '\0'));
+
+  voce_sim station;
+  station.tipo = 2;
+  station.inizio = -350;
+  station.fine = 350;
+  station.posizione = 0;
+  station.col4 = 1;
+  station.testo = "CORVALLE!";  // 9 characters
+  station.col7 = 4;
+  station.col8 = 1;
+  station.col10 = 2;
+  station.col11 = 1;
+  station.col12 = -1;
+  station.col9 = 7;
+  station.col13 = 3;
+  station.col6 = 5;
+  station.col5 = 6;
+  station.orario = 50280;
+  const std::string e = encode_scenario_entry(station);
+  ASSERT_EQ(e.size(), 43u);
+  EXPECT_EQ(e.substr(0, 16), std::string("\x02\xA2\xFE\xFF\xFF\x5E\x01\x00\x00\x00\x00\x00\x00\x01\x09\x00", 16));
+  EXPECT_EQ(e.substr(16, 9), "CORVALLE!");
+  EXPECT_EQ(e.substr(25), std::string("\x04\x00\x01\x00\x02\x00\x01\x00\xFF\xFF\x07\x03\x05\x06\x68\xC4\x00\x00", 18));
+}
+
+TEST(CompiledFiles, EntryTextIsCountedInWindows1252Bytes) {
+  voce_sim sign;
+  sign.testo = "città";  // 5 characters, 6 bytes of UTF-8
+  const std::string e = encode_scenario_entry(sign);
+  ASSERT_EQ(e.size(), 39u);
+  EXPECT_EQ(e.substr(14, 7), std::string("\x05\x00" "citt\xE0", 7));
+}
+
+TEST(CompiledFiles, RouteCellTakes15BytesInFieldOrder) {
+  cella c{};
+  c.tipo = 1;
+  c.dato1 = 5121;
+  c.dato2 = -1;
+  c.dato3 = 2;
+  c.dato4 = 300;
+  c.tempo = 210;
+  c.avviso = 64;
+  c.montagna = 1;
+  c.velocita = 27;
+  c.pendenza = 95;
+  c.aderenza = 100;
+  EXPECT_EQ(encode_cell(c),
+            std::string("\x01\x01\x14\xFF\xFF\x02\x00\x2C\x01\xD2\x40\x01\x1B\x5F\x64", 15));
+}
+
+TEST(CompiledFiles, PlanValuesTakeTwoFourOrTenBytesByKindXColumnFirst) {
+  Tracciato plan;
+  plan.allocate(2);  // metres 0, 1, 2
+  plan.at(0, 0) = PlanValue::integer(0);
+  plan.at(1, 0) = PlanValue::integer(0);
+  plan.at(0, 1) = PlanValue::integer(0);
+  plan.at(1, 1) = PlanValue::integer(1);
+  plan.at(2, 1) = PlanValue::real(2.0);
+  const std::string expected = std::string("\x02\x00\x00\x00", 4) + std::string("\x02\x00\x00\x00", 4) +
+                               std::string("\x00\x00", 2) +  // x column
+                               std::string("\x02\x00\x00\x00", 4) + std::string("\x02\x00\x01\x00", 4) +
+                               std::string("\x05\x00\x00\x00\x00\x00\x00\x00\x00\x40", 10);
+  EXPECT_EQ(encode_plan(plan), expected);
+}
+
+TEST(CompiledFiles, PlanIndexOutsideTheArrayIsARunTimeFailure) {
+  Tracciato plan;
+  plan.allocate(2);
+  EXPECT_THROW(plan.at(3, 0), RunTimeFailure);
+  EXPECT_THROW(plan.at(-1, 1), RunTimeFailure);
+  EXPECT_THROW(plan.at(0, 2), RunTimeFailure);
+}
+
+TrackModel small_model(int32_t scrivi_linea) {
+  TrackModel m;
+  m.nome_linea = "Linea_Prova";
+  m.numero_treno = "123";
+  m.scrivi_linea = scrivi_linea;
+  m.allocate_line(100);  // metri 7100, cells 0..142
+  return m;
+}
+
+TEST(CompiledFiles, WritesThreeFilesNamedFromLineAndTrain) {
+  TempFolder folder;
+  const TrackModel m = small_model(1);
+  write_compiled_files(m, folder.path());
+
+  EXPECT_EQ(read_file(folder / "Linea_Prova_linea.dat").size(), 2u * 7101 * 2);  // every point empty
+  EXPECT_EQ(read_file(folder / "Linea_Prova_123.sim"), std::string(87 * 34, '\0'));
+  EXPECT_EQ(read_file(folder / "Linea_Prova_123.dat"), std::string(143 * 15, '\0'));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
+}
+
+TEST(CompiledFiles, WithoutThePlanAnExistingPlanFileIsLeftUntouched) {
+  TempFolder folder;
+  write_file(folder / "Linea_Prova_linea.dat", "earlier plan");
+  write_compiled_files(small_model(0), folder.path());
+  EXPECT_EQ(read_file(folder / "Linea_Prova_linea.dat"), "earlier plan");
+  EXPECT_TRUE(std::filesystem::exists(folder / "Linea_Prova_123.sim"));
+}
+
+TEST(CompiledFiles, AnOlderLongerFileIsReplacedCompletely) {
+  TempFolder folder;
+  write_file(folder / "Linea_Prova_123.dat", std::string(100000, 'x'));
+  write_compiled_files(small_model(1), folder.path());
+  EXPECT_EQ(read_file(folder / "Linea_Prova_123.dat"), std::string(143 * 15, '\0'));
+}
+
+TEST(FileNames, AllEightNamesComeFromLineAndTrain) {
+  const FileNames n{"Corvalle_Brinta", "24817"};
+  EXPECT_EQ(n.line_source(), "Corvalle_Brinta_linea.txt");
+  EXPECT_EQ(n.train_source(), "Corvalle_Brinta_24817-.txt");
+  EXPECT_EQ(n.notes(), "Corvalle_Brinta_24817_note.txt");
+  EXPECT_EQ(n.slowdown_order(), "Corvalle_Brinta_24817_rallentamenti.txt");
+  EXPECT_EQ(n.timetable_card(), "Corvalle_Brinta_24817_scheda_treno.txt");
+  EXPECT_EQ(n.plan(), "Corvalle_Brinta_linea.dat");
+  EXPECT_EQ(n.scenario(), "Corvalle_Brinta_24817.sim");
+  EXPECT_EQ(n.route(), "Corvalle_Brinta_24817.dat");
+}
+
+}  // namespace
+}  // namespace scenario
