@@ -1,7 +1,17 @@
+#include <string>
+#include <string_view>
+
+#include "output/file_names.h"
+#include "sources/line_source_content.h"
+#include "sources/line_table.h"
 #include "sources/text_writers.h"
 
 namespace scenario {
 
-void dati_linea(const std::filesystem::path& /*folder*/, const TrackModel& /*model*/) {}
+void dati_linea(const std::filesystem::path& folder, const TrackModel& model) {
+  LineTable table;
+  for (std::string_view line : line_source_lines()) table.add(std::string(line));
+  table.write(in_folder(folder, FileNames{model.nome_linea, model.numero_treno}.line_source()));
+}
 
 }  // namespace scenario
