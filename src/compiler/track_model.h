@@ -130,6 +130,12 @@ struct TrackModel {
   std::string riga;
   int32_t codice_errore = 0;
 
+  // Where the compile step set codice_errore, for FILE:LINE reports: the name
+  // of the source file and the line (from 1) of the record or field being
+  // read; riga_errore is 0 when the code belongs to no line of the file.
+  std::string file_errore;
+  int32_t riga_errore = 0;
+
   std::array<voce_sim, kVociSim> tabella_sim{};
   std::vector<cella> celle;  // indexes 0..n; empty until the line length is read
   Tracciato tracciato;

@@ -1,0 +1,278 @@
+// The train source file: train values, speed and adhesion profiles, signals,
+// slowdowns, abatement points and stations.
+#include <array>
+#include <string>
+
+#include "compiler/integer_fields.h"
+#include "compiler/nearest.h"
+#include "compiler/record_builders.h"
+#include "compiler/run_time_failure.h"
+#include "compiler/source_phase.h"
+
+namespace scenario {
+
+namespace {
+
+// A station area must begin at least this far after the previous one ends.
+constexpr int32_t kStationGap = 350;
+
+// The speed field holds km/h divided by 5; a speed whose fifth does not fit a
+// byte is a run-time failure, not a wrapped value.
+uint8_t speed_field(int32_t kmh) {
+  const int32_t v = nearest(kmh / 5.0);
+  if (v < 0 || v > 255) throw RunTimeFailure("speed " + std::to_string(kmh) + " km/h does not fit the speed field");
+  return static_cast<uint8_t>(v);
+}
+
+class TrainPhase : public SourcePhase {
+ public:
+  TrainPhase(TrackModel& model, const std::filesystem::path& file, SourceInReading& source, int32_t sign_slot)
+      : SourcePhase(model, file, source), sign_slot_(sign_slot) {}
+
+  bool run();
+
+ private:
+  void skip_to_general_block();
+  Next record() override;
+  Next velocita();
+  Next aderenza();
+  Next segnale();
+  Next rallentamento();
+  Next abbattimento();
+  Next stazione();
+  void finish();
+  void write_speed_cell();
+  void write_adhesion_cell();
+
+  const int32_t sign_slot_;   // stations must stay below the sign texts
+  int32_t station_index_ = 1;  // entry of the next station
+  int32_t speed_cell_ = 0;     // first cell of the speed profile not yet written
+  int32_t carried_speed_ = 0;  // the speed that goes there, km/h
+  int32_t adhesion_cell_ = 0;
+  int32_t carried_adhesion_ = 0;
+};
+
+bool TrainPhase::run() {
+  open();
+  skip_to_general_block();
+  if (!read_records()) return false;
+  finish();
+  return true;
+}
+
+// Everything before the first field that contains "[generale]" is skipped;
+// without one nothing of the file is used.
+void TrainPhase::skip_to_general_block() {
+  while (!reader().at_end()) {
+    model_.riga = reader().read_text();
+    if (contains_ignoring_case(model_.riga, "[generale]")) return;
+  }
+}
+
+// Every test is tried on the keyword in this order; all ignore letter case.
+Next TrainPhase::record() {
+  const std::string keyword = model_.riga;
+  const auto has = [&keyword](const char* text) { return contains_ignoring_case(keyword, text); };
+  voce_sim& figures = model_.voce_at(voce::treno_e_linea);
+  voce_sim& treno = model_.voce_at(voce::intestazione_treno);
+
+  if (has("frenata") && has("massa")) figures.inizio = reader().read_int32();
+  if (has("vetture")) figures.posizione = reader().read_int32();
+  if (has("velocit")) {
+    if (const Next next = velocita(); next != Next::record) return next;
+  }
+  if (has("aderenza")) {
+    if (const Next next = aderenza(); next != Next::record) return next;
+  }
+  if (has("orologio")) {
+    treno.col10 = reader().read_int16();  // hours
+    treno.col11 = reader().read_int16();  // minutes
+    treno.col12 = reader().read_int16();  // seconds
+  }
+  if (has("sabbia")) treno.col7 = reader().read_int16();
+  if (has("segnale")) {
+    if (const Next next = segnale(); next != Next::record) return next;
+  }
+  if (has("rallentamento")) {
+    if (const Next next = rallentamento(); next != Next::record) return next;
+  }
+  if (has("abbattimento")) {
+    if (const Next next = abbattimento(); next != Next::record) return next;
+  }
+  if (has("stazione")) return stazione();
+  return Next::record;
+}
+
+void TrainPhase::write_speed_cell() {
+  model_.cella_at(speed_cell_).velocita = speed_field(carried_speed_);
+  ++speed_cell_;
+}
+
+void TrainPhase::write_adhesion_cell() {
+  model_.cella_at(adhesion_cell_).aderenza = low8(carried_adhesion_);
+  ++adhesion_cell_;
+}
+
+// From progressive p on the speed limit is v km/h: the cells up to the
+// section's first cell, nearest(p / 50), get the speed carried so far. The
+// speed profile never writes the last cell.
+Next TrainPhase::velocita() {
+  const int32_t p = reader().read_int32();
+  const int32_t v = reader().read_int32();
+  if (!in_line(p)) return outside_line();
+  const int32_t c = nearest(p / 50.0);
+  if (c > 0) {
+    do {
+      if (speed_cell_ >= model_.ultima_cella()) break;
+      write_speed_cell();
+    } while (speed_cell_ < c);
+  }
+  carried_speed_ = v;
+  return Next::record;
+}
+
+// From progressive p on the adhesion is a; as the speed profile.
+Next TrainPhase::aderenza() {
+  const int32_t p = reader().read_int32();
+  const int32_t a = reader().read_int32();
+  if (!in_line(p)) return outside_line();
+  const int32_t c = nearest(p / 50.0);
+  if (c > 0) {
+    do {
+      write_adhesion_cell();
+    } while (adhesion_cell_ < c);
+  }
+  carried_adhesion_ = a;
+  return Next::record;
+}
+
+Next TrainPhase::segnale() {
+  std::array<int32_t, 11> v{};  // posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo
+  for (int32_t& value : v) value = reader().read_int32();
+  if (!in_line(v[0])) return outside_line();
+  const int32_t code_before = model_.codice_errore;
+  memo_segnale(model_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+  return after_builder(code_before);
+}
+
+Next TrainPhase::rallentamento() {
+  std::array<int32_t, 6> v{};  // x, v, l, f_tt, f_ta, d_v
+  for (int32_t& value : v) value = reader().read_int32();
+  if (!in_line(v[0])) return outside_line();
+  const int32_t code_before = model_.codice_errore;
+  memo_rallentamento(model_, v[0], v[1], v[2], v[3], v[4], v[5]);
+  return after_builder(code_before);
+}
+
+// A speed abatement point stands at a section boundary, cell nearest(p / 50);
+// a value of 1 or more is stored with it.
+Next TrainPhase::abbattimento() {
+  const int32_t p = reader().read_int32();
+  const int32_t value = reader().read_int32();
+  if (!in_line(p)) return outside_line();
+  cella& cell = model_.cella_at(nearest(p / 50.0));
+  if (!libera(cell)) return fail(7);
+  if (value >= 1) {
+    cell.tipo = tipo_cella::abbattimento_valore;
+    cell.dato1 = low16(value);
+  } else {
+    cell.tipo = tipo_cella::abbattimento;
+  }
+  return Next::record;
+}
+
+// A station: its entry in the scenario table, filled field by field as it is
+// read, its area, and, for types below 25, its stop cell with the four
+// approach markers before it.
+Next TrainPhase::stazione() {
+  voce_sim& e = model_.voce_at(station_index_);
+  e.posizione = reader().read_int32();
+  if (!in_line(e.posizione, 800)) return outside_line();
+  if (e.posizione % 50 != 0) return fail(8);
+  e.tipo = reader().read_uint8();
+  const int32_t length = reader().read_int32();  // used only for the area
+  if (length % 100 != 0) return fail(9);
+  e.col4 = reader().read_uint8();
+  e.col5 = reader().read_uint8();
+  e.col6 = reader().read_uint8();
+  e.col7 = reader().read_int16();
+  e.col8 = reader().read_int16();
+  e.col9 = reader().read_uint8();
+  e.col10 = reader().read_int16();
+  e.col11 = reader().read_int16();
+  e.col12 = reader().read_int16();
+  e.col13 = reader().read_uint8();
+  const int32_t hours = reader().read_int32();
+  const int32_t minutes = reader().read_int32();
+  const int32_t seconds = reader().read_int32();
+  e.orario = add32(add32(mul32(hours, 3600), mul32(minutes, 60)), seconds);
+  e.testo = reader().read_text();
+
+  // The area: types 5 and 6 reach 150 m past the station, types 7 and 8 a
+  // whole length on both sides; the others half a length on each side, and
+  // 50 m more at the end when column 6 says so.
+  if (e.tipo == 5 || e.tipo == 6) {
+    e.fine = add32(e.posizione, 150);
+    e.inizio = sub32(e.posizione, length);
+    e.col6 = 0;
+  } else if (e.tipo == 7 || e.tipo == 8) {
+    e.inizio = sub32(e.posizione, length);
+    e.fine = add32(e.posizione, length);
+    e.col6 = 0;
+  } else {
+    e.inizio = nearest(e.posizione - length / 2.0);
+    double end = e.posizione + length / 2.0;
+    if (e.col6 != 0) end += 50;
+    e.fine = nearest(end);
+  }
+  if (length < 600) e.col5 = 0;
+  if (station_index_ == 1) {
+    e.col6 = 0;
+    e.col5 = 0;
+  }
+
+  // The stop cell is that of an object 100 m before the end of the area;
+  // markers 81 to 84 stand in the four cells before it, 81 nearest.
+  const bool stops = e.tipo < 25;
+  if (stops && e.tipo != 5 && e.tipo != 6) {
+    for (int32_t k = 1; k <= 4; ++k) {
+      const double q = e.fine / 50.0 - k - 1;
+      if (q > 1) model_.cella_at(nearest(q)).avviso = low8(80 + k);
+    }
+  }
+  if (stops) {
+    const double q = e.fine / 50.0 - 1;
+    if (q <= 1) return fail(24);  // cells 0 and 1 cannot hold a stop
+    cella& stop = model_.cella_at(nearest(q));
+    stop.tipo = tipo_cella::fermata;
+    stop.dato1 = low16(station_index_);
+  }
+
+  if (station_index_ > 1 && sub32(e.inizio, kStationGap) < model_.voce_at(station_index_ - 1).fine) {
+    return fail(22);
+  }
+  ++station_index_;
+  if (station_index_ >= sign_slot_) return fail(10);  // the station just read stays stored
+  return Next::record;
+}
+
+// After the last record, also after one outside the line: the carried speed
+// and adhesion run on to the third cell before the last.
+void TrainPhase::finish() {
+  close_and_delete();
+  do {
+    write_speed_cell();
+  } while (speed_cell_ < model_.ultima_cella() - 2);
+  do {
+    write_adhesion_cell();
+  } while (adhesion_cell_ < model_.ultima_cella() - 2);
+}
+
+}  // namespace
+
+bool compile_train_source(TrackModel& model, const std::filesystem::path& file, SourceInReading& source,
+                          int32_t sign_slot) {
+  return TrainPhase(model, file, source, sign_slot).run();
+}
+
+}  // namespace scenario

@@ -1,0 +1,175 @@
+#include "compiler/record_builders.h"
+
+#include <array>
+#include <string>
+
+#include "compiler/integer_fields.h"
+#include "compiler/nearest.h"
+#include "compiler/run_time_failure.h"
+
+namespace scenario {
+
+namespace {
+
+// Index of the cell of an object at progressive p.
+int32_t object_cell(int32_t p) { return nearest(p / 50.0 + 1); }
+
+// One speed pair of a board: the "s" speed times 20 plus a fifth of the "d"
+// speed, rounded.
+int16_t speed_pair(int32_t vs, int32_t vd) {
+  const int32_t v = nearest(vd / 5.0 + mul32(vs, 20));
+  if (v < INT16_MIN || v > INT16_MAX) {
+    throw RunTimeFailure("board speed value " + std::to_string(v) + " does not fit 16 bits");
+  }
+  return static_cast<int16_t>(v);
+}
+
+}  // namespace
+
+void memo_montagna(TrackModel& model, int32_t inizio, int32_t fine, int32_t tipo) {
+  int32_t t = tipo;
+  bool marked = false;
+  if (t > 10) {
+    marked = true;
+    t -= 10;
+  }
+
+  const int32_t n = model.n_montagne + 1;
+  int32_t& stored_inizio = model.montagna_inizio_at(n);
+  int32_t& stored_fine = model.montagna_fine_at(n);
+  if (n > 1 && sub32(inizio, model.montagna_fine_at(n - 1)) <= 150) t = 3;
+
+  // Mountains cover cells from nearest(inizio / 50), without the + 1 of
+  // objects, to one cell before nearest(fine / 50).
+  const int32_t first = nearest(inizio / 50.0);
+  const int32_t last = nearest(fine / 50.0 - 1);
+  if (first <= last) {
+    model.cella_at(first);
+    model.cella_at(last);
+  }
+
+  model.n_montagne = n;
+  stored_inizio = inizio;
+  stored_fine = fine;
+  int32_t j = 0;
+  for (int32_t c = first; c <= last; ++c) {
+    ++j;
+    cella& cell = model.cella_at(c);
+    cell.montagna = low8(t);
+    if (marked && j % 4 == 0 && cell.tipo == tipo_cella::vuota) cell.tipo = tipo_cella::segno_montagna;
+  }
+}
+
+void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta,
+                        int32_t d_v) {
+  // A slowdown starting within 1500 m of the origin has no warning board.
+  const bool board = x > 1500;
+  if (!board) f_ta = 0;
+
+  cella* warning = nullptr;
+  if (board) {
+    warning = &model.cella_at(object_cell(sub32(x, 1200)));
+    if (!libera(*warning)) {
+      model.codice_errore = 17;
+      return;
+    }
+  }
+  cella& start = model.cella_at(object_cell(x));
+  if (!libera(start)) {
+    model.codice_errore = 18;
+    return;
+  }
+  cella& end = model.cella_at(object_cell(add32(x, l)));
+  if (!libera(end)) {
+    model.codice_errore = 19;
+    return;
+  }
+  // The four cells before the warning board, numbered 1 (next to it) to 4.
+  std::array<cella*, 4> before{};
+  if (f_ta != 0) {
+    const int32_t h = nearest(sub32(x, 1200) / 50.0);
+    for (int32_t i = 0; i < 4; ++i) before[i] = &model.cella_at(h - i);
+  }
+
+  end.tipo = tipo_cella::fine_rallentamento;
+  if (d_v != 0) end.dato2 = low16(d_v);
+  start.tipo = tipo_cella::inizio_rallentamento;
+  if (d_v != 0) start.dato2 = low16(d_v);
+  if (board) {
+    warning->tipo = tipo_cella::avviso_rallentamento;
+    if (d_v != 0) warning->dato2 = low16(d_v);
+    warning->dato1 = low16(v);
+  }
+  start.dato1 = low16(v);
+  end.dato1 = low16(v);
+  start.dato3 = low16(f_tt);
+  end.dato3 = low16(f_tt);
+
+  if (f_ta == 0) return;
+  for (const cella* cell : before) {
+    if (!libera(*cell)) {
+      model.codice_errore = 20;
+      return;
+    }
+  }
+  for (int32_t i = 0; i < 4; ++i) {
+    before[i]->tipo = tipo_cella::prima_avviso;
+    before[i]->dato1 = low16(i + 1);
+    if (d_v != 0) before[i]->dato2 = low16(i + 1);
+  }
+}
+
+void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3,
+                  int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
+  const int32_t c = object_cell(posizione);
+  cella& cell = model.cella_at(c);
+  if (!libera(cell)) {
+    model.codice_errore = 16;
+    return;
+  }
+  std::array<cella*, 4> approach{};  // 100, 200, 300 and 400 m before the signal
+  for (int32_t k = 1; k <= 4; ++k) approach[k - 1] = &model.cella_at(c - 2 * k);
+
+  // Values read as decimal digits: each pair is s * 10 + d, and 3 * sx + dx
+  // is the tens digit of the approach markers.
+  const int32_t sides = add32(mul32(sx, 3), dx);
+  const int16_t dato1 = low16(add32(mul32(s1, 10), d1));
+  const int16_t dato2 = low16(add32(mul32(s2, 10), d2));
+  const int16_t dato3 = low16(add32(mul32(s3, 10), d3));
+  const int16_t dato4 = low16(add32(mul32(rapp, 10), sides));
+  std::array<uint8_t, 4> markers{};
+  for (int32_t k = 1; k <= 4; ++k) markers[k - 1] = low8(add32(mul32(sides, 10), k));
+
+  // A time from 1 to 100 is raised to 101; only a signal with sx 2 keeps one.
+  int32_t t = tempo;
+  if (t >= 1 && t <= 100) t = 101;
+
+  cell.tipo = tipo_cella::segnale;
+  cell.dato1 = dato1;
+  cell.dato2 = dato2;
+  cell.dato3 = dato3;
+  cell.dato4 = dato4;
+  cell.tempo = sx == 2 ? low8(t) : 0;
+  for (int32_t k = 0; k < 4; ++k) approach[k]->avviso = markers[k];
+}
+
+void memo_indicatori_v_max(TrackModel& model, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
+                           int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
+  cella& cell = model.cella_at(object_cell(posizione));
+  if (!libera(cell)) {
+    model.codice_errore = 21;
+    return;
+  }
+  const int16_t dato1 = speed_pair(vas, vad);
+  const int16_t dato2 = speed_pair(vbs, vbd);
+  const int16_t dato3 = speed_pair(vcs, vcd);
+  const int16_t dato4 = low16(add32(mul32(strisces, 10), strisced));
+
+  cell.tipo = tipo_cella::indicatore_v_max;
+  cell.dato1 = dato1;
+  cell.dato2 = dato2;
+  cell.dato3 = dato3;
+  cell.dato4 = dato4;
+}
+
+}  // namespace scenario

@@ -1,0 +1,103 @@
+// Reading source files field by field.
+#include <gtest/gtest.h>
+
+#include "compiler/run_time_failure.h"
+#include "compiler/source_reader.h"
+#include "support/temp_folder.h"
+
+namespace scenario {
+namespace {
+
+SourceReader reader_of(const std::string& bytes) { return SourceReader(bytes, "test.txt"); }
+
+TEST(SourceReader, NumbersEndAtBlanksAndTakeTheSeparatorAfterThem) {
+  struct Case {
+    std::string line;
+    std::vector<int32_t> numbers;
+  };
+  const Case cases[] = {
+      {"13              57            40 \r\n", {13, 57, 40}},
+      {"    0    ,0\r\n", {0, 0}},
+      {"  125,  135,  0,  ,  ,  ,  0\r\n", {125, 135, 0, 0, 0, 0, 0}},  // empty fields read 0
+      {"-1500,+7,\t2147483647, -2147483648\r\n", {-1500, 7, 2147483647, INT32_MIN}},
+      {"1 2 ,3\n4\r5", {1, 2, 3, 4, 5}},  // a lone LF or CR ends a line too
+  };
+  for (const Case& c : cases) {
+    SourceReader reader = reader_of(c.line);
+    for (int32_t expected : c.numbers) EXPECT_EQ(reader.read_int32(), expected) << c.line;
+    EXPECT_TRUE(reader.at_end()) << c.line;
+  }
+}
+
+TEST(SourceReader, TextRunsToTheNextCommaOrLineEndAndComesBackAsUtf8) {
+  SourceReader reader = reader_of("cartello_indicatore,  2900,   (PL km )(1+522)\r\n  citt\xE0 alta ,x");
+  EXPECT_EQ(reader.read_text(), "cartello_indicatore");
+  EXPECT_EQ(reader.read_int32(), 2900);
+  EXPECT_EQ(reader.read_text(), "(PL km )(1+522)");
+  EXPECT_EQ(reader.read_text(), "città alta ");
+  EXPECT_EQ(reader.read_text(), "x");
+  EXPECT_TRUE(reader.at_end());
+}
+
+TEST(SourceReader, TheLastFieldReachesTheEndAndReadingOnFails) {
+  SourceReader reader = reader_of("[fine]\r\n");
+  EXPECT_EQ(reader.read_text(), "[fine]");
+  EXPECT_TRUE(reader.at_end());
+  EXPECT_THROW(reader.read_text(), RunTimeFailure);
+  EXPECT_THROW(reader.read_int32(), RunTimeFailure);
+
+  // An empty line is a field of its own.
+  SourceReader blank = reader_of("a\r\n\r\n");
+  blank.read_text();
+  EXPECT_FALSE(blank.at_end());
+  EXPECT_EQ(blank.read_text(), "");
+  EXPECT_TRUE(blank.at_end());
+}
+
+TEST(SourceReader, KnowsTheLineOfEveryField) {
+  SourceReader reader = reader_of("[generale]\r\nsabbia,   300\r\norologio, 13  57\r\n40\r\n");
+  EXPECT_EQ(reader.line(), 0);
+  reader.read_text();
+  EXPECT_EQ(reader.line(), 1);
+  reader.read_text();
+  reader.read_int32();
+  EXPECT_EQ(reader.line(), 2);
+  reader.read_text();
+  reader.read_int32();
+  reader.read_int32();
+  EXPECT_EQ(reader.line(), 3);
+  EXPECT_EQ(reader.read_int32(), 40);
+  EXPECT_EQ(reader.line(), 4);
+}
+
+TEST(SourceReader, RefusesWhatIsNotAWholeNumberOfItsField) {
+  for (const char* field : {"abc", "1.5", "-", "+", "12a", "0x10", "2147483648", "-2147483649", "1-2"}) {
+    EXPECT_THROW(reader_of(field).read_int32(), RunTimeFailure) << field;
+  }
+  EXPECT_EQ(reader_of("32767").read_int16(), 32767);
+  EXPECT_EQ(reader_of("-32768").read_int16(), -32768);
+  EXPECT_THROW(reader_of("32768").read_int16(), RunTimeFailure);
+  EXPECT_EQ(reader_of("255").read_uint8(), 255);
+  EXPECT_THROW(reader_of("256").read_uint8(), RunTimeFailure);
+  EXPECT_THROW(reader_of("-1").read_uint8(), RunTimeFailure);
+}
+
+TEST(SourceReader, OpensAFileAndFailsOnAMissingOne) {
+  testing::TempFolder folder;
+  testing::write_file(folder / "a.txt", "sabbia, 300\r\n");
+  SourceReader reader = SourceReader::open(folder / "a.txt");
+  EXPECT_EQ(reader.read_text(), "sabbia");
+  EXPECT_EQ(reader.read_int32(), 300);
+  EXPECT_THROW(SourceReader::open(folder / "missing.txt"), RunTimeFailure);
+}
+
+TEST(KeywordTests, MatchByContainmentInExactOrAnyCase) {
+  EXPECT_TRUE(contains("progressiva chilometrica uno", "uno"));
+  EXPECT_FALSE(contains("Progressiva chilometrica uno", "progressiva"));
+  EXPECT_TRUE(contains_ignoring_case("VELOCITA", "velocit"));
+  EXPECT_TRUE(contains_ignoring_case("[Generale]", "[generale]"));
+  EXPECT_FALSE(contains_ignoring_case("[vel_limite]", "velocit"));
+}
+
+}  // namespace
+}  // namespace scenario
