@@ -1,0 +1,94 @@
+// The build step as a whole: compile, finish, check the fixed slots, write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "compiler/run_time_failure.h"
+#include "output/memorizza_percorso.h"
+#include "support/temp_folder.h"
+
+namespace scenario {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+using testing::write_file;
+
+struct ErroreCalled {
+  std::string number;
+};
+
+// Writes a small line source file (general block plus `records`) and an empty
+// train source file, then runs the step. Returns the number errore was called
+// with, or "" when the step finished.
+std::string run_step(TempFolder& folder, TrackModel& m, const std::string& line_records,
+                     const std::string& train_records = "") {
+  write_file(folder / "Prova_linea.txt",
+             "[generale]\r\nlunghezza percorso,    3000\r\n[cartelli]\r\n" + line_records + "[fine]\r\n");
+  write_file(folder / "Prova_1-.txt", "[generale]\r\n" + train_records + "[fine]\r\n");
+  m.nome_linea = "Prova";
+  m.numero_treno = "1";
+  int32_t j = 1;
+  try {
+    memorizza_percorso(m, folder.path(), j, [](const std::string& a) { throw ErroreCalled{a}; });
+  } catch (const ErroreCalled& called) {
+    return called.number;
+  }
+  return "";
+}
+
+bool any_compiled_file(const TempFolder& folder) {
+  for (const char* name : {"Prova_linea.dat", "Prova_1.sim", "Prova_1.dat"}) {
+    if (fs::exists(folder / name)) return true;
+  }
+  return false;
+}
+
+TEST(MemorizzaPercorso, FinishesAndWritesTheFixedValuesAndCodes) {
+  TempFolder folder;
+  TrackModel m;
+  EXPECT_EQ(run_step(folder, m, ""), "");
+  EXPECT_EQ(m.codice_errore, 0);
+  EXPECT_EQ(m.tabella_sim[85].col7, 610);
+  EXPECT_EQ(m.celle[1].dato1, 5121);
+  EXPECT_GT(m.tabella_sim[85].orario, 0);
+  EXPECT_GT(m.celle[1].dato2, 0);
+  EXPECT_TRUE(fs::exists(folder / "Prova_linea.dat"));
+  EXPECT_TRUE(fs::exists(folder / "Prova_1.sim"));
+  EXPECT_TRUE(fs::exists(folder / "Prova_1.dat"));
+}
+
+TEST(MemorizzaPercorso, AnObjectLeavingAValueInCell1EndsWithErroreAndNoFile) {
+  struct Case {
+    const char* name;
+    std::string line_records;
+    std::string train_records;
+    const char* errore;
+  };
+  const Case cases[] = {
+      {"a speed board in cell 1 fills dato1", "indicatori_vmax,  0,  125,  135,  135,  0,  ,  ,  ,  0\r\n", "",
+       "1250"},
+      {"a slowdown start in cell 1 with speed 0 fills only dato2", "", "rallentamento,   0,    0,  400, 0,  0,  5\r\n",
+       "1251"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    TrackModel m;
+    EXPECT_EQ(run_step(folder, m, c.line_records, c.train_records), c.errore) << c.name;
+    EXPECT_FALSE(any_compiled_file(folder)) << c.name;
+  }
+}
+
+TEST(MemorizzaPercorso, WithoutALineThereIsNothingToFinishAndNoFileIsWritten) {
+  TempFolder folder;
+  TrackModel m;
+  m.nome_linea = "Prova";
+  m.numero_treno = "1";
+  int32_t j = 1;
+  EXPECT_THROW(memorizza_percorso(m, folder.path(), j, [](const std::string&) {}), RunTimeFailure);
+  EXPECT_EQ(m.codice_errore, 101);
+  EXPECT_FALSE(any_compiled_file(folder));
+}
+
+}  // namespace
+}  // namespace scenario
