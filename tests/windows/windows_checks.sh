@@ -1,0 +1,344 @@
+#!/usr/bin/env bash
+# Checks of the Windows program, run by ctest (tests/CMakeLists.txt), one per
+# call:
+#
+#   cross_build     cross-builds scenario_builder.exe and platform_probe.exe
+#   imports         the .exe is a GUI program that needs no DLL beyond Windows' own
+#   wine_prefix     prepares the Wine prefix that the checks below share
+#   same_files      the .exe writes, next to itself, the Linux build's files, byte for byte
+#   waiting_window  the window, its size and its painted label before the first file
+#   errore          errore("1251"): the message box, exit status 1, nothing after the call
+#   failure         a file that cannot be written: the message box, exit status 2
+#
+# Environment, set by ctest: SCENARIO_SOURCE_DIR; SCENARIO_WINDOWS_DIR, where
+# the cross-build, the Wine prefix, the runs and the screenshots go;
+# SCENARIO_NATIVE_BUILD_DIR and SCENARIO_LINUX_EXE, the native build and its
+# program; SCENARIO_BUILD_TYPE.
+#
+# A check whose tools are missing prints why and exits 77: ctest reports it
+# as skipped.
+set -euo pipefail
+
+readonly CHECK=${1:?usage: windows_checks.sh CHECK}
+readonly SOURCE_DIR=${SCENARIO_SOURCE_DIR:?}
+readonly WINDOWS_DIR=${SCENARIO_WINDOWS_DIR:?}
+readonly CROSS_BUILD_DIR=$WINDOWS_DIR/build
+readonly EXE=$CROSS_BUILD_DIR/bin/scenario_builder.exe
+readonly PROBE=$CROSS_BUILD_DIR/bin/platform_probe.exe
+readonly ARTIFACTS=$WINDOWS_DIR/artifacts
+readonly RUNS=$WINDOWS_DIR/runs
+
+readonly MINGW=x86_64-w64-mingw32
+readonly BUILD_TOOLS=("$MINGW-g++-posix" "$MINGW-objdump")
+readonly WINE_TOOLS=(wine wineboot wineserver xvfb-run xauth xdotool import convert)
+
+# A folder name with a space and a letter outside ASCII: the program must
+# find its own folder and name its files through wide-character paths.
+readonly PROGRAM_FOLDER_NAME="Città di prova"
+
+export WINEPREFIX=$WINDOWS_DIR/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no installer dialog for .NET or Gecko
+export LC_ALL=C.UTF-8
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+require() {
+  local missing=()
+  for tool in "$@"; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+  if ((${#missing[@]})); then
+    echo "SKIPPED: the Windows checks need ${missing[*]} (Debian: g++-mingw-w64-x86-64-posix wine wine64" \
+      "xvfb xauth xdotool imagemagick; .ci/run installs them)"
+    exit 77
+  fi
+}
+
+require_cross_build() {
+  [[ -f $EXE && -f $PROBE ]] || fail "no cross-build in $CROSS_BUILD_DIR (run the cross_build check first)"
+}
+
+# Wine runs on a virtual X display of its own: the checks never touch the
+# desktop they were started from, and any Wine process they leave is ended.
+on_virtual_display() {
+  if [[ -z ${SCENARIO_ON_XVFB:-} ]]; then
+    SCENARIO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  fi
+  trap 'wineserver -k 2>/dev/null || true' EXIT
+}
+
+# A Unix path as Wine's Z: drive sees it.
+windows_path() {
+  local path
+  path=$(realpath -m "$1")
+  echo "Z:${path//\//\\}"
+}
+
+wait_for_file() {
+  local file=$1 what=$2
+  for _ in $(seq 300); do
+    [[ -f $file ]] && return 0
+    sleep 0.2
+  done
+  fail "$what did not appear within 60 s"
+}
+
+expect_line() {
+  local report=$1 line=$2
+  grep -Fxq -- "$line" "$report" || fail "expected the line '$line' in $report:"$'\n'"$(cat "$report")"
+}
+
+# Twips (or points, with 72 to the inch) to pixels at `dpi`, halves to even.
+to_pixels() {
+  local amount=$1 dpi=$2 per_inch=${3:-1440}
+  local product=$((amount * dpi))
+  local pixels=$((product / per_inch)) twice_rest=$((2 * (product % per_inch)))
+  if ((twice_rest > per_inch || (twice_rest == per_inch && pixels % 2 == 1))); then
+    pixels=$((pixels + 1))
+  fi
+  echo "$pixels"
+}
+
+# The share of dark pixels in a rectangle of a screenshot, 0 to 1.
+dark_share() {
+  local shot=$1 geometry=$2
+  convert "$shot" -crop "$geometry" +repage -colorspace Gray -threshold 50% -format '%[fx:1-mean]' info:
+}
+
+# Saves the part of a screenshot covered by an X window as an artifact.
+save_window_shot() {
+  local shot=$1 window=$2 artifact=$3
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  mkdir -p "$ARTIFACTS"
+  convert "$shot" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$ARTIFACTS/$artifact"
+  echo "screenshot: $ARTIFACTS/$artifact"
+}
+
+# The names in a program's folder, the program itself left out.
+files_beside() {
+  local folder=$1 program=$2
+  find "$folder" -mindepth 1 -maxdepth 1 ! -name "$program" -printf '%f\n' | LC_ALL=C sort
+}
+
+set_wine_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+}
+
+check_cross_build() {
+  require "${BUILD_TOOLS[@]}"
+  # The Linux program that same_files compares with comes from the same sources.
+  cmake --build "${SCENARIO_NATIVE_BUILD_DIR:?}" --target scenario_builder -j2
+  cmake -S "$SOURCE_DIR" -B "$CROSS_BUILD_DIR" --toolchain "$SOURCE_DIR/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE="${SCENARIO_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+  cmake --build "$CROSS_BUILD_DIR" -j2
+  require_cross_build
+}
+
+check_imports() {
+  require "${BUILD_TOOLS[@]}"
+  require_cross_build
+  local headers
+  headers=$("$MINGW-objdump" -p "$EXE")
+  grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" || fail "scenario_builder.exe is not a GUI-subsystem program"
+  # DLLs that every Windows has; anything else (the compiler's C++, GCC or
+  # thread runtime) would have to be shipped beside the .exe.
+  local windows_own=" kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll shell32.dll ole32.dll ntdll.dll "
+  local dll
+  while read -r dll; do
+    [[ $windows_own == *" ${dll,,} "* ]] || fail "scenario_builder.exe needs $dll, which Windows does not have"
+    echo "imports $dll"
+  done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+}
+
+check_wine_prefix() {
+  require "${WINE_TOOLS[@]}"
+  on_virtual_display "$@"
+  [[ -f $WINEPREFIX/.prepared ]] && return 0
+  rm -rf "$WINEPREFIX"
+  wineboot --init
+  wineserver -w
+  # No window manager runs on the virtual display: Wine draws the title bars
+  # itself, so the screenshots show them.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
+  # Wine's MS Sans Serif is a bitmap font without the 24-point size, which it
+  # would stretch thin; a scalable sans-serif face draws the label instead.
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v 'MS Sans Serif' /t REG_SZ /d 'Liberation Sans' /f >/dev/null
+  # Wine's own scalable fonts (caption buttons, title bars), where Debian has
+  # put them outside the folder this Wine searches.
+  if [[ -d /usr/share/wine/fonts ]]; then
+    ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
+  wineserver -w
+  touch "$WINEPREFIX/.prepared"
+}
+
+require_wine() {
+  require "${WINE_TOOLS[@]}"
+  require_cross_build
+  [[ -f $WINEPREFIX/.prepared ]] || fail "no Wine prefix in $WINEPREFIX (run the wine_prefix check first)"
+  on_virtual_display "$@"
+}
+
+check_same_files() {
+  require_wine "$@"
+  local run=$RUNS/same_files
+  rm -rf "$run"
+  mkdir -p "$run/linux" "$run/windows/$PROGRAM_FOLDER_NAME"
+  local linux=$run/linux windows=$run/windows/$PROGRAM_FOLDER_NAME
+
+  cp "${SCENARIO_LINUX_EXE:?}" "$linux/"
+  (cd "$run" && "$linux/$(basename "$SCENARIO_LINUX_EXE")" 2>/dev/null) || fail "the Linux build failed"
+  cp "$EXE" "$windows/"
+  local status=0
+  (cd "$run" && timeout 300 wine "$windows/scenario_builder.exe") || status=$?
+  ((status == 0)) || fail "scenario_builder.exe ended with status $status"
+
+  local expected actual
+  expected=$(files_beside "$linux" "$(basename "$SCENARIO_LINUX_EXE")")
+  actual=$(files_beside "$windows" scenario_builder.exe)
+  [[ -n $expected ]] || fail "the Linux build wrote no file"
+  [[ $actual == "$expected" ]] || fail "the .exe left"$'\n'"$actual"$'\n'"where the Linux build left"$'\n'"$expected"
+  local name
+  while read -r name; do
+    cmp "$linux/$name" "$windows/$name" || fail "$name differs from the Linux build's"
+    echo "same bytes: $name ($(stat -c %s "$windows/$name") bytes)"
+  done <<<"$expected"
+}
+
+# Runs the whole build in the probe with the screen at `dpi` and checks the
+# window while the probe holds it just before the first file is written.
+check_waiting_window_at() {
+  local dpi=$1
+  local run=$RUNS/waiting_window_$dpi
+  rm -rf "$run"
+  mkdir -p "$run/program"
+  cp "$PROBE" "$run/program/"
+  set_wine_dpi "$dpi"
+
+  local report=$run/report.txt release=$run/release
+  wine "$run/program/platform_probe.exe" waiting "$(windows_path "$report")" "$(windows_path "$release")" &
+  local probe=$!
+  wait_for_file "$report" "the waiting window"
+  sleep 1  # let the X server take the last drawing
+  local shot=$run/screen.png
+  import -window root "$shot"
+
+  # What the window is, from inside the process.
+  local label_font_height
+  label_font_height=$(to_pixels 24 "$dpi" 72)
+  expect_line "$report" "windows=1"
+  expect_line "$report" "dpi=${dpi}x${dpi}"
+  expect_line "$report" "title=B"
+  expect_line "$report" "sizable=1"
+  expect_line "$report" "client=$(to_pixels 4200 "$dpi")x$(to_pixels 2688 "$dpi")"
+  local label_left label_top label_width label_height
+  label_left=$(to_pixels 960 "$dpi")
+  label_top=$(to_pixels 960 "$dpi")
+  label_width=$(to_pixels 2652 "$dpi")
+  label_height=$(to_pixels 792 "$dpi")
+  expect_line "$report" "child=Static|Attendere|$label_left,$label_top,$label_width,$label_height"
+  expect_line "$report" "font=MS Sans Serif|-$label_font_height|700|italic=0|underline=0|charset=0"
+  expect_line "$report" "files="  # nothing written yet
+  [[ $(grep -c '^child=' "$report") == 1 ]] || fail "the window holds more than its label:"$'\n'"$(cat "$report")"
+
+  # What the screen shows: the window by its title, the painted background
+  # and the label's text, all without a single message processed since.
+  local window
+  window=$(xdotool search --name '^B$' | head -n 1) || true
+  [[ -n $window ]] || fail "no window titled B on the screen"
+  save_window_shot "$shot" "$window" "waiting_window_${dpi}dpi.png"
+  local origin client_x client_y
+  origin=$(sed -n 's/^client_origin=//p' "$report")
+  client_x=${origin%,*}
+  client_y=${origin#*,}
+  local background label
+  background=$(dark_share "$shot" "8x8+$((client_x + 4))+$((client_y + 4))")
+  label=$(dark_share "$shot" "${label_width}x${label_height}+$((client_x + label_left))+$((client_y + label_top))")
+  awk -v b="$background" 'BEGIN { exit !(b < 0.01) }' || fail "the window's background is not painted"
+  awk -v l="$label" 'BEGIN { exit !(l > 0.03 && l < 0.6) }' || fail "the label's text is not painted (dark share $label)"
+  echo "dpi $dpi: window and label as expected; dark share in the label $label"
+
+  touch "$release"
+  local status=0
+  wait "$probe" || status=$?
+  ((status == 0)) || fail "the build after the window ended with status $status"
+}
+
+check_waiting_window() {
+  require_wine "$@"
+  # 96 is the usual screen; at 144 a size that ignored the DPI would show.
+  check_waiting_window_at 144
+  check_waiting_window_at 96
+}
+
+# Starts the probe in `mode` in `folder`, waits for its message box and
+# checks it; then clicks OK as a user would and prints the exit status.
+run_message_box() {
+  local mode=$1 folder=$2 report=$3 artifact=$4
+  wine "$folder/platform_probe.exe" "$mode" "$(windows_path "$report")" >&2 &
+  local probe=$!
+  wait_for_file "$report" "the message box"
+  local shot=${report%.txt}.png
+  import -window root "$shot"
+  local box
+  box=$(xdotool search --name '^scenario_builder$' | tail -n 1) || true
+  [[ -n $box ]] || fail "no window titled scenario_builder on the screen"
+  save_window_shot "$shot" "$box" "$artifact" >&2
+  expect_line "$report" "title=scenario_builder"
+  expect_line "$report" "child=button|OK"
+  [[ $(grep -c '^child=button' "$report") == 1 ]] || fail "the box has more than OK:"$'\n'"$(cat "$report")"
+
+  local centre
+  centre=$(sed -n 's/^button_centre=//p' "$report")
+  xdotool mousemove "${centre%,*}" "${centre#*,}" click 1
+  local status=0
+  wait "$probe" || status=$?
+  echo "$status"
+}
+
+check_errore() {
+  require_wine "$@"
+  local run=$RUNS/errore
+  rm -rf "$run"
+  mkdir -p "$run/program"
+  cp "$PROBE" "$run/program/"
+  set_wine_dpi 96
+
+  local report=$run/box.txt status
+  status=$(run_message_box errore "$run/program" "$report" errore_box.png)
+  expect_line "$report" "child=text| Errore n. 1251"
+  [[ $(grep -c '^child=' "$report") == 2 ]] || fail "the box has more than its text and OK:"$'\n'"$(cat "$report")"
+  ((status == 1)) || fail "the program ended with status $status after errore, not 1"
+  [[ ! -e $report.after ]] || fail "the code after errore ran"
+}
+
+check_failure() {
+  require_wine "$@"
+  local run=$RUNS/failure
+  rm -rf "$run"
+  local program=$run/$PROGRAM_FOLDER_NAME
+  mkdir -p "$program/Corvalle_Brinta_24817.sim"  # a folder where the file goes
+  cp "$PROBE" "$program/"
+  set_wine_dpi 96
+
+  local report=$run/box.txt status
+  status=$(run_message_box failure "$program" "$report" failure_box.png)
+  local text
+  text=$(sed -n 's/^child=text|//p' "$report")
+  [[ $text == *"$PROGRAM_FOLDER_NAME\\Corvalle_Brinta_24817.sim"* ]] || fail "the message does not name the file: $text"
+  [[ ${text,,} == *denied* ]] || fail "the message does not give the system's reason: $text"
+  ((status == 2)) || fail "the program ended with status $status after the failure, not 2"
+  [[ -d $program/Corvalle_Brinta_24817.sim ]] || fail "the folder in the file's place was touched"
+  local left
+  left=$(files_beside "$program" platform_probe.exe | grep '\.tmp$') || true
+  [[ -z $left ]] || fail "a temporary file was left: $left"
+}
+
+case $CHECK in
+  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure) "check_$CHECK" "$@" ;;
+  *) fail "unknown check $CHECK" ;;
+esac
