@@ -70,11 +70,11 @@ TEST(CompiledFiles, RouteCellTakes15BytesInFieldOrder) {
 TEST(CompiledFiles, PlanValuesTakeTwoFourOrTenBytesByKindXColumnFirst) {
   Tracciato plan;
   plan.allocate(2);  // metres 0, 1, 2
-  plan.at(0, 0) = PlanValue::integer(0);
-  plan.at(1, 0) = PlanValue::integer(0);
-  plan.at(0, 1) = PlanValue::integer(0);
-  plan.at(1, 1) = PlanValue::integer(1);
-  plan.at(2, 1) = PlanValue::real(2.0);
+  plan.set(0, 0, PlanValue::integer(0));
+  plan.set(1, 0, PlanValue::integer(0));
+  plan.set(0, 1, PlanValue::integer(0));
+  plan.set(1, 1, PlanValue::integer(1));
+  plan.set(2, 1, PlanValue::real(2.0));
   const std::string expected = std::string("\x02\x00\x00\x00", 4) + std::string("\x02\x00\x00\x00", 4) +
                                std::string("\x00\x00", 2) +  // x column
                                std::string("\x02\x00\x00\x00", 4) + std::string("\x02\x00\x01\x00", 4) +

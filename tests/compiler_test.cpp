@@ -409,7 +409,7 @@ TEST(MemorizzaDati, ACurveBehindThePlanContinuesTheTurnFromItsEnd) {
   single.train(train_file());
   single.run();
   ASSERT_EQ(overlapping.model.codice_errore, 0);
-  EXPECT_EQ(overlapping.model.tracciato.values(), single.model.tracciato.values());
+  EXPECT_EQ(overlapping.model.tracciato, single.model.tracciato);
 }
 
 TEST(MemorizzaDati, WithoutAPlanCurvesAreSkippedAndTheCellsStillFilled) {

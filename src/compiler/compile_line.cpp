@@ -39,7 +39,7 @@ void straight_metre(Tracciato& plan, int32_t m) {
   for (int c = 0; c < 2; ++c) {
     const double last = plan.at(m - 1, c).value;
     const double d = last - plan.at(m - 2, c).value;
-    plan.at(m, c) = PlanValue::real(last + d);
+    plan.set(m, c, PlanValue::real(last + d));
   }
 }
 
@@ -49,8 +49,8 @@ void curve_metre(Tracciato& plan, int32_t m, double k) {
   const double y = plan.at(m - 1, 1).value;
   const double dx = x - plan.at(m - 2, 0).value;
   const double dy = y - plan.at(m - 2, 1).value;
-  plan.at(m, 0) = PlanValue::real(x + dx + k * dy);
-  plan.at(m, 1) = PlanValue::real(y + dy - k * dx);
+  plan.set(m, 0, PlanValue::real(x + dx + k * dy));
+  plan.set(m, 1, PlanValue::real(y + dy - k * dx));
 }
 
 // The general block ends at the next header: a field with "[" and "]" that is
@@ -178,10 +178,10 @@ void LinePhase::start_records() {
   // The plan starts at the origin heading along y, one unit per metre.
   if (model_.scrivi_linea != 0) {
     Tracciato& plan = model_.tracciato;
-    plan.at(0, 0) = PlanValue::integer(0);
-    plan.at(0, 1) = PlanValue::integer(0);
-    plan.at(1, 0) = PlanValue::integer(0);
-    plan.at(1, 1) = PlanValue::integer(1);
+    plan.set(0, 0, PlanValue::integer(0));
+    plan.set(0, 1, PlanValue::integer(0));
+    plan.set(1, 0, PlanValue::integer(0));
+    plan.set(1, 1, PlanValue::integer(1));
   }
 }
 

@@ -18,13 +18,15 @@ namespace {
 
 void Tracciato::allocate(int32_t metri) {
   metri_ = metri;
-  values_.assign(2 * (static_cast<std::size_t>(metri) + 1), PlanValue{});
+  const std::size_t count = 2 * (static_cast<std::size_t>(metri) + 1);
+  values_.assign(count, 0.0);
+  kinds_.assign(count, PlanValue::Kind::Empty);
 }
 
 void Tracciato::release() {
   metri_ = -1;
-  values_.clear();
-  values_.shrink_to_fit();
+  values_ = {};
+  kinds_ = {};
 }
 
 std::size_t Tracciato::index(int32_t metre, int coordinate) const {
@@ -34,10 +36,15 @@ std::size_t Tracciato::index(int32_t metre, int coordinate) const {
          static_cast<std::size_t>(metre);
 }
 
-PlanValue& Tracciato::at(int32_t metre, int coordinate) { return values_[index(metre, coordinate)]; }
+PlanValue Tracciato::at(int32_t metre, int coordinate) const {
+  const std::size_t i = index(metre, coordinate);
+  return {values_[i], kinds_[i]};
+}
 
-const PlanValue& Tracciato::at(int32_t metre, int coordinate) const {
-  return values_[index(metre, coordinate)];
+void Tracciato::set(int32_t metre, int coordinate, PlanValue v) {
+  const std::size_t i = index(metre, coordinate);
+  values_[i] = v.value;
+  kinds_[i] = v.kind;
 }
 
 voce_sim& TrackModel::voce_at(int32_t index) {

@@ -85,22 +85,31 @@ struct PlanValue {
 
 // The per-metre plan, indexes (0..metri, 0..1). The metre index runs fastest
 // in storage, so all x values come before all y values, as in the plan file.
+// Values and kinds are held in two arrays: a point costs its double and a
+// one-byte tag, nothing more (a large line has two million of them).
 class Tracciato {
  public:
   void allocate(int32_t metri);  // every point empty
   void release();
   bool allocated() const { return !values_.empty(); }
   int32_t upper() const { return metri_; }
+  std::size_t size() const { return values_.size(); }  // 2 x (metri + 1)
 
-  PlanValue& at(int32_t metre, int coordinate);  // RunTimeFailure outside the array
-  const PlanValue& at(int32_t metre, int coordinate) const;
-  const std::vector<PlanValue>& values() const { return values_; }
+  // RunTimeFailure outside the array.
+  PlanValue at(int32_t metre, int coordinate) const;
+  void set(int32_t metre, int coordinate, PlanValue v);
+
+  // The i-th value in storage order (x column, then y column).
+  PlanValue stored(std::size_t i) const { return {values_[i], kinds_[i]}; }
+
+  bool operator==(const Tracciato&) const = default;
 
  private:
   std::size_t index(int32_t metre, int coordinate) const;
 
   int32_t metri_ = -1;
-  std::vector<PlanValue> values_;
+  std::vector<double> values_;
+  std::vector<PlanValue::Kind> kinds_;
 };
 
 inline constexpr int kVociSim = 87;        // entries 0..86

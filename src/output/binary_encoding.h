@@ -12,22 +12,24 @@ namespace scenario {
 
 inline void append_byte(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
 
-inline void append_int16(std::string& out, int16_t v) {
-  const auto u = static_cast<uint16_t>(v);
-  out.push_back(static_cast<char>(u & 0xFF));
-  out.push_back(static_cast<char>(u >> 8));
+// Each value is spelled out byte by byte, least significant first, then
+// appended in one piece.
+template <typename Unsigned>
+inline void append_little_endian(std::string& out, Unsigned u) {
+  char bytes[sizeof u];
+  for (std::size_t i = 0; i < sizeof u; ++i) bytes[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+  out.append(bytes, sizeof u);
 }
 
-inline void append_int32(std::string& out, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((u >> shift) & 0xFF));
-}
+inline void append_int16(std::string& out, int16_t v) { append_little_endian(out, static_cast<uint16_t>(v)); }
+
+inline void append_int32(std::string& out, int32_t v) { append_little_endian(out, static_cast<uint32_t>(v)); }
 
 inline void append_double(std::string& out, double v) {
   uint64_t u = 0;
   static_assert(sizeof u == sizeof v);
   std::memcpy(&u, &v, sizeof u);
-  for (int shift = 0; shift < 64; shift += 8) out.push_back(static_cast<char>((u >> shift) & 0xFF));
+  append_little_endian(out, u);
 }
 
 }  // namespace scenario

@@ -67,8 +67,8 @@ void append_cell(std::string& out, const cella& c) {
 
 std::string encode_plan(const Tracciato& tracciato) {
   std::string out;
-  out.reserve(tracciato.values().size() * 10);
-  for (const PlanValue& v : tracciato.values()) append_plan_value(out, v);
+  out.reserve(tracciato.size() * 10);
+  for (std::size_t i = 0; i < tracciato.size(); ++i) append_plan_value(out, tracciato.stored(i));
   return out;
 }
 
