@@ -29,22 +29,9 @@ void Tracciato::release() {
   kinds_ = {};
 }
 
-std::size_t Tracciato::index(int32_t metre, int coordinate) const {
-  if (metre < 0 || metre > metri_) out_of_range("tracciato", metre, metri_);
+void Tracciato::out_of_range_failure(int32_t metre, int coordinate) const {
   if (coordinate < 0 || coordinate > 1) out_of_range("tracciato coordinates", coordinate, 1);
-  return static_cast<std::size_t>(coordinate) * (static_cast<std::size_t>(metri_) + 1) +
-         static_cast<std::size_t>(metre);
-}
-
-PlanValue Tracciato::at(int32_t metre, int coordinate) const {
-  const std::size_t i = index(metre, coordinate);
-  return {values_[i], kinds_[i]};
-}
-
-void Tracciato::set(int32_t metre, int coordinate, PlanValue v) {
-  const std::size_t i = index(metre, coordinate);
-  values_[i] = v.value;
-  kinds_[i] = v.kind;
+  out_of_range("tracciato", metre, metri_);
 }
 
 voce_sim& TrackModel::voce_at(int32_t index) {

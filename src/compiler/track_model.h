@@ -95,9 +95,17 @@ class Tracciato {
   int32_t upper() const { return metri_; }
   std::size_t size() const { return values_.size(); }  // 2 x (metri + 1)
 
-  // RunTimeFailure outside the array.
-  PlanValue at(int32_t metre, int coordinate) const;
-  void set(int32_t metre, int coordinate, PlanValue v);
+  // RunTimeFailure outside the array. Inline: the plan's integration calls
+  // these six times a metre.
+  PlanValue at(int32_t metre, int coordinate) const {
+    const std::size_t i = index(metre, coordinate);
+    return {values_[i], kinds_[i]};
+  }
+  void set(int32_t metre, int coordinate, PlanValue v) {
+    const std::size_t i = index(metre, coordinate);
+    values_[i] = v.value;
+    kinds_[i] = v.kind;
+  }
 
   // The i-th value in storage order (x column, then y column).
   PlanValue stored(std::size_t i) const { return {values_[i], kinds_[i]}; }
@@ -105,7 +113,12 @@ class Tracciato {
   bool operator==(const Tracciato&) const = default;
 
  private:
-  std::size_t index(int32_t metre, int coordinate) const;
+  std::size_t index(int32_t metre, int coordinate) const {
+    if (metre < 0 || metre > metri_ || coordinate < 0 || coordinate > 1) out_of_range_failure(metre, coordinate);
+    return static_cast<std::size_t>(coordinate) * (static_cast<std::size_t>(metri_) + 1) +
+           static_cast<std::size_t>(metre);
+  }
+  [[noreturn]] void out_of_range_failure(int32_t metre, int coordinate) const;
 
   int32_t metri_ = -1;
   std::vector<double> values_;

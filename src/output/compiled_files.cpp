@@ -13,18 +13,29 @@ namespace {
 constexpr std::size_t kEntryBytes = 34;  // without the text
 constexpr std::size_t kCellBytes = 15;
 
-void append_plan_value(std::string& out, const PlanValue& v) {
-  append_int16(out, static_cast<int16_t>(v.kind));
+std::size_t plan_value_bytes(PlanValue::Kind kind) {
+  switch (kind) {
+    case PlanValue::Kind::Integer: return 4;
+    case PlanValue::Kind::Double: return 10;
+    case PlanValue::Kind::Empty: break;
+  }
+  return 2;
+}
+
+// A tagged value: its 16-bit type code, then the value in that type's encoding.
+char* put_plan_value(char* at, const PlanValue& v) {
+  at = put_little_endian(at, static_cast<uint16_t>(v.kind));
   switch (v.kind) {
     case PlanValue::Kind::Empty:
       break;
     case PlanValue::Kind::Integer:
-      append_int16(out, static_cast<int16_t>(v.value));
+      at = put_little_endian(at, static_cast<uint16_t>(static_cast<int16_t>(v.value)));
       break;
     case PlanValue::Kind::Double:
-      append_double(out, v.value);
+      at = put_little_endian(at, bits_of(v.value));
       break;
   }
+  return at;
 }
 
 void append_scenario_entry(std::string& out, const voce_sim& e) {
@@ -65,10 +76,14 @@ void append_cell(std::string& out, const cella& c) {
 
 }  // namespace
 
+// The plan is the largest file by far (two million values for a long line):
+// it is sized first and then filled in place.
 std::string encode_plan(const Tracciato& tracciato) {
-  std::string out;
-  out.reserve(tracciato.size() * 10);
-  for (std::size_t i = 0; i < tracciato.size(); ++i) append_plan_value(out, tracciato.stored(i));
+  std::size_t size = 0;
+  for (std::size_t i = 0; i < tracciato.size(); ++i) size += plan_value_bytes(tracciato.stored(i).kind);
+  std::string out(size, '\0');
+  char* at = out.data();
+  for (std::size_t i = 0; i < tracciato.size(); ++i) at = put_plan_value(at, tracciato.stored(i));
   return out;
 }
 
