@@ -98,6 +98,36 @@ TEST(FinishingSweep, PlacesMarksByRulesAToD) {
   }
 }
 
+// Each mark that finds no free cell is recorded with its rule, the object it
+// belongs to and the first cell tried, in the order the sweep met them.
+TEST(FinishingSweep, RecordsEveryMarkItCannotPlace) {
+  using Miss = TrackModel::SegnoMancante;
+  const Layout a = Layout().board(181).signal(170).occupied(169).occupied(168);
+  const struct {
+    const char* name;
+    Layout layout;
+    std::vector<Miss> expected;
+  } cases[] = {
+      {"rule A: the signal at 170", a, {{11, 'A', 170, 169}}},
+      {"rule B: window 1 of the start at 205",
+       Layout().slowdown(205, 213, 120).occupied(200).occupied(199).occupied(198), {{12, 'B', 205, 200}}},
+      {"rule C: the candidate 108 of the start at 100",
+       Layout().slowdown(100, 130, 30).occupied(107).occupied(108).occupied(109), {{13, 'C', 100, 108}}},
+      {"rule D: the signal at 220",
+       Layout().slowdown(205, 213, 50).signal(220).occupied(219).occupied(218), {{13, 'D', 220, 219}}},
+      {"two misses, both kept",
+       Layout(a).slowdown(205, 213, 120).occupied(200).occupied(199).occupied(198),
+       {{11, 'A', 170, 169}, {12, 'B', 205, 200}}},
+      {"none", Layout().slowdown(205, 213, 50), {}},
+  };
+  for (const auto& c : cases) {
+    TrackModel m = c.layout.model();
+    m.segni_mancanti = {{99, 'X', 1, 1}};  // left from an earlier sweep
+    finishing_sweep(m);
+    EXPECT_EQ(m.segni_mancanti, c.expected) << c.name;
+  }
+}
+
 TEST(FinishingSweep, AnAbatementPointBeforeASignalIsLoweredTo180NeverRaised) {
   for (const auto& [value, expected] : {std::pair<int16_t, int16_t>{200, 180}, {135, 135}}) {
     Layout layout = Layout().board(181).signal(170).point(169, value).occupied(168);

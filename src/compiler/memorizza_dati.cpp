@@ -32,6 +32,7 @@ void memorizza_dati(TrackModel& model, const std::filesystem::path& folder) {
   SourceInReading source{names.line_source(), std::nullopt};
   model.file_errore.clear();
   model.riga_errore = 0;
+  model.motivo_errore.clear();
 
   try {
     model.voce_at(voce::intestazione_linea).testo = model.nome_linea;
@@ -47,7 +48,7 @@ void memorizza_dati(TrackModel& model, const std::filesystem::path& folder) {
     // A missing train source file is a run-time failure.
     if (!compile_train_source(model, train_file, source, sign_slot)) return;
     check_kilometre_references(model, names.line_source());
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     // A run-time failure ends the compile: neither source file is left behind.
     std::error_code ignored;
     std::filesystem::remove(line_file, ignored);
@@ -55,6 +56,7 @@ void memorizza_dati(TrackModel& model, const std::filesystem::path& folder) {
     model.codice_errore = 25;
     model.file_errore = source.file_name;
     model.riga_errore = source.reader ? source.reader->line() : 0;
+    model.motivo_errore = failure.what();
   }
 }
 

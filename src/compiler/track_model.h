@@ -157,6 +157,25 @@ struct TrackModel {
   // read; riga_errore is 0 when the code belongs to no line of the file.
   std::string file_errore;
   int32_t riga_errore = 0;
+  // The code the compile step ended with, kept apart from codice_errore, which
+  // the finishing sweep may replace; and, after a run-time failure (code 25),
+  // what failed.
+  int32_t codice_compilazione = 0;
+  std::string motivo_errore;
+
+  // A speed abatement mark the finishing sweep could not place, in the order
+  // met. `cella` is the object the mark belongs to (the signal for rules A and
+  // D, the slowdown start for rules B and C) and `candidata` the first cell
+  // tried for it.
+  struct SegnoMancante {
+    int32_t codice = 0;  // 11, 12 or 13
+    char regola = 'A';   // 'A' to 'D'
+    int32_t cella = 0;
+    int32_t candidata = 0;
+
+    bool operator==(const SegnoMancante&) const = default;
+  };
+  std::vector<SegnoMancante> segni_mancanti;
 
   std::array<voce_sim, kVociSim> tabella_sim{};
   std::vector<cella> celle;  // indexes 0..n; empty until the line length is read

@@ -27,7 +27,13 @@ class Cells {
     cell.dato1 = kValoreSegno;
   }
 
-  void fail(int32_t code) { model_.codice_errore = code; }
+  // No free cell for the mark that `regola` wanted for the object in `cella`,
+  // first trying `candidata`: the code is set, the miss recorded, and the
+  // sweep goes on.
+  void fail(int32_t code, char regola, int32_t cella, int32_t candidata) {
+    model_.codice_errore = code;
+    model_.segni_mancanti.push_back({code, regola, cella, candidata});
+  }
 
  private:
   TrackModel& model_;
@@ -50,7 +56,7 @@ void rule_a(Cells& cells, int32_t i) {
     } else if (cells.is(d - 2, tipo_cella::abbattimento_valore)) {
       cells.at(d - 2).dato1 = minimo(kValoreSegno, cells.at(d - 2).dato1);
     } else {
-      cells.fail(11);
+      cells.fail(11, 'A', d, d - 1);
     }
   }
 }
@@ -68,7 +74,7 @@ void rule_b(Cells& cells, int32_t i) {
         break;
       }
     }
-    if (!placed) cells.fail(12);
+    if (!placed) cells.fail(12, 'B', i, i - window.front());
   }
 }
 
@@ -93,7 +99,7 @@ int32_t rule_c(Cells& cells, int32_t i) {
         cells.mark(k + 1);
         p = -1;
       } else {
-        cells.fail(13);  // p stays 8: no further mark in this slowdown
+        cells.fail(13, 'C', i, k);  // p stays 8: no further mark in this slowdown
       }
     }
     if (cells.is(k, tipo_cella::fine_rallentamento)) return k;
@@ -116,7 +122,7 @@ void rule_d(Cells& cells, int32_t k) {
   } else if (cells.free(p - 1)) {
     cells.mark(p - 1);
   } else {
-    cells.fail(13);
+    cells.fail(13, 'D', p + 1, p);
   }
 }
 
@@ -125,6 +131,7 @@ void rule_d(Cells& cells, int32_t k) {
 int16_t minimo(int16_t x, int16_t y) { return x > y ? y : x; }
 
 void finishing_sweep(TrackModel& model) {
+  model.segni_mancanti.clear();
   Cells cells(model);
   const int32_t last = cells.n() - 2;
   for (int32_t i = 1; i <= last; ++i) {

@@ -38,13 +38,14 @@ void store_fixed_values_and_codes(TrackModel& model, const Errore& errore) {
 
 }  // namespace
 
-void memorizza_percorso(TrackModel& model, const std::filesystem::path& folder, int32_t& j,
+void compile_and_finish(TrackModel& model, const std::filesystem::path& folder, int32_t& j,
                         const Errore& errore) {
   model.scrivi_linea = j;
   model.codice_errore = 0;
   model.clear_tabella_sim();
 
   memorizza_dati(model, folder);
+  model.codice_compilazione = model.codice_errore;
   // A line source file that is missing, or broken before its length, leaves no
   // cells to finish: nothing sensible can be written.
   if (model.celle.empty()) {
@@ -54,6 +55,11 @@ void memorizza_percorso(TrackModel& model, const std::filesystem::path& folder, 
 
   finishing_sweep(model);
   store_fixed_values_and_codes(model, errore);
+}
+
+void memorizza_percorso(TrackModel& model, const std::filesystem::path& folder, int32_t& j,
+                        const Errore& errore) {
+  compile_and_finish(model, folder, j, errore);
   write_compiled_files(model, folder);
 }
 

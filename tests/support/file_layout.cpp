@@ -1,38 +1,18 @@
 #include "support/file_layout.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <vector>
+
+#include "output/compiled_layout.h"
 
 namespace scenario::testing {
 
 namespace {
 
-struct Field {
-  std::size_t offset;
-  const char* name;
-};
-
-std::string field_at(const Field* fields, std::size_t count, std::size_t offset) {
-  std::string name = fields[0].name;
-  for (std::size_t i = 0; i < count && fields[i].offset <= offset; ++i) name = fields[i].name;
-  return name;
-}
-
 std::string describe_route(std::size_t offset) {
-  static constexpr std::array<Field, 11> kFields = {{{0, "tipo"},
-                                                     {1, "dato1"},
-                                                     {3, "dato2"},
-                                                     {5, "dato3"},
-                                                     {7, "dato4"},
-                                                     {9, "tempo"},
-                                                     {10, "avviso"},
-                                                     {11, "montagna"},
-                                                     {12, "velocita"},
-                                                     {13, "pendenza"},
-                                                     {14, "aderenza"}}};
-  return "cell " + std::to_string(offset / 15) + ", " + field_at(kFields.data(), kFields.size(), offset % 15);
+  const FieldPlace& field = field_at(kCellFields.data(), kCellFields.size(), offset % kCellBytes);
+  return "cell " + std::to_string(offset / kCellBytes) + ", " + field.name;
 }
 
 uint16_t int16_at(const std::string& bytes, std::size_t at) {
@@ -45,28 +25,10 @@ std::string describe_scenario(const std::string& bytes, std::size_t offset) {
   std::size_t start = 0;
   for (int entry = 0; start < bytes.size(); ++entry) {
     const std::size_t n = int16_at(bytes, start + 14);
-    const std::size_t size = 34 + n;
+    const std::size_t size = kEntryFixedBytes + n;
     if (offset < start + size) {
-      const std::size_t at = offset - start;
-      const std::array<Field, 16> fields = {{{0, "tipo"},
-                                             {1, "inizio"},
-                                             {5, "fine"},
-                                             {9, "posizione"},
-                                             {13, "col4"},
-                                             {14, "testo length"},
-                                             {16, "testo"},
-                                             {16 + n, "col7"},
-                                             {18 + n, "col8"},
-                                             {20 + n, "col10"},
-                                             {22 + n, "col11"},
-                                             {24 + n, "col12"},
-                                             {26 + n, "col9"},
-                                             {27 + n, "col13"},
-                                             {28 + n, "col6"},
-                                             {30 + n, "orario"}}};
-      std::string name = field_at(fields.data(), fields.size(), at);
-      if (at == 29 + n) name = "col5";
-      return "entry " + std::to_string(entry) + ", " + name;
+      const auto fields = scenario_entry_fields(n);
+      return "entry " + std::to_string(entry) + ", " + field_at(fields.data(), fields.size(), offset - start).name;
     }
     start += size;
   }
@@ -77,8 +39,8 @@ std::string describe_plan(const std::string& bytes, std::size_t offset) {
   std::vector<std::size_t> starts;
   for (std::size_t at = 0; at < bytes.size();) {
     starts.push_back(at);
-    const uint16_t kind = int16_at(bytes, at);
-    at += kind == 5 ? 10 : kind == 2 ? 4 : 2;
+    const std::size_t size = plan_value_bytes(int16_at(bytes, at));
+    at += size == 0 ? 2 : size;
   }
   const std::size_t per_column = starts.size() / 2;
   const auto it = std::upper_bound(starts.begin(), starts.end(), offset);

@@ -1,0 +1,173 @@
+// scenario_tool compile: an author's two source files through the program's
+// own compile and finishing steps, with every code reported at its source.
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "compiler/run_time_failure.h"
+#include "output/compiled_files.h"
+#include "output/file_names.h"
+#include "output/memorizza_percorso.h"
+#include "output/replace_file.h"
+#include "tool/command_line.h"
+#include "tool/commands.h"
+#include "tool/diagnostics.h"
+#include "tool/input_file.h"
+#include "tool/private_folder.h"
+
+namespace scenario::tool {
+
+namespace fs = std::filesystem;
+
+const Command kCompileCommand = {
+    "compile",
+    "scenario_tool compile LINE TRAIN [OUTDIR] [--line-name NAME] [--train-number NUM] [--no-plan]",
+    "Compiles the line source file LINE and the train source file TRAIN, finishes\n"
+    "the route exactly as scenario_builder does, and writes the three compiled\n"
+    "files into OUTDIR (default: the working directory; created when missing):\n"
+    "\n"
+    "  NAME_linea.dat    the plan (not with --no-plan; an existing one is kept)\n"
+    "  NAME_NUM.sim      the scenario table\n"
+    "  NAME_NUM.dat      the route\n"
+    "\n"
+    "LINE and TRAIN are only read: they are compiled from private copies and are\n"
+    "never changed or deleted. The line name and the train number come from the\n"
+    "file names NAME_linea.txt and NAME_NUM-.txt unless given.\n"
+    "\n"
+    "Each code is reported on standard error, one per line:\n"
+    "  FILE:LINE: error CODE: what went wrong\n"
+    "  FILE:cell N (progressive P): error CODE: ...   (finishing codes 11 to 13)\n"
+    "The last line on standard output is \"codice_errore N\" (0 when clean) after a\n"
+    "run that wrote its files, or \"errore 1250\" / \"errore 1251\" when a reserved\n"
+    "value was taken and nothing was written.\n"
+    "\n"
+    "Options:\n"
+    "  --line-name NAME      the line name (the compiled files are named from it)\n"
+    "  --train-number NUM    the train number\n"
+    "  --no-plan             do not compute or write the plan\n"
+    "\n"
+    "Exit status: 0 clean; 1 a compile or finishing code was set (the files are\n"
+    "still written, as scenario_builder does); 2 error 1250/1251 or a run-time\n"
+    "failure, no file written; 64 usage error.\n",
+    compile_command,
+};
+
+namespace {
+
+// The finishing step stopped at a reserved value: error 1250 or 1251.
+struct FixedValueStop {
+  std::string number;
+};
+
+std::string name_of(const fs::path& file) { return file.filename().string(); }
+
+bool ends_with(const std::string& s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The compiled files are named from the line name and the train number inside
+// OUTDIR: neither may lead out of it.
+void check_name(const std::string& name, const char* what) {
+  if (name.empty()) throw UsageError(std::string(what) + " is empty");
+  if (name == "." || name == "..") throw UsageError(std::string(what) + " \"" + name + "\" is not a file name");
+  for (const char c : name) {
+    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
+      throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
+    }
+  }
+}
+
+std::string line_name_of(const Arguments& arguments, const std::string& line_file) {
+  if (auto given = arguments.value("--line-name")) return *given;
+  const std::string name = name_of(line_file);
+  constexpr std::string_view kSuffix = "_linea.txt";
+  if (!ends_with(name, kSuffix) || name.size() == kSuffix.size()) {
+    throw UsageError("cannot take the line name from \"" + name + "\" (not NAME_linea.txt): give --line-name");
+  }
+  return name.substr(0, name.size() - kSuffix.size());
+}
+
+// NAME_NUM-.txt: the number follows the line name, or else the last "_".
+std::string train_number_of(const Arguments& arguments, const std::string& train_file, const std::string& line_name) {
+  if (auto given = arguments.value("--train-number")) return *given;
+  const std::string name = name_of(train_file);
+  constexpr std::string_view kSuffix = "-.txt";
+  const std::string stem = ends_with(name, kSuffix) ? name.substr(0, name.size() - kSuffix.size()) : "";
+  std::string number;
+  if (stem.size() > line_name.size() + 1 && stem.compare(0, line_name.size() + 1, line_name + "_") == 0) {
+    number = stem.substr(line_name.size() + 1);
+  } else if (const std::size_t underscore = stem.rfind('_'); underscore != std::string::npos) {
+    number = stem.substr(underscore + 1);
+  }
+  if (number.empty()) {
+    throw UsageError("cannot take the train number from \"" + name + "\" (not NAME_NUM-.txt): give --train-number");
+  }
+  return number;
+}
+
+void print_diagnostics(const TrackModel& model, const SourcePaths& paths) {
+  for (const std::string& line : model_diagnostics(model, paths)) std::cerr << line << "\n";
+}
+
+}  // namespace
+
+int compile_command(const std::vector<std::string>& args) {
+  const Arguments arguments(args, {"--no-plan"}, {"--line-name", "--train-number"});
+  arguments.expect_operands(2, 3);
+  const std::string& line_file = arguments.operands()[0];
+  const std::string& train_file = arguments.operands()[1];
+  const fs::path out_folder = arguments.operands().size() > 2 ? fs::path(arguments.operands()[2]) : fs::path(".");
+
+  TrackModel model;
+  model.nome_linea = line_name_of(arguments, line_file);
+  check_name(model.nome_linea, "the line name");
+  model.numero_treno = train_number_of(arguments, train_file, model.nome_linea);
+  check_name(model.numero_treno, "the train number");
+  const FileNames names{model.nome_linea, model.numero_treno};
+  const SourcePaths paths{line_file, train_file, names.line_source(), names.train_source()};
+
+  // The compiler reads its sources under its own names and deletes them: it
+  // gets copies in a folder of its own.
+  const std::string line_bytes = read_input_file(line_file);
+  const std::string train_bytes = read_input_file(train_file);
+  const PrivateFolder work;
+  replace_file(in_folder(work.path(), names.line_source()), line_bytes);
+  replace_file(in_folder(work.path(), names.train_source()), train_bytes);
+
+  int32_t j = arguments.has("--no-plan") ? 0 : 1;
+  const Errore errore = [](const std::string& a) { throw FixedValueStop{a}; };
+  try {
+    compile_and_finish(model, work.path(), j, errore);
+  } catch (const FixedValueStop& stop) {
+    print_diagnostics(model, paths);
+    std::cerr << fixed_value_diagnostic(model, stop.number, paths) << "\n";
+    std::cout << "errore " << stop.number << "\n";
+    return kExitNoFiles;
+  } catch (const std::exception& failure) {
+    print_diagnostics(model, paths);
+    std::cerr << kToolName << ": " << failure.what() << "\n";
+    if (model.celle.empty() && model.codice_compilazione == 25) {
+      std::cerr << kToolName << ": the line is sized by \"lunghezza percorso\" in the [generale] block of " << line_file
+                << ", which must come before anything that needs the line\n";
+    }
+    return kExitNoFiles;
+  }
+
+  print_diagnostics(model, paths);
+  try {
+    fs::create_directories(out_folder);
+    write_compiled_files(model, out_folder);
+  } catch (const std::exception& failure) {
+    std::cerr << kToolName << ": " << failure.what() << "\n";
+    return kExitNoFiles;
+  }
+  if (j != 0) std::cout << "wrote " << in_folder(out_folder, names.plan()).string() << "\n";
+  std::cout << "wrote " << in_folder(out_folder, names.scenario()).string() << "\n";
+  std::cout << "wrote " << in_folder(out_folder, names.route()).string() << "\n";
+  std::cout << "codice_errore " << model.codice_errore << "\n";
+  return model.codice_errore == 0 ? kExitClean : kExitCodeSet;
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,174 @@
+#include "tool/diagnostics.h"
+
+#include "tool/route_terms.h"
+
+namespace scenario::tool {
+
+namespace {
+
+std::string where_in_file(const std::string& file, int32_t line) {
+  return line > 0 ? file + ":" + std::to_string(line) : file;
+}
+
+std::string where_in_route(const std::string& file, int32_t cell, uint8_t tipo) {
+  return file + ":cell " + std::to_string(cell) + " (progressive " + std::to_string(cell_progressive(cell, tipo)) + ")";
+}
+
+std::string error_line(const std::string& where, int32_t code, const std::string& what) {
+  return where + ": error " + std::to_string(code) + ": " + what;
+}
+
+// The reason of a run-time failure often starts with the compiler's own name
+// of the file and the line, which the diagnostic already gives.
+std::string without_place(const std::string& reason, const std::string& file_name) {
+  const std::string prefix = file_name + ":";
+  if (reason.compare(0, prefix.size(), prefix) != 0) return reason;
+  const std::size_t after = reason.find(": ", prefix.size());
+  return after == std::string::npos ? reason : reason.substr(after + 2);
+}
+
+std::string cells_text(int32_t first, int32_t count, int32_t step) {
+  std::string text;
+  for (int32_t i = 0; i < count; ++i) {
+    if (i > 0) text += i + 1 == count ? " and " : ", ";
+    text += std::to_string(first + i * step);
+  }
+  return text;
+}
+
+std::string missing_mark_text(const TrackModel::SegnoMancante& miss) {
+  switch (miss.regola) {
+    case 'A':
+      return "no free cell for the speed abatement mark before this signal, which stands within 20 cells "
+             "before a slowdown warning board: cells " +
+             cells_text(miss.candidata, 2, -1) + " are taken and hold no speed abatement point";
+    case 'B': {
+      const int32_t offset = miss.cella - miss.candidata;
+      return "no free cell for the speed abatement mark " + std::to_string(offset * 50) + " to " +
+             std::to_string((offset + 2) * 50) + " m before this slowdown start: cells " +
+             cells_text(miss.candidata, 3, -1) + " are taken";
+    }
+    case 'C':
+      return "no free cell for the speed abatement mark inside this slowdown: cells " + std::to_string(miss.candidata) +
+             ", " + std::to_string(miss.candidata - 1) + " and " + std::to_string(miss.candidata + 1) +
+             " are taken; the rest of the slowdown gets no mark";
+    default:
+      return "no free cell for the speed abatement mark before this signal, the first after a slowdown under "
+             "110 km/h: cells " +
+             cells_text(miss.candidata, 2, -1) + " are taken";
+  }
+}
+
+// Which source file places an object of this kind: boards and signs come from
+// the line, everything else in a cell from the train.
+const std::string& file_of_object(uint8_t tipo, const SourcePaths& paths) {
+  const bool line = tipo == tipo_cella::indicatore_v_max || tipo == tipo_cella::cartello;
+  return line ? paths.line : paths.train;
+}
+
+}  // namespace
+
+std::string_view code_text(int32_t code) {
+  switch (code) {
+    case 1:
+      return "the line length is over 1000000 m";
+    case 2:
+      return "a kilometre reference's start or kilometre value is not a multiple of 50";
+    case 3:
+      return "the first \"ripetizione segnali\" value is not a multiple of 50";
+    case 4:
+      return "the second \"ripetizione segnali\" value is not a multiple of 50";
+    case 5:
+      return "the \"ripetizione segnali\" keyword names neither 4 nor 9 codes";
+    case 6:
+      return "the sign board's cell is not free";
+    case 7:
+      return "the speed abatement point's cell is not free";
+    case 8:
+      return "the station progressive is not a multiple of 50";
+    case 9:
+      return "the station length is not a multiple of 100";
+    case 10:
+      return "the stations reach the sign texts in the scenario table (80 entries for stations and signs)";
+    case 11:
+      return "no free cell for a speed abatement mark before a signal ahead of a slowdown warning board";
+    case 12:
+      return "no free cell for a speed abatement mark before a slowdown start";
+    case 13:
+      return "no free cell for a speed abatement mark inside or after a slowdown";
+    case 15:
+      return "the record lies beyond the end of the line; the rest of the file is not read";
+    case 16:
+      return "the signal's cell is not free";
+    case 17:
+      return "the slowdown warning board's cell (1200 m before the start) is not free";
+    case 18:
+      return "the slowdown start cell is not free";
+    case 19:
+      return "the slowdown end cell is not free";
+    case 20:
+      return "one of the four cells before the slowdown warning board is not free";
+    case 21:
+      return "the maximum-speed board's cell is not free";
+    case 22:
+      return "the station area begins less than 350 m after the previous station's area ends";
+    case 24:
+      return "the station area ends at progressive 100 or less: there is no cell for its stop";
+    case 25:
+      return "run-time failure while compiling";
+    case 101:
+      return "the line source file is missing";
+    case 102:
+      return "the line source file has no \"[generale]\" section";
+    case 103:
+      return "the curve keyword names no class 1 to 6, or the plan runs past 1000000 m";
+    case 1250:
+      return "cell 1's dato1 or entry 85's col7 is already taken; they are reserved for fixed values";
+    case 1251:
+      return "cell 1's dato2 or entry 85's orario is already taken; they are reserved for the competition codes";
+    default:
+      return "unknown code";
+  }
+}
+
+std::vector<std::string> model_diagnostics(const TrackModel& model, const SourcePaths& paths) {
+  std::vector<std::string> lines;
+  if (model.codice_compilazione != 0) {
+    const std::string& file = model.file_errore == paths.train_name ? paths.train : paths.line;
+    std::string what(code_text(model.codice_compilazione));
+    if (model.codice_compilazione == 25 && !model.motivo_errore.empty()) {
+      what += ": " + without_place(model.motivo_errore, model.file_errore);
+    }
+    lines.push_back(error_line(where_in_file(file, model.riga_errore), model.codice_compilazione, what));
+  }
+  for (const TrackModel::SegnoMancante& miss : model.segni_mancanti) {
+    const uint8_t tipo =
+        miss.regola == 'A' || miss.regola == 'D' ? tipo_cella::segnale : tipo_cella::inizio_rallentamento;
+    lines.push_back(error_line(where_in_route(paths.train, miss.cella, tipo), miss.codice, missing_mark_text(miss)));
+  }
+  return lines;
+}
+
+std::string fixed_value_diagnostic(const TrackModel& model, const std::string& number, const SourcePaths& paths) {
+  const int32_t code = std::stoi(number);
+  const voce_sim& linea = model.tabella_sim[voce::intestazione_linea];
+  const bool first_pair = code == 1250;
+  const int32_t entry_value = first_pair ? linea.col7 : linea.orario;
+  if (entry_value != 0) {
+    return error_line(paths.train, code,
+                      std::string("entry 85 of the scenario table holds ") + (first_pair ? "col7 " : "orario ") +
+                          std::to_string(entry_value) + "; it is reserved for " +
+                          (first_pair ? "the fixed value 610" : "the weighted competition code"));
+  }
+  const cella cell = model.celle.size() > 1 ? model.celle[1] : cella{};
+  const std::string field = first_pair ? "dato1" : "dato2";
+  const int32_t value = first_pair ? cell.dato1 : cell.dato2;
+  const std::string holder =
+      cell.tipo == tipo_cella::vuota ? "cell 1" : "cell 1 holds a " + std::string(object_name(cell.tipo)) + " whose";
+  return error_line(where_in_route(file_of_object(cell.tipo, paths), 1, cell.tipo), code,
+                    holder + " " + field + " is " + std::to_string(value) + "; " + field +
+                        " of cell 1 is reserved for " + (first_pair ? "the fixed value 5121" : "the competition code") +
+                        ", so cell 1 must hold no object");
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,423 @@
+// scenario_tool dump: a compiled file decoded into readable rows, as text or
+// as JSON.
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "output/compiled_layout.h"
+#include "tool/command_line.h"
+#include "tool/commands.h"
+#include "tool/input_file.h"
+#include "tool/json_writer.h"
+#include "tool/route_terms.h"
+
+namespace scenario::tool {
+
+namespace fs = std::filesystem;
+
+const Command kDumpCommand = {
+    "dump",
+    "scenario_tool dump FILE [--json]",
+    "Decodes a compiled file into readable text, one row per record:\n"
+    "\n"
+    "  route file (NAME_NUM.dat)     one row per 50 m cell: its progressive, the\n"
+    "                                object in it (signal, slowdown start, ...), its\n"
+    "                                values and the speed, gradient and adhesion\n"
+    "  scenario file (NAME_NUM.sim)  one row per entry with its role (station, sign\n"
+    "                                text, kilometre reference, header) and fields\n"
+    "  plan file (NAME_linea.dat)    one row per metre: x and y with their kinds\n"
+    "                                (integer, double, empty)\n"
+    "\n"
+    "The kind of file is told by its name and, for other names, by its size. A\n"
+    "cell's progressive is the one a source file gives an object in that cell.\n"
+    "A file whose size does not fit its layout is decoded as far as it fits and\n"
+    "the misfit is reported on standard error; nothing past its end is read.\n"
+    "\n"
+    "Options:\n"
+    "  --json    the same content as one JSON document\n"
+    "\n"
+    "Exit status: 0 decoded; 1 the file does not fit its layout; 2 the file cannot\n"
+    "be read; 64 usage error.\n",
+    dump_command,
+};
+
+namespace {
+
+enum class Layout { route, scenario, plan };
+
+const char* layout_name(Layout layout) {
+  switch (layout) {
+    case Layout::route:
+      return "route";
+    case Layout::scenario:
+      return "scenario";
+    case Layout::plan:
+      return "plan";
+  }
+  return "";
+}
+
+bool ends_with(const std::string& s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// By name first; a route file's name ends in ".dat" like the plan's, so its
+// size decides when it is no whole number of cells but a sound plan. A file of
+// any other name is whichever layout it fits.
+std::optional<Layout> layout_of(const std::string& name, std::string_view bytes) {
+  if (ends_with(name, "_linea.dat")) return Layout::plan;
+  if (ends_with(name, ".sim")) return Layout::scenario;
+  const bool whole_cells = !bytes.empty() && bytes.size() % kCellBytes == 0;
+  if (ends_with(name, ".dat")) {
+    if (!whole_cells && decode_plan(bytes).problem.empty()) return Layout::plan;
+    return Layout::route;
+  }
+  if (decode_scenario(bytes).problem.empty()) return Layout::scenario;
+  if (decode_plan(bytes).problem.empty()) return Layout::plan;
+  if (whole_cells) return Layout::route;
+  return std::nullopt;
+}
+
+// One named value of a record, with what it means here.
+struct Field {
+  std::string name;
+  std::string meaning;
+  std::variant<int64_t, std::string> value;
+  bool derived = false;  // worked out from the fields above, not stored
+};
+
+// Output, as aligned text or as JSON, of rows of named values.
+class Report {
+ public:
+  Report(bool json, const std::string& file, Layout layout, std::size_t bytes) : json_(json) {
+    if (json_) {
+      out_.begin_object().key("file").value(file).key("layout").value(layout_name(layout));
+      out_.key("bytes").value(static_cast<int64_t>(bytes));
+    }
+  }
+
+  bool json() const { return json_; }
+  JsonWriter& out() { return out_; }
+  std::string& text() { return text_; }
+
+  void finish(const std::string& problem) {
+    if (!json_) return;
+    out_.key("problem");
+    if (problem.empty()) {
+      out_.null();
+    } else {
+      out_.value(problem);
+    }
+    out_.end_object();
+    text_ = out_.text() + "\n";
+  }
+
+ private:
+  bool json_;
+  JsonWriter out_;
+  std::string text_;
+};
+
+std::string padded(const std::string& s, std::size_t width, bool right) {
+  if (s.size() >= width) return s;
+  const std::string pad(width - s.size(), ' ');
+  return right ? pad + s : s + pad;
+}
+
+std::string num(int64_t v) { return std::to_string(v); }
+
+std::string without_trailing_blanks(std::string row) {
+  while (!row.empty() && row.back() == ' ') row.pop_back();
+  return row;
+}
+
+// --- route ---------------------------------------------------------------
+
+std::string object_with_reference(const cella& c) {
+  std::string name(object_name(c.tipo));
+  if (c.tipo == tipo_cella::fermata || c.tipo == tipo_cella::cartello) name += " (entry " + num(c.dato1) + ")";
+  return name;
+}
+
+std::string dump_route(Report& report, std::string_view bytes) {
+  const DecodedRoute route = decode_route(bytes);
+  if (report.json()) {
+    JsonWriter& out = report.out();
+    out.key("cells").begin_array();
+    for (std::size_t i = 0; i < route.cells.size(); ++i) {
+      const cella& c = route.cells[i];
+      const auto cell = static_cast<int32_t>(i);
+      out.begin_object();
+      out.key("cell").value(int64_t{cell}).key("progressive").value(int64_t{cell_progressive(cell, c.tipo)});
+      out.key("object").value(object_name(c.tipo)).key("tipo").value(int64_t{c.tipo});
+      out.key("dato1").value(int64_t{c.dato1}).key("dato2").value(int64_t{c.dato2});
+      out.key("dato3").value(int64_t{c.dato3}).key("dato4").value(int64_t{c.dato4});
+      out.key("tempo").value(int64_t{c.tempo}).key("avviso").value(int64_t{c.avviso});
+      out.key("montagna").value(int64_t{c.montagna}).key("velocita").value(int64_t{c.velocita});
+      out.key("pendenza").value(int64_t{c.pendenza}).key("aderenza").value(int64_t{c.aderenza});
+      out.key("speed_kmh").value(int64_t{c.velocita} * 5).key("gradient_per_mille").value(int64_t{c.pendenza} - 100);
+      out.end_object();
+    }
+    out.end_array();
+  } else {
+    std::string& t = report.text();
+    t += "route file: " + num(static_cast<int64_t>(route.cells.size())) + " cells of 15 bytes\n";
+    t += " cell progressive  object                                   dato1  dato2  dato3  dato4 tempo avviso "
+         "montagna velocita  km/h pendenza gradient aderenza\n";
+    for (std::size_t i = 0; i < route.cells.size(); ++i) {
+      const cella& c = route.cells[i];
+      const auto cell = static_cast<int32_t>(i);
+      t += padded(num(cell), 5, true) + padded(num(cell_progressive(cell, c.tipo)), 12, true) + "  ";
+      t += padded(object_with_reference(c), 38, false);
+      for (const int16_t v : {c.dato1, c.dato2, c.dato3, c.dato4}) t += padded(num(v), 7, true);
+      t += padded(num(c.tempo), 6, true) + padded(num(c.avviso), 7, true) + padded(num(c.montagna), 9, true);
+      t += padded(num(c.velocita), 9, true) + padded(num(c.velocita * 5), 6, true);
+      t += padded(num(c.pendenza), 9, true) + padded(num(c.pendenza - 100), 9, true);
+      t += padded(num(c.aderenza), 9, true) + "\n";
+    }
+  }
+  report.finish(route.problem);
+  return route.problem;
+}
+
+// --- scenario --------------------------------------------------------------
+
+std::vector<Field> all_fields(const voce_sim& e) {
+  return {{"tipo", "", int64_t{e.tipo}},           {"inizio", "", int64_t{e.inizio}}, {"fine", "", int64_t{e.fine}},
+          {"posizione", "", int64_t{e.posizione}}, {"col4", "", int64_t{e.col4}},     {"testo", "", e.testo},
+          {"col7", "", int64_t{e.col7}},           {"col8", "", int64_t{e.col8}},     {"col10", "", int64_t{e.col10}},
+          {"col11", "", int64_t{e.col11}},         {"col12", "", int64_t{e.col12}},   {"col9", "", int64_t{e.col9}},
+          {"col13", "", int64_t{e.col13}},         {"col6", "", int64_t{e.col6}},     {"col5", "", int64_t{e.col5}},
+          {"orario", "", int64_t{e.orario}}};
+}
+
+bool is_zero(const Field& f) {
+  if (const auto* n = std::get_if<int64_t>(&f.value)) return *n == 0;
+  return std::get<std::string>(f.value).empty();
+}
+
+// The fields an entry of this role uses, with what they mean, in a readable
+// order; then whatever else is not zero.
+std::vector<Field> entry_fields(const voce_sim& e, EntryRole role) {
+  using Meanings = std::vector<std::pair<const char*, const char*>>;
+  Meanings meanings;
+  switch (role) {
+    case EntryRole::station:
+      meanings = {
+          {"testo", "name"},      {"tipo", "type"},       {"posizione", "progressive"}, {"inizio", "area start"},
+          {"fine", "area end"},   {"col4", "column 4"},   {"col5", "column 5"},         {"col6", "column 6"},
+          {"col7", "column 7"},   {"col8", "column 8"},   {"col9", "column 9"},         {"col10", "column 10"},
+          {"col11", "column 11"}, {"col12", "column 12"}, {"col13", "column 13"},       {"orario", "time (s)"}};
+      break;
+    case EntryRole::sign_text:
+      meanings = {{"testo", "text"}};
+      break;
+    case EntryRole::kilometre_reference:
+      meanings = {{"inizio", "start progressive"}, {"fine", "kilometre value (m)"}, {"posizione", "direction"}};
+      break;
+    case EntryRole::train_and_line:
+      meanings = {{"inizio", "braked mass (%)"}, {"fine", "line length (m)"}, {"posizione", "cars"}};
+      break;
+    case EntryRole::line_header:
+      meanings = {{"testo", "line name"}, {"inizio", "sfondo uno"}, {"posizione", "sfondo due"},
+                  {"fine", "sfondo tre"}, {"col7", "fixed value"},  {"orario", "weighted competition code"}};
+      break;
+    case EntryRole::train_header:
+      meanings = {{"testo", "train number"},
+                  {"inizio", "repetition first value"},
+                  {"fine", "repetition second value"},
+                  {"posizione", "code system"},
+                  {"col7", "sand"},
+                  {"col10", "clock hours"},
+                  {"col11", "clock minutes"},
+                  {"col12", "clock seconds"}};
+      break;
+    case EntryRole::unused:
+    case EntryRole::free:
+      break;
+  }
+  const std::vector<Field> all = all_fields(e);
+  std::vector<Field> fields;
+  for (const auto& [name, meaning] : meanings) {
+    for (const Field& f : all) {
+      if (f.name == name) fields.push_back({f.name, meaning, f.value});
+    }
+  }
+  for (const Field& f : all) {
+    bool listed = false;
+    for (const auto& m : meanings) listed = listed || f.name == m.first;
+    if (!listed && !is_zero(f)) fields.push_back(f);
+  }
+  if (role == EntryRole::station) fields.push_back({"time", "time", clock_text(e.orario), true});
+  if (role == EntryRole::train_header) {
+    fields.push_back({"clock", "clock", clock_text(e.col10 * 3600 + e.col11 * 60 + e.col12), true});
+  }
+  return fields;
+}
+
+std::string field_text(const Field& f) {
+  const std::string label = f.meaning.empty() ? f.name : f.meaning;
+  if (const auto* n = std::get_if<int64_t>(&f.value)) return label + " " + num(*n);
+  if (f.derived) return label + " " + std::get<std::string>(f.value);
+  return label + " \"" + std::get<std::string>(f.value) + "\"";
+}
+
+std::string dump_scenario(Report& report, std::string_view bytes) {
+  const DecodedScenario scenario = decode_scenario(bytes);
+  std::array<voce_sim, kVociSim> table{};
+  for (std::size_t i = 0; i < scenario.entries.size(); ++i) table[i] = scenario.entries[i];
+
+  if (report.json()) report.out().key("entries").begin_array();
+  if (!report.json()) {
+    report.text() += "scenario file: " + num(static_cast<int64_t>(scenario.entries.size())) + " of 87 entries\n";
+    report.text() += "entry   byte  role                    fields\n";
+  }
+  for (std::size_t i = 0; i < scenario.entries.size(); ++i) {
+    const auto entry = static_cast<int>(i);
+    const EntryRole role = entry_role(table, entry);
+    const std::vector<Field> fields = entry_fields(scenario.entries[i], role);
+    if (report.json()) {
+      JsonWriter& out = report.out();
+      out.begin_object().key("entry").value(int64_t{entry});
+      out.key("offset").value(static_cast<int64_t>(scenario.offsets[i])).key("role").value(role_name(role));
+      out.key("fields").begin_object();
+      for (const Field& f : fields) {
+        out.key(f.name);
+        if (const auto* n = std::get_if<int64_t>(&f.value)) {
+          out.value(*n);
+        } else {
+          out.value(std::get<std::string>(f.value));
+        }
+      }
+      out.end_object().end_object();
+    } else {
+      std::string& t = report.text();
+      t += padded(num(entry), 5, true) + padded(num(static_cast<int64_t>(scenario.offsets[i])), 7, true) + "  ";
+      std::string row = padded(std::string(role_name(role)), 22, false);
+      for (std::size_t k = 0; k < fields.size(); ++k) row += (k == 0 ? "  " : ", ") + field_text(fields[k]);
+      t += without_trailing_blanks(row) + "\n";
+    }
+  }
+  if (report.json()) report.out().end_array();
+  report.finish(scenario.problem);
+  return scenario.problem;
+}
+
+// --- plan --------------------------------------------------------------------
+
+const char* kind_name(PlanValue::Kind kind) {
+  switch (kind) {
+    case PlanValue::Kind::Empty:
+      return "empty";
+    case PlanValue::Kind::Integer:
+      return "integer";
+    case PlanValue::Kind::Double:
+      return "double";
+  }
+  return "";
+}
+
+void json_plan_value(JsonWriter& out, const std::string& name, const PlanValue& value) {
+  out.key(name);
+  if (value.kind == PlanValue::Kind::Empty) {
+    out.null();
+  } else {
+    out.value(value.value);
+  }
+  out.key(name + "_kind").value(kind_name(value.kind));
+}
+
+std::string text_plan_value(const PlanValue& value) {
+  const std::string shown = value.kind == PlanValue::Kind::Empty ? "-" : number_text(value.value);
+  return padded(shown, 24, true) + "  " + padded(kind_name(value.kind), 7, false);
+}
+
+// A sound plan is two columns of the same length: one row per metre. Of a
+// plan that does not fit, where the x column ends is unknown: its values are
+// listed one by one, as far as they go.
+std::string dump_plan(Report& report, std::string_view bytes) {
+  const DecodedPlan plan = decode_plan(bytes);
+  const auto& v = plan.values;
+  const bool paired = plan.problem.empty();
+  const std::size_t metres = plan.per_column();
+  if (report.json()) {
+    JsonWriter& out = report.out();
+    out.key(paired ? "points" : "values").begin_array();
+    const std::size_t rows = paired ? metres : v.size();
+    for (std::size_t r = 0; r < rows; ++r) {
+      out.begin_object().key(paired ? "metre" : "value").value(static_cast<int64_t>(r));
+      if (paired) {
+        json_plan_value(out, "x", v[r]);
+        json_plan_value(out, "y", v[metres + r]);
+      } else {
+        json_plan_value(out, "v", v[r]);
+      }
+      out.end_object();
+    }
+    out.end_array();
+  } else if (paired) {
+    std::string& t = report.text();
+    t += "plan file: " + num(static_cast<int64_t>(metres)) + " points (metres 0 to " +
+         num(static_cast<int64_t>(metres) - 1) + "), x values then y values\n";
+    t += "  metre                       x  kind                           y  kind\n";
+    for (std::size_t m = 0; m < metres; ++m) {
+      t += without_trailing_blanks(padded(num(static_cast<int64_t>(m)), 7, true) + text_plan_value(v[m]) +
+                                   text_plan_value(v[metres + m])) +
+           "\n";
+    }
+  } else {
+    std::string& t = report.text();
+    t += "plan file: " + num(static_cast<int64_t>(v.size())) +
+         " values that do not make two columns of the same length, listed in file order\n";
+    t += "  value                   value  kind\n";
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      t += without_trailing_blanks(padded(num(static_cast<int64_t>(i)), 7, true) + text_plan_value(v[i])) + "\n";
+    }
+  }
+  report.finish(plan.problem);
+  return plan.problem;
+}
+
+}  // namespace
+
+int dump_command(const std::vector<std::string>& args) {
+  const Arguments arguments(args, {"--json"}, {});
+  arguments.expect_operands(1, 1);
+  const std::string& file = arguments.operands()[0];
+  const std::string bytes = read_input_file(file);
+  const std::string name = fs::path(file).filename().string();
+
+  const std::optional<Layout> layout = layout_of(name, bytes);
+  if (!layout) {
+    std::cerr << kToolName << ": " << file << ": not a compiled file: its name ends in neither \"_linea.dat\", "
+              << "\".sim\" nor \".dat\", and its " << bytes.size() << " bytes fit no layout\n";
+    return kExitCodeSet;
+  }
+  Report report(arguments.has("--json"), name, *layout, bytes.size());
+  std::string problem;
+  switch (*layout) {
+    case Layout::route:
+      problem = dump_route(report, bytes);
+      break;
+    case Layout::scenario:
+      problem = dump_scenario(report, bytes);
+      break;
+    case Layout::plan:
+      problem = dump_plan(report, bytes);
+      break;
+  }
+  std::cout << report.text();
+  std::cout.flush();
+  if (!problem.empty()) {
+    std::cerr << file << ": does not fit the " << layout_name(*layout) << " layout: " << problem << "\n";
+    return kExitCodeSet;
+  }
+  return kExitClean;
+}
+
+}  // namespace scenario::tool

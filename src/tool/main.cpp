@@ -1,0 +1,86 @@
+// scenario_tool: the authoring tool of the scenario builder. It writes the
+// built-in sources as a template, compiles an author's sources with the
+// program's own compiler and finishing step, decodes compiled files and draws
+// a compiled scenario.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tool/command_line.h"
+#include "tool/commands.h"
+
+namespace {
+
+using scenario::tool::Command;
+
+const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCompileCommand,
+                                    &scenario::tool::kDumpCommand, &scenario::tool::kPlotCommand};
+
+void print_overview(std::ostream& out) {
+  out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
+         "\n"
+         "The authoring tool of the scenario builder: from the built-in sources to an\n"
+         "edited, compiled and plotted scenario.\n"
+         "\n"
+         "Commands:\n";
+  for (const Command* command : kCommands) out << "  " << command->usage << "\n";
+  out << "\n"
+         "  sources    write the built-in line and train source files as a template\n"
+         "  compile    compile an author's source files, reporting every code at its\n"
+         "             file and line, and write the three compiled files\n"
+         "  dump       decode a route, scenario or plan file into readable text or JSON\n"
+         "  plot       draw a compiled scenario as an SVG picture\n"
+         "\n"
+         "  scenario_tool COMMAND --help    what a command does, its options and exit status\n"
+         "  scenario_tool --version         the tool's version\n";
+}
+
+const Command* find_command(const std::string& name) {
+  for (const Command* command : kCommands) {
+    if (command->name == name) return command;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace scenario::tool;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kToolName << ": no command given\nTry \"" << kToolName << " --help\".\n";
+    return kExitUsage;
+  }
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h" || first == "help") {
+    print_overview(std::cout);
+    return kExitClean;
+  }
+  if (first == "--version") {
+    std::cout << kToolName << " " << kToolVersion << "\n";
+    return kExitClean;
+  }
+  const Command* command = find_command(first);
+  if (command == nullptr) {
+    std::cerr << kToolName << ": unknown command \"" << first << "\"\nTry \"" << kToolName << " --help\".\n";
+    return kExitUsage;
+  }
+
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (asks_for_help(rest)) {
+    std::cout << "usage: " << command->usage << "\n\n" << command->help;
+    return kExitClean;
+  }
+  try {
+    return command->run(rest);
+  } catch (const UsageError& error) {
+    std::cerr << kToolName << " " << command->name << ": " << error.what() << "\n"
+              << "usage: " << command->usage << "\n"
+              << "Try \"" << kToolName << " " << command->name << " --help\".\n";
+    return kExitUsage;
+  } catch (const std::exception& failure) {
+    std::cerr << kToolName << ": " << failure.what() << "\n";
+    return kExitNoFiles;
+  }
+}

@@ -1,0 +1,570 @@
+// The authoring tool as an author runs it: the built binary in a working
+// folder, its exit status, standard output and standard error.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace scenario {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+
+  std::string last_line() const {
+    std::string text = out;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    const std::size_t newline = text.rfind('\n');
+    return newline == std::string::npos ? text : text.substr(newline + 1);
+  }
+};
+
+std::string quoted(const std::string& arg) {
+  std::string q = "'";
+  for (const char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs scenario_tool with `args` in `folder`.
+ToolRun tool(const fs::path& folder, const std::vector<std::string>& args) {
+  static int count = 0;
+  const fs::path out = fs::temp_directory_path() /
+                       ("scenario_tool_test_out_" + std::to_string(::getpid()) + "_" + std::to_string(count));
+  const fs::path err = fs::path(out.string() + "_err");
+  ++count;
+  std::string command = "cd " + quoted(folder.string()) + " && " + quoted(SCENARIO_TOOL_EXE);
+  for (const std::string& arg : args) command += " " + quoted(arg);
+  command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+  ToolRun run;
+  const int status = std::system(command.c_str());
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = testing::read_file(out);
+  run.err = testing::read_file(err);
+  fs::remove(out);
+  fs::remove(err);
+  return run;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string crlf(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines) bytes += line + "\r\n";
+  return bytes;
+}
+
+const fs::path kGolden = fs::path(SCENARIO_SOURCE_DIR) / "tests" / "golden";
+const std::vector<std::string> kCompiled = {"Corvalle_Brinta_linea.dat", "Corvalle_Brinta_24817.sim",
+                                            "Corvalle_Brinta_24817.dat"};
+
+// A 20 km line with a board and a sign, and a train with two stations, a
+// signal and a slowdown: it compiles clean.
+const std::vector<std::string> kLine = {
+    "[generale]",                                                 // 1
+    "lunghezza percorso,    20000",                               // 2
+    "progressiva chilometrica uno,    0,    5000,    0",          // 3
+    "ripetizione segnali 4 codici,    0    ,0",                   // 4
+    "[pendenze]",                                                 // 5
+    "pendenza,  0,   0",                                          // 6
+    "pendenza,  1500,   -5",                                      // 7
+    "[cartelli]",                                                 // 8
+    "indicatori_vmax,  1550,  125,  135,  135,  0,  ,  ,  ,  0",  // 9
+    "[indicazioni]",                                              // 10
+    "cartello_indicatore,  2900,   (PL km)(1+522)",               // 11
+    "[fine]",                                                     // 12
+};
+const std::vector<std::string> kTrain = {
+    "[generale]",                                                                     // 1
+    "numero vetture,    4",                                                           // 2
+    "velocita,       0,    80",                                                       // 3
+    "aderenza,   0,    100",                                                          // 4
+    "stazione,       0,  2,  700,  1, 0, 0,  4,1,0,  2,1,1,    1,  13,58, 0, PIANA",  // 5
+    "stazione,    8050, 28,  300,  0, 0, 0,  0,0,0,  0,0,0,   30,  14, 3, 0, MONTE",  // 6
+    "segnale,    2800,   1, 4, 0,  0, 0,    0,  0,0,0, 0",                            // 7
+    "rallentamento,   10200,    50,  400, 0,  1,  0",                                 // 8
+    "[fine]",                                                                         // 9
+};
+
+using Edit = std::function<void(std::vector<std::string>& line, std::vector<std::string>& train)>;
+
+// An author's folder: the two sources in src/, edited, written as the
+// compiler reads them.
+struct Author {
+  testing::TempFolder folder;
+  std::string line_bytes, train_bytes;
+
+  explicit Author(const Edit& edit = nullptr) {
+    std::vector<std::string> line = kLine, train = kTrain;
+    if (edit) edit(line, train);
+    line_bytes = crlf(line);
+    train_bytes = crlf(train);
+    fs::create_directory(folder / "src");
+    testing::write_file(folder / "src/Valle_linea.txt", line_bytes);
+    testing::write_file(folder / "src/Valle_123-.txt", train_bytes);
+  }
+
+  ToolRun compile(const std::vector<std::string>& options = {}) {
+    std::vector<std::string> args = {"compile", "src/Valle_linea.txt", "src/Valle_123-.txt", "out"};
+    args.insert(args.end(), options.begin(), options.end());
+    return tool(folder.path(), args);
+  }
+
+  bool sources_untouched() const {
+    return fs::directory_iterator(folder / "src") != fs::directory_iterator() &&
+           std::distance(fs::directory_iterator(folder / "src"), fs::directory_iterator()) == 2 &&
+           testing::read_file(folder / "src/Valle_linea.txt") == line_bytes &&
+           testing::read_file(folder / "src/Valle_123-.txt") == train_bytes;
+  }
+};
+
+TEST(ScenarioTool, SourcesThenCompileGivesTheProgramsFilesAndLeavesTheSourcesAlone) {
+  testing::TempFolder author;
+  const ToolRun sources = tool(author.path(), {"sources"});
+  ASSERT_EQ(sources.status, 0) << sources.err;
+  const std::string line = testing::read_file(author / "Corvalle_Brinta_linea.txt");
+  const std::string train = testing::read_file(author / "Corvalle_Brinta_24817-.txt");
+  const auto line_time = fs::last_write_time(author / "Corvalle_Brinta_linea.txt");
+
+  // Compiled into the sources' own folder, the default.
+  const ToolRun compile = tool(author.path(), {"compile", "Corvalle_Brinta_linea.txt", "Corvalle_Brinta_24817-.txt"});
+  EXPECT_EQ(compile.status, 0);
+  EXPECT_EQ(compile.err, "");
+  EXPECT_EQ(compile.last_line(), "codice_errore 0");
+  EXPECT_EQ(testing::read_file(author / "Corvalle_Brinta_linea.txt"), line);
+  EXPECT_EQ(testing::read_file(author / "Corvalle_Brinta_24817-.txt"), train);
+  EXPECT_EQ(fs::last_write_time(author / "Corvalle_Brinta_linea.txt"), line_time);
+
+  testing::TempFolder program;
+  fs::copy_file(SCENARIO_BUILDER_EXE, program / "scenario_builder");
+  ASSERT_EQ(std::system(quoted((program / "scenario_builder").string()).append(" 2>/dev/null").c_str()), 0);
+  for (const std::string& name : kCompiled) {
+    EXPECT_TRUE(testing::read_file(author / name) == testing::read_file(program / name)) << name;
+  }
+}
+
+TEST(ScenarioTool, SourcesNeverReplacesAnAuthorsFileUnlessForced) {
+  testing::TempFolder author;
+  testing::write_file(author / "Corvalle_Brinta_linea.txt", "my edits\r\n");
+
+  const ToolRun refused = tool(author.path(), {"sources", "."});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("Corvalle_Brinta_linea.txt exists"), std::string::npos) << refused.err;
+  EXPECT_EQ(testing::read_file(author / "Corvalle_Brinta_linea.txt"), "my edits\r\n");
+  EXPECT_FALSE(fs::exists(author / "Corvalle_Brinta_24817-.txt"));  // nothing at all is written
+
+  const ToolRun forced = tool(author.path(), {"sources", ".", "--force"});
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  EXPECT_EQ(lines_of(testing::read_file(author / "Corvalle_Brinta_linea.txt")).size(), 157u);
+  EXPECT_TRUE(fs::exists(author / "Corvalle_Brinta_24817-.txt"));
+}
+
+// Replaces the first occurrence of `from` in the file's lines.
+void replace(std::vector<std::string>& lines, const std::string& from, const std::string& to) {
+  for (std::string& line : lines) {
+    if (const std::size_t at = line.find(from); at != std::string::npos) {
+      line.replace(at, from.size(), to);
+      return;
+    }
+  }
+  FAIL() << "no line holds " << from;
+}
+
+TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
+  const std::string signal = "segnale,  %,   1, 4, 0,  0, 0,    0,  0,0,0, 0";
+  const auto signal_at = [&signal](const std::string& p) { return std::regex_replace(signal, std::regex("%"), p); };
+  const struct {
+    const char* what;
+    Edit edit;
+    std::string diagnostic;  // standard error, or its start when this ends no line
+    int status;
+    std::string last_line;
+    bool written;
+  } cases[] = {
+      {"clean", nullptr, "", 0, "codice_errore 0", true},
+      {"a sign on the board's cell",
+       [](auto& line, auto&) { replace(line, "cartello_indicatore,  2900", "cartello_indicatore,  1550"); },
+       "src/Valle_linea.txt:11: error 6: the sign board's cell is not free\n", 1, "codice_errore 6", true},
+      {"a gradient past the end of the line",
+       [](auto& line, auto&) { replace(line, "pendenza,  1500", "pendenza,  26950"); },
+       "src/Valle_linea.txt:7: error 15: the record lies beyond the end of the line; the rest of the file is not "
+       "read\n",
+       1, "codice_errore 15", true},
+      {"a station off the 50 m grid",
+       [](auto&, auto& train) { replace(train, "stazione,    8050", "stazione,    8060"); },
+       "src/Valle_123-.txt:6: error 8: the station progressive is not a multiple of 50\n", 1, "codice_errore 8", true},
+      {"a word for a number", [](auto&, auto& train) { replace(train, "numero vetture,    4", "sabbia,  molta"); },
+       "src/Valle_123-.txt:2: error 25: run-time failure while compiling: \"molta\" is not a whole number\n", 1,
+       "codice_errore 25", true},
+      {"signals on the three cells 250 to 350 m before the slowdown",
+       [&](auto&, auto& train) {
+         for (const char* p : {"9950", "9900", "9850"}) train.insert(train.end() - 1, signal_at(p));
+       },
+       "src/Valle_123-.txt:cell 205 (progressive 10200): error 12: no free cell for the speed abatement mark 250 "
+       "to 350 m before this slowdown start: cells 200, 199 and 198 are taken\n",
+       1, "codice_errore 12", true},
+      {"an abatement point in cell 1",
+       [](auto&, auto& train) { replace(train, "numero vetture,    4", "abbattimento,  50,  7"); },
+       "src/Valle_123-.txt:cell 1 (progressive 50): error 1250: cell 1 holds a speed abatement point whose dato1 "
+       "is 7; dato1 of cell 1 is reserved for the fixed value 5121, so cell 1 must hold no object\n",
+       2, "errore 1250", false},
+      {"a board in cell 1",
+       [](auto& line, auto&) { replace(line, "indicatori_vmax,  1550,  125", "indicatori_vmax,  0,  0"); },
+       "src/Valle_linea.txt:cell 1 (progressive 0): error 1251: cell 1 holds a maximum-speed board whose dato2 is "
+       "2700; dato2 of cell 1 is reserved for the competition code, so cell 1 must hold no object\n",
+       2, "errore 1251", false},
+      {"no line length", [](auto& line, auto&) { line.erase(line.begin() + 1); },
+       "src/Valle_linea.txt:4: error 25: run-time failure while compiling: ", 2, "", false},
+  };
+  for (const auto& c : cases) {
+    Author author(c.edit);
+    const ToolRun run = author.compile();
+    if (c.diagnostic.ends_with("\n")) {
+      EXPECT_EQ(run.err, c.diagnostic) << c.what;
+    } else {
+      EXPECT_EQ(run.err.substr(0, c.diagnostic.size()), c.diagnostic) << c.what;
+    }
+    EXPECT_EQ(run.status, c.status) << c.what;
+    EXPECT_EQ(run.last_line(), c.last_line) << c.what;
+    EXPECT_EQ(fs::exists(author.folder / "out/Valle_123.sim"), c.written) << c.what;
+    EXPECT_EQ(fs::exists(author.folder / "out/Valle_123.dat"), c.written) << c.what;
+    EXPECT_TRUE(author.sources_untouched()) << c.what;
+  }
+}
+
+TEST(ScenarioTool, CompileTakesTheNamesFromTheFilesUnlessGiven) {
+  const struct {
+    std::vector<std::string> files;  // line, train
+    std::vector<std::string> options;
+    int status;
+    std::string scenario_file;  // written, when the status is below 2
+  } cases[] = {
+      {{"my_line_linea.txt", "my_line_7-.txt"}, {}, 0, "my_line_7.sim"},
+      {{"x_linea.txt", "other_line_5-.txt"}, {}, 0, "x_5.sim"},  // the number after the last "_"
+      {{"a.txt", "b.txt"}, {"--line-name", "L", "--train-number=9"}, 0, "L_9.sim"},
+      {{"a.txt", "x_5-.txt"}, {}, 64, ""},     // no line name
+      {{"x_linea.txt", "b.txt"}, {}, 64, ""},  // no train number
+      {{"x_linea.txt", "x_5-.txt"}, {"--train-number", "../5"}, 64, ""},
+      {{"x_linea.txt", "x_5-.txt"}, {"--line-name", ""}, 64, ""},
+      {{"x_linea.txt", "x_5-.txt"}, {"--plan"}, 64, ""},
+      {{"x_linea.txt", "missing-.txt"}, {"--train-number", "5"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    testing::TempFolder folder;
+    testing::write_file(folder / c.files[0], crlf(kLine));
+    if (c.files[1] != "missing-.txt") testing::write_file(folder / c.files[1], crlf(kTrain));
+    std::vector<std::string> args = {"compile", c.files[0], c.files[1], "out"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const ToolRun run = tool(folder.path(), args);
+    EXPECT_EQ(run.status, c.status) << c.files[0] << " " << c.files[1] << ": " << run.err;
+    if (!c.scenario_file.empty()) {
+      EXPECT_TRUE(fs::exists(folder / "out" / c.scenario_file)) << c.scenario_file;
+    }
+    if (c.status == 64) {
+      EXPECT_NE(run.err.find("usage: scenario_tool compile"), std::string::npos) << run.err;
+    }
+    if (c.status >= 2) {
+      EXPECT_FALSE(fs::exists(folder / "out")) << c.files[0];
+    }
+  }
+}
+
+TEST(ScenarioTool, CompileWithoutPlanKeepsAnEarlierPlanFile) {
+  Author author;
+  fs::create_directory(author.folder / "out");
+  testing::write_file(author.folder / "out/Valle_linea.dat", "earlier plan");
+  const ToolRun run = author.compile({"--no-plan"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "wrote out/Valle_123.sim\nwrote out/Valle_123.dat\ncodice_errore 0\n");
+  EXPECT_EQ(testing::read_file(author.folder / "out/Valle_linea.dat"), "earlier plan");
+}
+
+// Rows of a text dump after its two heading lines.
+std::vector<std::string> dump_rows(const ToolRun& run) {
+  std::vector<std::string> lines = lines_of(run.out);
+  if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
+  return lines;
+}
+
+// The row of a text dump whose first column is `key`.
+std::string row_of(const std::vector<std::string>& rows, long key) {
+  for (const std::string& row : rows) {
+    std::istringstream in(row);
+    long first = -1;
+    if (in >> first && first == key) return row;
+  }
+  return "";
+}
+
+TEST(ScenarioTool, DumpDecodesTheRouteFileCellByCell) {
+  const fs::path route = kGolden / "Corvalle_Brinta_24817.dat";
+  const ToolRun text = tool(kGolden, {"dump", route.string()});
+  const ToolRun json = tool(kGolden, {"dump", route.string(), "--json"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  ASSERT_EQ(json.status, 0) << json.err;
+
+  const std::vector<std::string> rows = dump_rows(text);
+  EXPECT_EQ(rows.size(), 2201u);
+  const std::regex cell_object("\\{\"cell\":");
+  EXPECT_EQ(std::distance(std::sregex_iterator(json.out.begin(), json.out.end(), cell_object), std::sregex_iterator()),
+            2201);
+
+  const struct {
+    long cell;
+    int progressive;
+    std::string object;
+    int dato1;
+  } known[] = {
+      {1, 0, "none", 5121},
+      {6, 250, "station stop (entry 1)", 1},
+      {8, 350, "sign board (entry 80)", 80},
+      {32, 1550, "maximum-speed board", 2500},
+      {57, 2800, "signal", 40},
+      {181, 9000, "slowdown warning board", 50},
+      {205, 10200, "slowdown start", 50},
+      {212, 10600, "speed abatement point", 180},
+      {213, 10600, "slowdown end", 50},
+  };
+  for (const auto& k : known) {
+    const std::string row = row_of(rows, k.cell);
+    std::istringstream in(row);
+    long cell = 0, progressive = 0;
+    in >> cell >> progressive;
+    EXPECT_EQ(progressive, k.progressive) << row;
+    const std::size_t object = row.find(k.object);
+    ASSERT_NE(object, std::string::npos) << row;
+    long dato1 = 0;
+    std::istringstream(row.substr(object + k.object.size())) >> dato1;
+    EXPECT_EQ(dato1, k.dato1) << row;
+
+    const std::string plain_object = k.object.substr(0, k.object.find(" ("));
+    const std::string json_cell = "{\"cell\":" + std::to_string(k.cell) +
+                                  ",\"progressive\":" + std::to_string(k.progressive) + ",\"object\":\"" +
+                                  plain_object + "\",";
+    const std::size_t at = json.out.find(json_cell);
+    ASSERT_NE(at, std::string::npos) << json_cell;
+    EXPECT_NE(json.out.substr(at, 120).find("\"dato1\":" + std::to_string(k.dato1) + ","), std::string::npos)
+        << json.out.substr(at, 120);
+  }
+}
+
+TEST(ScenarioTool, DumpGivesEachScenarioEntryItsRoleAndThePlanItsValueKinds) {
+  const ToolRun json = tool(kGolden, {"dump", "Corvalle_Brinta_24817.sim", "--json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  std::map<int, std::string> roles;
+  const std::regex entry("\\{\"entry\":(\\d+),\"offset\":\\d+,\"role\":\"([^\"]+)\"");
+  for (auto it = std::sregex_iterator(json.out.begin(), json.out.end(), entry); it != std::sregex_iterator(); ++it) {
+    roles[std::stoi((*it)[1])] = (*it)[2];
+  }
+  ASSERT_EQ(roles.size(), 87u);
+  for (int e = 0; e < 87; ++e) {
+    const std::string expected = e == 0    ? "unused"
+                                 : e <= 13 ? "station"
+                                 : e <= 24 ? "free"
+                                 : e <= 80 ? "sign text"
+                                 : e <= 83 ? "kilometre reference"
+                                 : e == 84 ? "train and line figures"
+                                 : e == 85 ? "line header"
+                                           : "train header";
+    EXPECT_EQ(roles[e], expected) << "entry " << e;
+  }
+  const ToolRun text = tool(kGolden, {"dump", "Corvalle_Brinta_24817.sim"});
+  const std::vector<std::string> rows = dump_rows(text);
+  EXPECT_EQ(rows.size(), 87u);
+  EXPECT_NE(row_of(rows, 1).find("name \"CORVALLE\""), std::string::npos) << row_of(rows, 1);
+  EXPECT_NE(row_of(rows, 1).find("time 13:58:00"), std::string::npos) << row_of(rows, 1);
+  EXPECT_NE(row_of(rows, 81).find("start progressive 1500, kilometre value (m) -1500"), std::string::npos);
+  EXPECT_NE(row_of(rows, 85).find("fixed value 610"), std::string::npos) << row_of(rows, 85);
+
+  const ToolRun plan = tool(kGolden, {"dump", "Corvalle_Brinta_linea.dat"});
+  ASSERT_EQ(plan.status, 0) << plan.err;
+  const std::vector<std::string> points = dump_rows(plan);
+  EXPECT_EQ(points.size(), 110001u);
+  const auto kinds = [&points](long metre) {
+    std::istringstream in(row_of(points, metre));
+    std::string m, x, x_kind, y, y_kind;
+    in >> m >> x >> x_kind >> y >> y_kind;
+    return x_kind + " " + y_kind;
+  };
+  EXPECT_EQ(kinds(1), "integer integer");
+  EXPECT_EQ(kinds(2), "double double");
+  EXPECT_EQ(kinds(109998), "double double");
+  EXPECT_EQ(kinds(110000), "empty empty");
+}
+
+TEST(ScenarioTool, DumpReportsAFileThatDoesNotFitItsLayout) {
+  const struct {
+    std::string golden;
+    std::size_t keep;       // bytes of the golden file kept
+    std::string file_name;  // the cut copy's name
+    std::string problem;
+    std::size_t rows;  // rows still decoded
+  } cases[] = {
+      {"Corvalle_Brinta_24817.dat", 2201 * 15 - 7, "cut.dat",
+       "33008 bytes are not a whole number of 15-byte cells: 8 bytes left over after cell 2199", 2200},
+      {"Corvalle_Brinta_24817.sim", 100, "cut.sim", "entry 2 (byte 76) is cut short", 2},
+      {"Corvalle_Brinta_linea.dat", 1000, "cut_linea.dat", "is cut short: its type code 5 needs 10 bytes", 0},
+      // The whole x column and the first y value: an even count of whole values.
+      {"Corvalle_Brinta_linea.dat", 8 + 109997 * 10 + 4 + 4, "half_linea.dat", "do not split into two columns", 0},
+      {"Corvalle_Brinta_24817.sim", 44, "cut.bin", "not a compiled file", 0},
+  };
+  for (const auto& c : cases) {
+    testing::TempFolder folder;
+    testing::write_file(folder / c.file_name, testing::read_file(kGolden / c.golden).substr(0, c.keep));
+    const ToolRun run = tool(folder.path(), {"dump", c.file_name});
+    EXPECT_EQ(run.status, 1) << c.file_name;
+    EXPECT_NE(run.err.find(c.problem), std::string::npos) << c.file_name << ": " << run.err;
+    if (c.rows > 0) {
+      EXPECT_EQ(dump_rows(run).size(), c.rows) << c.file_name;
+    }
+  }
+}
+
+bool name_char(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ':' || c == '.' || c == '-';
+}
+
+// The inside of a start tag: a name, then name="value" attributes, then an
+// optional "/".
+bool parse_tag(const std::string& inside, std::string& name) {
+  std::size_t i = 0;
+  const auto read_name = [&]() {
+    const std::size_t start = i;
+    if (i >= inside.size() || !std::isalpha(static_cast<unsigned char>(inside[i]))) return std::string();
+    while (i < inside.size() && name_char(inside[i])) ++i;
+    return inside.substr(start, i - start);
+  };
+  const auto skip_blanks = [&]() {
+    while (i < inside.size() && std::isspace(static_cast<unsigned char>(inside[i]))) ++i;
+  };
+  name = read_name();
+  if (name.empty()) return false;
+  for (;;) {
+    const std::size_t before = i;
+    skip_blanks();
+    if (i == inside.size()) return true;
+    if (inside[i] == '/') return i + 1 == inside.size();
+    if (i == before || read_name().empty()) return false;  // attributes are set apart by blanks
+    skip_blanks();
+    if (i >= inside.size() || inside[i] != '=') return false;
+    ++i;
+    skip_blanks();
+    if (i >= inside.size() || (inside[i] != '"' && inside[i] != '\'')) return false;
+    const std::size_t close = inside.find(inside[i], i + 1);
+    if (close == std::string::npos) return false;
+    i = close + 1;
+  }
+}
+
+// Whether `svg` is well-formed XML: one root element, every element closed in
+// order, attribute values quoted, and "&" and "<" only as markup or entities.
+::testing::AssertionResult well_formed(const std::string& svg) {
+  std::size_t at = 0;
+  if (svg.compare(0, 5, "<?xml") == 0) at = svg.find("?>") + 2;
+  std::vector<std::string> open;
+  int roots = 0;
+  const std::regex entity("&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9a-fA-F]+);");
+  const auto clean = [&entity](const std::string& text) {
+    const std::string without = std::regex_replace(text, entity, "");
+    return without.find('&') == std::string::npos && without.find('<') == std::string::npos;
+  };
+  while (at < svg.size()) {
+    const std::size_t tag = svg.find('<', at);
+    if (!clean(svg.substr(at, tag - at))) return ::testing::AssertionFailure() << "bad text before byte " << tag;
+    if (tag == std::string::npos) break;
+    const std::size_t end = svg.find('>', tag);
+    if (end == std::string::npos) return ::testing::AssertionFailure() << "unclosed tag at " << tag;
+    const std::string inside = svg.substr(tag + 1, end - tag - 1);
+    if (inside.starts_with("/")) {
+      if (open.empty() || open.back() != inside.substr(1)) return ::testing::AssertionFailure() << "</" << inside;
+      open.pop_back();
+    } else {
+      std::string name;
+      if (!parse_tag(inside, name)) return ::testing::AssertionFailure() << "bad tag <" << inside.substr(0, 80);
+      if (!clean(inside)) return ::testing::AssertionFailure() << "bad attribute in <" << inside.substr(0, 80);
+      if (open.empty()) ++roots;
+      if (!inside.ends_with("/")) open.push_back(name);
+    }
+    at = end + 1;
+  }
+  if (!open.empty()) return ::testing::AssertionFailure() << "<" << open.back() << "> never closed";
+  if (roots != 1) return ::testing::AssertionFailure() << roots << " root elements";
+  return ::testing::AssertionSuccess();
+}
+
+long count_of(const std::string& text, const std::string& what) {
+  long n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(ScenarioTool, PlotDrawsWellFormedSvgWithOneMarkerPerStation) {
+  testing::TempFolder folder;
+  for (const std::string& name : kCompiled) fs::copy_file(kGolden / name, folder / name);
+  const ToolRun run = tool(folder.path(), {"plot", ".", "-o", "line.svg"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.last_line(), "wrote line.svg");
+  const std::string svg = testing::read_file(folder / "line.svg");
+  EXPECT_TRUE(well_formed(svg));
+  EXPECT_EQ(count_of(svg, "class=\"station\""), 13);
+  EXPECT_EQ(count_of(svg, "class=\"signal\""), 29);
+  EXPECT_EQ(count_of(svg, ">CORVALLE</text>"), 2);  // on the plan and over the profiles
+  EXPECT_EQ(count_of(svg, "class=\"speed\""), 1);
+  EXPECT_EQ(count_of(svg, "class=\"gradient\""), 1);
+
+  // Names are escaped, and a scenario compiled without a plan is still drawn.
+  Author author([](auto&, auto& train) { replace(train, "MONTE", "A&B \"C\" <D> \\E"); });
+  ASSERT_EQ(author.compile().status, 0);
+  const ToolRun dump = tool(author.folder.path(), {"dump", "out/Valle_123.sim", "--json"});
+  EXPECT_NE(dump.out.find(R"("testo":"A&B \"C\" <D> \\E")"), std::string::npos) << dump.out.substr(0, 400);
+  const ToolRun plot = tool(author.folder.path(), {"plot", "out"});
+  ASSERT_EQ(plot.status, 0) << plot.err;
+  const std::string escaped = testing::read_file(author.folder / "out/Valle_123.svg");
+  EXPECT_TRUE(well_formed(escaped));
+  EXPECT_EQ(count_of(escaped, "class=\"station\""), 2);
+  EXPECT_NE(escaped.find("A&amp;B &quot;C&quot; &lt;D&gt; \\E"), std::string::npos);
+
+  fs::remove(author.folder / "out/Valle_linea.dat");
+  const ToolRun without_plan = tool(author.folder.path(), {"plot", "out", "-o", "no_plan.svg"});
+  ASSERT_EQ(without_plan.status, 0) << without_plan.err;
+  EXPECT_TRUE(well_formed(testing::read_file(author.folder / "no_plan.svg")));
+}
+
+TEST(ScenarioTool, HelpVersionAndUsageErrors) {
+  testing::TempFolder folder;
+  for (const char* command : {"sources", "compile", "dump", "plot"}) {
+    const ToolRun help = tool(folder.path(), {command, "--help"});
+    EXPECT_EQ(help.status, 0) << command;
+    EXPECT_EQ(help.out.rfind(std::string("usage: scenario_tool ") + command, 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos) << command;
+  }
+  EXPECT_EQ(tool(folder.path(), {"--help"}).status, 0);
+  EXPECT_EQ(tool(folder.path(), {"--version"}).out, "scenario_tool 1.0\n");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"draw"}, {"dump"}, {"dump", "a", "b"}, {"sources", "--quiet"}, {"plot"}, {"compile", "--no-plan=1"}}) {
+    EXPECT_EQ(tool(folder.path(), args).status, 64) << (args.empty() ? "" : args[0]);
+  }
+  EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+}  // namespace
+}  // namespace scenario
