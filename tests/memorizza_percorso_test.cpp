@@ -79,6 +79,34 @@ TEST(MemorizzaPercorso, AnObjectLeavingAValueInCell1EndsWithErroreAndNoFile) {
   }
 }
 
+// The scenario file stores a text behind a 16-bit byte count. A longer sign
+// text or station name ends the compile with code 25, like any run-time
+// failure while compiling; it must not wait for the writer, which would fail
+// after the plan file had already been replaced.
+TEST(MemorizzaPercorso, ATextLongerThanTheScenarioFileHoldsEndsTheCompileWith25) {
+  const std::string station_prefix = "stazione,  1000,  2,  200,  1, 1, 0,  4,1,0,  2,1,1,    30,  14,3, 0, ";
+  struct Case {
+    const char* name;
+    std::string line_records;
+    std::string train_records;
+    int32_t code;
+  };
+  const Case cases[] = {
+      {"a sign text of 32767 characters", "cartello_indicatore,  900,  " + std::string(32767, 'x') + "\r\n", "", 0},
+      {"a sign text of 32768 characters", "cartello_indicatore,  900,  " + std::string(32768, 'x') + "\r\n", "", 25},
+      {"a station name of 32768 characters", "", station_prefix + std::string(32768, 'x') + "\r\n", 25},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    TrackModel m;
+    EXPECT_EQ(run_step(folder, m, c.line_records, c.train_records), "") << c.name;
+    EXPECT_EQ(m.codice_errore, c.code) << c.name;
+    EXPECT_TRUE(fs::exists(folder / "Prova_linea.dat")) << c.name;
+    EXPECT_TRUE(fs::exists(folder / "Prova_1.sim")) << c.name;
+    EXPECT_TRUE(fs::exists(folder / "Prova_1.dat")) << c.name;
+  }
+}
+
 TEST(MemorizzaPercorso, WithoutALineThereIsNothingToFinishAndNoFileIsWritten) {
   TempFolder folder;
   TrackModel m;

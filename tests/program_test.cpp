@@ -1,11 +1,21 @@
 // The console program as a user runs it: a copy of the executable in a folder
-// of its own, started from somewhere else.
+// of its own, started from somewhere else. Then the same program against a
+// disk that refuses its files: each failure must end the run with status 2 and
+// a message naming the file and the reason, and leave every file of an earlier
+// run exactly as it was, with no temporary file beside it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
 
 #include "support/temp_folder.h"
 
@@ -14,38 +24,143 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int run(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDropPrivileges = 125;
+constexpr int kCannotExec = 126;
 
-TEST(Program, WritesItsFilesNextToItselfNotInTheWorkingFolder) {
-  testing::TempFolder program_folder;
-  testing::TempFolder working_folder;
-  const fs::path exe = program_folder / "scenario_builder";
-  fs::copy_file(SCENARIO_BUILDER_EXE, exe);
+// A copy of the program in a fresh folder; its messages go to a file in
+// another folder, which is also the working folder of the run.
+class ProgramCopy {
+ public:
+  ProgramCopy() : exe_(folder_ / "scenario_builder") { fs::copy_file(SCENARIO_BUILDER_EXE, exe_); }
 
-  const int status = run("cd '" + working_folder.path().string() + "' && '" + exe.string() + "' 2>" +
-                         (working_folder / "stderr.txt").string());
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(testing::read_file(working_folder / "stderr.txt"), "Attendere\n");
-  for (const char* name : {"Corvalle_Brinta_24817.sim", "Corvalle_Brinta_24817.dat"}) {
-    EXPECT_TRUE(fs::exists(program_folder / name)) << name;
-    EXPECT_FALSE(fs::exists(working_folder / name)) << name;
+  const fs::path& folder() const { return folder_.path(); }
+  const fs::path& working_folder() const { return elsewhere_.path(); }
+
+  // Runs the program; `prepare` runs in the child just before the program
+  // starts. Returns the exit status, or -1 when a signal ended the program.
+  int run(const std::function<void()>& prepare = [] {}) {
+    const fs::path err = elsewhere_ / "stderr.txt";
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+      const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd < 0 || dup2(fd, STDERR_FILENO) < 0 || chdir(elsewhere_.path().c_str()) != 0) _exit(kCannotExec);
+      prepare();
+      execl(exe_.c_str(), exe_.c_str(), static_cast<char*>(nullptr));
+      _exit(kCannotExec);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    message_ = testing::read_file(err);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  const std::string& message() const { return message_; }
+
+  // Every entry of the program's folder but the program, with the bytes of
+  // each file ("<directory>" for a folder).
+  std::map<std::string, std::string> contents() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder())) {
+      if (entry.path() == exe_) continue;
+      files[entry.path().filename().string()] =
+          entry.is_directory() ? "<directory>" : testing::read_file(entry.path());
+    }
+    return files;
+  }
+
+ private:
+  testing::TempFolder folder_;
+  testing::TempFolder elsewhere_;
+  fs::path exe_;
+  std::string message_;
+};
+
+// A run that failed on `file` for `reason` left the folder as `before`.
+void expect_failure_left_folder_as_it_was(const ProgramCopy& program, int status, const std::string& file,
+                                          const std::string& reason,
+                                          const std::map<std::string, std::string>& before) {
+  EXPECT_EQ(status, 2);
+  EXPECT_NE(program.message().find(file), std::string::npos) << program.message();
+  EXPECT_NE(program.message().find(reason), std::string::npos) << program.message();
+  const std::map<std::string, std::string> after = program.contents();
+  EXPECT_EQ(after.size(), before.size()) << "a file appeared or went missing (a temporary left behind?)";
+  for (const auto& [name, bytes] : before) {
+    const auto found = after.find(name);
+    if (found == after.end()) {
+      ADD_FAILURE() << name << " went missing";
+    } else {
+      EXPECT_TRUE(found->second == bytes) << name << " changed";
+    }
   }
 }
 
-TEST(Program, AFileThatCannotBeWrittenEndsTheRunWithStatus2AndItsName) {
-  testing::TempFolder program_folder;
-  const fs::path exe = program_folder / "scenario_builder";
-  fs::copy_file(SCENARIO_BUILDER_EXE, exe);
-  fs::create_directory(program_folder / "Corvalle_Brinta_24817.sim");  // a folder where the file goes
+TEST(Program, WritesItsFilesNextToItselfNotInTheWorkingFolder) {
+  ProgramCopy program;
+  EXPECT_EQ(program.run(), 0);
+  EXPECT_EQ(program.message(), "Attendere\n");
+  for (const char* name : {"Corvalle_Brinta_24817.sim", "Corvalle_Brinta_24817.dat"}) {
+    EXPECT_TRUE(fs::exists(program.folder() / name)) << name;
+    EXPECT_FALSE(fs::exists(program.working_folder() / name)) << name;
+  }
+}
 
-  const fs::path err = program_folder / "stderr.txt";
-  EXPECT_EQ(run("'" + exe.string() + "' 2>'" + err.string() + "'"), 2);
-  const std::string message = testing::read_file(err);
-  EXPECT_NE(message.find("Corvalle_Brinta_24817.sim"), std::string::npos) << message;
-  EXPECT_TRUE(fs::is_directory(program_folder / "Corvalle_Brinta_24817.sim"));
+TEST(Program, AFolderStandingWhereAnOutputFileGoesEndsTheRunAndKeepsEverythingElse) {
+  ProgramCopy program;
+  ASSERT_EQ(program.run(), 0);
+  // The plan file is the first compiled file written: the scenario and route
+  // files of the earlier run must not be touched.
+  fs::remove(program.folder() / "Corvalle_Brinta_linea.dat");
+  fs::create_directory(program.folder() / "Corvalle_Brinta_linea.dat");
+  testing::write_file(program.folder() / "Corvalle_Brinta_linea.dat" / "inside", "kept");
+  const auto before = program.contents();
+
+  const int status = program.run();
+  expect_failure_left_folder_as_it_was(program, status, "Corvalle_Brinta_linea.dat", "Is a directory", before);
+  EXPECT_EQ(testing::read_file(program.folder() / "Corvalle_Brinta_linea.dat" / "inside"), "kept");
+}
+
+// As root, permissions do not stop a write: the program then runs as nobody,
+// for whom the folder (root's, mode 755) is read-only.
+TEST(Program, AFolderItCannotWriteEndsTheRunAtTheFirstFile) {
+  ProgramCopy program;
+  ASSERT_EQ(program.run(), 0);
+  const auto before = program.contents();
+
+  std::function<void()> prepare = [] {};
+  if (geteuid() == 0) {
+    prepare = [] {
+      if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(kCannotDropPrivileges);
+    };
+  } else {
+    fs::permissions(program.folder(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (access(program.folder().c_str(), W_OK) == 0) GTEST_SKIP() << "this user can write to a read-only folder";
+  }
+
+  const int status = program.run(prepare);
+  if (status == kCannotDropPrivileges) GTEST_SKIP() << "cannot run the program as nobody here";
+  if (status == kCannotExec) GTEST_SKIP() << "nobody cannot run the program from " << program.folder();
+  expect_failure_left_folder_as_it_was(program, status, "Corvalle_Brinta_linea.txt", "Permission denied", before);
+}
+
+// A file-size limit between the sizes of the small files and the plan file:
+// everything before the plan file is written, the plan file's write stops
+// part-way, and the earlier plan, scenario and route files stay whole.
+TEST(Program, AWriteThatStopsPartWayThroughThePlanFileKeepsTheEarlierFiles) {
+  ProgramCopy program;
+  ASSERT_EQ(program.run(), 0);
+  const auto before = program.contents();
+  ASSERT_GT(before.at("Corvalle_Brinta_linea.dat").size(), 1u << 20);
+  ASSERT_LT(before.at("Corvalle_Brinta_24817.dat").size(), 1u << 20);
+
+  const int status = program.run([] {
+    std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end of the process
+    const rlimit limit{1u << 20, 1u << 20};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kCannotDropPrivileges);
+  });
+  expect_failure_left_folder_as_it_was(program, status, "Corvalle_Brinta_linea.dat", "File too large", before);
 }
 
 }  // namespace

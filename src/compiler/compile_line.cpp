@@ -278,7 +278,7 @@ Next LinePhase::indicatori_v_max() {
 // scenario table.
 Next LinePhase::cartello_indicatore() {
   const int32_t p = reader().read_int32();
-  model_.riga = reader().read_text();
+  model_.riga = reader().read_stored_text();
   if (!in_line(p)) return outside_line();
   cella& cell = model_.cella_at(nearest(p / 50.0 + 1));
   if (!libera(cell)) return fail(6);

@@ -206,7 +206,7 @@ Next TrainPhase::stazione() {
   const int32_t minutes = reader().read_int32();
   const int32_t seconds = reader().read_int32();
   e.orario = add32(add32(mul32(hours, 3600), mul32(minutes, 60)), seconds);
-  e.testo = reader().read_text();
+  e.testo = reader().read_stored_text();
 
   // The area: types 5 and 6 reach 150 m past the station, types 7 and 8 a
   // whole length on both sides; the others half a length on each side, and

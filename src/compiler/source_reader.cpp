@@ -62,12 +62,25 @@ void SourceReader::consume_separator() {
   }
 }
 
-std::string SourceReader::read_text() {
+std::string_view SourceReader::text_field() {
   start_field();
   const std::size_t begin = pos_;
   while (!at_end() && bytes_[pos_] != ',' && !is_line_end(bytes_[pos_])) ++pos_;
   const std::string_view field(bytes_.data() + begin, pos_ - begin);
   consume_separator();
+  return field;
+}
+
+std::string SourceReader::read_text() { return from_windows1252(text_field()); }
+
+std::string SourceReader::read_stored_text() {
+  // One Windows-1252 byte per character: the bytes read are the bytes stored.
+  constexpr std::size_t kMaxStoredText = 32767;
+  const std::string_view field = text_field();
+  if (field.size() > kMaxStoredText) {
+    throw RunTimeFailure(name_ + ":" + std::to_string(field_line_) + ": a text of " + std::to_string(field.size()) +
+                         " characters is longer than the scenario file holds (32767)");
+  }
   return from_windows1252(field);
 }
 

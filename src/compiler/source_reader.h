@@ -37,12 +37,17 @@ class SourceReader {
   int32_t line() const { return field_line_; }
 
   std::string read_text();
+  // A text the scenario table keeps (a sign text, a station name): the
+  // scenario file stores it behind a 16-bit byte count, so a longer one is a
+  // run-time failure here rather than when the files are written.
+  std::string read_stored_text();
   int32_t read_int32();
   int16_t read_int16();
   uint8_t read_uint8();
 
  private:
   void start_field();
+  std::string_view text_field();  // the raw bytes of the next text field
   void skip_blanks();
   void consume_separator();  // one comma or line end, if the next thing is one
   [[noreturn]] void not_a_number(std::string_view field, const char* expected) const;
