@@ -1,6 +1,7 @@
 // The line source file: the general block sizes the model and fills the header
 // slots; then gradients, curves (the plan), mountains, maximum-speed boards
 // and signs.
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -29,28 +30,6 @@ std::optional<double> curvature_of(const std::string& keyword) {
     if (contains(keyword, std::string(1, static_cast<char>('1' + c)))) return kCurvature[c];
   }
   return std::nullopt;
-}
-
-// The plan grows one metre at a time from its last two points. Their
-// difference d is the direction; it is never normalised, so a curve lengthens
-// it slightly at every metre. The order of the operations is fixed: the plan
-// file must come out the same bytes on every build.
-void straight_metre(Tracciato& plan, int32_t m) {
-  for (int c = 0; c < 2; ++c) {
-    const double last = plan.at(m - 1, c).value;
-    const double d = last - plan.at(m - 2, c).value;
-    plan.set(m, c, PlanValue::real(last + d));
-  }
-}
-
-// One metre of curve; a positive k turns right, a negative k left.
-void curve_metre(Tracciato& plan, int32_t m, double k) {
-  const double x = plan.at(m - 1, 0).value;
-  const double y = plan.at(m - 1, 1).value;
-  const double dx = x - plan.at(m - 2, 0).value;
-  const double dy = y - plan.at(m - 2, 1).value;
-  plan.set(m, 0, PlanValue::real(x + dx + k * dy));
-  plan.set(m, 1, PlanValue::real(y + dy - k * dx));
 }
 
 // The general block ends at the next header: a field with "[" and "]" that is
@@ -240,16 +219,20 @@ Next LinePhase::curva(const std::string& keyword) {
   if (!curvature) return fail(103);
   const double k = contains_ignoring_case(keyword, "s") ? -*curvature : *curvature;
 
+  // Straight up to s, then the turn up to s + l; the plan may not pass its
+  // millionth metre.
   Tracciato& plan = model_.tracciato;
-  while (plan_metre_ <= s) {
-    straight_metre(plan, plan_metre_);
-    ++plan_metre_;
+  if (plan_metre_ <= s) {
+    const int32_t last = std::min(s, kMaxPlanMetre);
+    plan.run_straight(plan_metre_, last);
+    plan_metre_ = last + 1;
     if (plan_metre_ > kMaxPlanMetre) return fail(103);
   }
   const int32_t end = add32(s, l);
-  while (plan_metre_ <= end) {
-    curve_metre(plan, plan_metre_, k);
-    ++plan_metre_;
+  if (plan_metre_ <= end) {
+    const int32_t last = std::min(end, kMaxPlanMetre);
+    plan.run_curve(plan_metre_, last, k);
+    plan_metre_ = last + 1;
     if (plan_metre_ > kMaxPlanMetre) return fail(103);
   }
   return Next::record;
@@ -300,7 +283,8 @@ void LinePhase::finish() {
   } while (gradient_cell_ < model_.ultima_cella() - 2);
   // The plan runs straight to its end; its last two points stay empty.
   if (model_.scrivi_linea != 0) {
-    for (; plan_metre_ <= model_.metri_tracciato - 2; ++plan_metre_) straight_metre(model_.tracciato, plan_metre_);
+    model_.tracciato.run_straight(plan_metre_, model_.metri_tracciato - 2);
+    plan_metre_ = std::max(plan_metre_, model_.metri_tracciato - 1);
   }
 }
 

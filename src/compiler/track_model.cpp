@@ -34,6 +34,53 @@ void Tracciato::out_of_range_failure(int32_t metre, int coordinate) const {
   out_of_range("tracciato", metre, metri_);
 }
 
+namespace {
+
+// The metres of a run that lie inside a plan of metres 0..metri; a run that
+// reaches below metre 2 has no two points to start from.
+int32_t last_inside(int32_t from, int32_t to, int32_t metri) {
+  if (from < 2) out_of_range("tracciato", from - 2, metri);
+  return to < metri ? to : metri;
+}
+
+}  // namespace
+
+void Tracciato::run_straight(int32_t from, int32_t to) {
+  if (from > to) return;
+  const int32_t last = last_inside(from, to, metri_);
+  double* const column[2] = {values_.data(), values_.data() + metri_ + 1};
+  PlanValue::Kind* const kind[2] = {kinds_.data(), kinds_.data() + metri_ + 1};
+  for (int32_t m = from; m <= last; ++m) {
+    for (int c = 0; c < 2; ++c) {
+      const double previous = column[c][m - 1];
+      const double d = previous - column[c][m - 2];
+      column[c][m] = previous + d;
+      kind[c][m] = PlanValue::Kind::Double;
+    }
+  }
+  if (to > metri_) out_of_range("tracciato", metri_ + 1, metri_);
+}
+
+void Tracciato::run_curve(int32_t from, int32_t to, double k) {
+  if (from > to) return;
+  const int32_t last = last_inside(from, to, metri_);
+  double* const xs = values_.data();
+  double* const ys = values_.data() + metri_ + 1;
+  PlanValue::Kind* const kx = kinds_.data();
+  PlanValue::Kind* const ky = kinds_.data() + metri_ + 1;
+  for (int32_t m = from; m <= last; ++m) {
+    const double x = xs[m - 1];
+    const double y = ys[m - 1];
+    const double dx = x - xs[m - 2];
+    const double dy = y - ys[m - 2];
+    xs[m] = x + dx + k * dy;
+    ys[m] = y + dy - k * dx;
+    kx[m] = PlanValue::Kind::Double;
+    ky[m] = PlanValue::Kind::Double;
+  }
+  if (to > metri_) out_of_range("tracciato", metri_ + 1, metri_);
+}
+
 voce_sim& TrackModel::voce_at(int32_t index) {
   if (index < 0 || index >= kVociSim) out_of_range("tabella_sim", index, kVociSim - 1);
   return tabella_sim[static_cast<std::size_t>(index)];

@@ -107,6 +107,18 @@ class Tracciato {
     kinds_[i] = v.kind;
   }
 
+  // The plan's integration, one metre at a time from the last two points,
+  // over the metres from..to: straight on, or turning by k per metre (a
+  // positive k turns right). Each point is the double of
+  //   straight:  p(m) = p(m-1) + (p(m-1) - p(m-2))        for x and for y
+  //   curve:     x(m) = x(m-1) + dx + k * dy,  y(m) = y(m-1) + dy - k * dx
+  // with d = p(m-1) - p(m-2), in exactly this order of operations: the plan
+  // file must be the same bytes on every build. A metre outside the array is
+  // a run-time failure, raised after every metre before it is computed, as
+  // metre-by-metre access would.
+  void run_straight(int32_t from, int32_t to);
+  void run_curve(int32_t from, int32_t to, double k);
+
   // The i-th value in storage order (x column, then y column).
   PlanValue stored(std::size_t i) const { return {values_[i], kinds_[i]}; }
 
