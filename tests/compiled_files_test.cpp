@@ -90,6 +90,18 @@ TEST(CompiledFiles, PlanIndexOutsideTheArrayIsARunTimeFailure) {
   EXPECT_THROW(plan.at(0, 2), RunTimeFailure);
 }
 
+TEST(CompiledFiles, APlanRunPastTheLastMetreFailsAfterComputingTheMetresBeforeIt) {
+  Tracciato plan;
+  plan.allocate(6);
+  plan.set(0, 0, PlanValue::integer(0));
+  plan.set(1, 0, PlanValue::integer(0));
+  plan.set(0, 1, PlanValue::integer(0));
+  plan.set(1, 1, PlanValue::integer(1));
+  EXPECT_THROW(plan.run_straight(2, 9), RunTimeFailure);
+  for (int32_t m = 2; m <= 6; ++m) EXPECT_EQ(plan.at(m, 1), PlanValue::real(m)) << m;
+  EXPECT_THROW(plan.run_curve(1, 3, 0.001), RunTimeFailure);  // no two points before metre 1
+}
+
 TrackModel small_model(int32_t scrivi_linea) {
   TrackModel m;
   m.nome_linea = "Linea_Prova";
