@@ -42,14 +42,14 @@ std::FILE* open_for_writing(const fs::path& path) {
 #endif
 }
 
-// Renames `from` over `to`, replacing an existing file in one step.
-void rename_over(const fs::path& from, const fs::path& to, const fs::path& target) {
+// Renames `from` over `target`, replacing an existing file in one step.
+void rename_over(const fs::path& from, const fs::path& target) {
 #ifdef _WIN32
-  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (!MoveFileExW(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     fail(target, std::system_category().message(static_cast<int>(GetLastError())));
   }
 #else
-  if (std::rename(from.c_str(), to.c_str()) != 0) fail(target, errno_reason(errno));
+  if (std::rename(from.c_str(), target.c_str()) != 0) fail(target, errno_reason(errno));
 #endif
 }
 
@@ -73,7 +73,7 @@ void replace_file(const fs::path& target, std::string_view bytes) {
     fail(target, errno_reason(write_error));
   }
   try {
-    rename_over(temporary, target, target);
+    rename_over(temporary, target);
   } catch (...) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
