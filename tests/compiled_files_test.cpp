@@ -79,7 +79,7 @@ TEST(CompiledFiles, PlanValuesTakeTwoFourOrTenBytesByKindXColumnFirst) {
                                std::string("\x00\x00", 2) +  // x column
                                std::string("\x02\x00\x00\x00", 4) + std::string("\x02\x00\x01\x00", 4) +
                                std::string("\x05\x00\x00\x00\x00\x00\x00\x00\x00\x40", 10);
-  EXPECT_EQ(encode_plan(plan), expected);
+  EXPECT_EQ(bytes_view(encode_plan(plan)), expected);
 }
 
 TEST(CompiledFiles, PlanIndexOutsideTheArrayIsARunTimeFailure) {

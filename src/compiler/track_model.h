@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "compiler/large_array.h"
+
 namespace scenario {
 
 // One entry of the scenario table. The same record serves stations (1 upward),
@@ -133,8 +135,8 @@ class Tracciato {
   [[noreturn]] void out_of_range_failure(int32_t metre, int coordinate) const;
 
   int32_t metri_ = -1;
-  std::vector<double> values_;
-  std::vector<PlanValue::Kind> kinds_;
+  LargeArray<double> values_;
+  LargeArray<PlanValue::Kind> kinds_;
 };
 
 inline constexpr int kVociSim = 87;        // entries 0..86

@@ -77,11 +77,12 @@ void append_cell(std::string& out, const cella& c) {
 }  // namespace
 
 // The plan is the largest file by far (two million values for a long line):
-// it is sized first and then filled in place.
-std::string encode_plan(const Tracciato& tracciato) {
+// it is sized first and then filled in place, every byte written once (the
+// buffer is not zeroed beforehand).
+PlanBytes encode_plan(const Tracciato& tracciato) {
   std::size_t size = 0;
   for (std::size_t i = 0; i < tracciato.size(); ++i) size += plan_value_bytes(tracciato.stored(i).kind);
-  std::string out(size, '\0');
+  PlanBytes out(size);
   char* at = out.data();
   for (std::size_t i = 0; i < tracciato.size(); ++i) at = put_plan_value(at, tracciato.stored(i));
   return out;
@@ -115,7 +116,7 @@ std::string encode_route(const TrackModel& model) {
 
 void write_compiled_files(const TrackModel& model, const std::filesystem::path& folder) {
   const FileNames names{model.nome_linea, model.numero_treno};
-  if (model.scrivi_linea != 0) replace_file(in_folder(folder, names.plan()), encode_plan(model.tracciato));
+  if (model.scrivi_linea != 0) replace_file(in_folder(folder, names.plan()), bytes_view(encode_plan(model.tracciato)));
   replace_file(in_folder(folder, names.scenario()), encode_scenario(model));
   replace_file(in_folder(folder, names.route()), encode_route(model));
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "compiler/track_model.h"
 
@@ -12,7 +13,9 @@ namespace scenario {
 
 // The plan: every x value, then every y value, each as a tagged value (16-bit
 // type code, then an int16 or a double, or nothing when empty).
-std::string encode_plan(const Tracciato& tracciato);
+using PlanBytes = LargeArray<char>;
+PlanBytes encode_plan(const Tracciato& tracciato);
+inline std::string_view bytes_view(const PlanBytes& bytes) { return {bytes.data(), bytes.size()}; }
 
 // The scenario table: 87 entries of 34 bytes plus their text.
 std::string encode_scenario_entry(const voce_sim& entry);
