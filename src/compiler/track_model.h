@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,9 @@ class Tracciato {
 
   // The i-th value in storage order (x column, then y column).
   PlanValue stored(std::size_t i) const { return {values_[i], kinds_[i]}; }
+  // Every value and every kind in storage order, for a pass over all of them.
+  std::span<const double> stored_values() const { return values_; }
+  std::span<const PlanValue::Kind> stored_kinds() const { return kinds_; }
 
   bool operator==(const Tracciato&) const = default;
 

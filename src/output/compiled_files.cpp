@@ -23,16 +23,16 @@ std::size_t plan_value_bytes(PlanValue::Kind kind) {
 }
 
 // A tagged value: its 16-bit type code, then the value in that type's encoding.
-char* put_plan_value(char* at, const PlanValue& v) {
-  at = put_little_endian(at, static_cast<uint16_t>(v.kind));
-  switch (v.kind) {
+char* put_plan_value(char* at, double value, PlanValue::Kind kind) {
+  at = put_little_endian(at, static_cast<uint16_t>(kind));
+  switch (kind) {
     case PlanValue::Kind::Empty:
       break;
     case PlanValue::Kind::Integer:
-      at = put_little_endian(at, static_cast<uint16_t>(static_cast<int16_t>(v.value)));
+      at = put_little_endian(at, static_cast<uint16_t>(static_cast<int16_t>(value)));
       break;
     case PlanValue::Kind::Double:
-      at = put_little_endian(at, bits_of(v.value));
+      at = put_little_endian(at, bits_of(value));
       break;
   }
   return at;
@@ -80,11 +80,13 @@ void append_cell(std::string& out, const cella& c) {
 // it is sized first and then filled in place, every byte written once (the
 // buffer is not zeroed beforehand).
 PlanBytes encode_plan(const Tracciato& tracciato) {
+  const std::span<const double> values = tracciato.stored_values();
+  const std::span<const PlanValue::Kind> kinds = tracciato.stored_kinds();
   std::size_t size = 0;
-  for (std::size_t i = 0; i < tracciato.size(); ++i) size += plan_value_bytes(tracciato.stored(i).kind);
+  for (const PlanValue::Kind kind : kinds) size += plan_value_bytes(kind);
   PlanBytes out(size);
   char* at = out.data();
-  for (std::size_t i = 0; i < tracciato.size(); ++i) at = put_plan_value(at, tracciato.stored(i));
+  for (std::size_t i = 0; i < kinds.size(); ++i) at = put_plan_value(at, values[i], kinds[i]);
   return out;
 }
 
