@@ -78,7 +78,8 @@ TEST(CompiledLayout, EveryFileCutShortIsReported) {
 TEST(CompiledLayout, BytesBeyondTheLayoutAreReported) {
   const TrackModel m = small_model();
   EXPECT_NE(decode_scenario(encode_scenario(m) + "x").problem, "");
-  EXPECT_NE(decode_plan(std::string(bytes_view(encode_plan(m.tracciato))) + std::string("\x07\x00", 2)).problem, "");  // type code 7
+  const std::string type_code_7 = std::string(bytes_view(encode_plan(m.tracciato))) + std::string("\x07\x00", 2);
+  EXPECT_NE(decode_plan(type_code_7).problem, "");
   EXPECT_NE(decode_route(encode_route(m) + "x").problem, "");
 
   std::string negative = encode_scenario(m);

@@ -10,9 +10,9 @@ namespace scenario {
 // Memory for the build's few big arrays (the plan and its encoded bytes, up to
 // 20 MB each for the longest line). A build is a fresh process, so every page
 // of them is new to it, and touching a new page costs far more than filling
-// it: an array of a few megabytes or more is asked of the system in large
-// pages where the system offers them, a few hundred faults instead of
-// thousands. Smaller arrays come from the ordinary heap.
+// it: an array of a megabyte or more is asked of the system in 2 MB pages
+// where the system offers them, a few hundred faults instead of thousands.
+// Smaller arrays come from the ordinary heap.
 void* allocate_large(std::size_t bytes);
 void release_large(void* memory, std::size_t bytes) noexcept;
 

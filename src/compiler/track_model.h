@@ -98,8 +98,7 @@ class Tracciato {
   int32_t upper() const { return metri_; }
   std::size_t size() const { return values_.size(); }  // 2 x (metri + 1)
 
-  // RunTimeFailure outside the array. Inline: the plan's integration calls
-  // these six times a metre.
+  // RunTimeFailure outside the array.
   PlanValue at(int32_t metre, int coordinate) const {
     const std::size_t i = index(metre, coordinate);
     return {values_[i], kinds_[i]};
