@@ -40,15 +40,15 @@ namespace {
 constexpr int kRuns = 15;
 
 // Median and spread of a series of measurements (times in ms, or memory).
-struct Timing {
-  double median_ms;
-  double min_ms;
-  double max_ms;
+struct Spread {
+  double median;
+  double min;
+  double max;
 };
 
-Timing summarise(std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  return {ms[ms.size() / 2], ms.front(), ms.back()};
+Spread summarise(std::vector<double> measurements) {
+  std::sort(measurements.begin(), measurements.end());
+  return {measurements[measurements.size() / 2], measurements.front(), measurements.back()};
 }
 
 double time_ms(const std::function<void()>& run) {
@@ -264,14 +264,14 @@ int main(int argc, char** argv) {
       floor_ms.push_back(time_ms([&] { write_floor(floor_folder, all); }));
       plan_ms.push_back(integrate_in_new_process(metri).ms);
     }
-    const Timing build = summarise(build_ms);
-    const Timing floor = summarise(floor_ms);
-    const Timing plan = summarise(plan_ms);
-    const double peak_mb = summarise(peaks).median_ms;
+    const Spread build = summarise(build_ms);
+    const Spread floor = summarise(floor_ms);
+    const Spread plan = summarise(plan_ms);
+    const double peak_mb = summarise(peaks).median;
     const double largest_mb = static_cast<double>(largest_output) / (1024.0 * 1024.0);
     std::printf("%-24s %9.2f (%6.2f-%7.2f) %8.2f (%6.2f-%7.2f) %6.2f %8.2f %6.2f %10zu %5d %8.1f %8.1f %5.2f\n",
-                c.name, build.median_ms, build.min_ms, build.max_ms, floor.median_ms, floor.min_ms, floor.max_ms,
-                build.median_ms / floor.median_ms, plan.median_ms, (floor.median_ms + plan.median_ms) / floor.median_ms,
+                c.name, build.median, build.min, build.max, floor.median, floor.min, floor.max,
+                build.median / floor.median, plan.median, (floor.median + plan.median) / floor.median,
                 total, code, peak_mb, largest_mb, peak_mb / largest_mb);
     fs::remove_all(folder);
     fs::remove_all(floor_folder);
