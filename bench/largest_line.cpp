@@ -30,8 +30,8 @@ std::string line_source() {
   for (int km = 0, k = 0; km * 1000 + 900 < kLength; ++km, ++k) {
     const int klass = 1 + k % 6;
     const char side = k % 2 == 0 ? 's' : 'd';
-    s += "curva" + std::string(1, side) + std::to_string(klass) + ",  " + std::to_string(km * 1000 + 200) +
-         ",  600\r\n";
+    s +=
+        "curva" + std::string(1, side) + std::to_string(klass) + ",  " + std::to_string(km * 1000 + 200) + ",  600\r\n";
   }
   s += "[pendenze]\r\n";
   for (int p = 0, k = 0; p <= kLength; p += 500, ++k) {
@@ -41,8 +41,8 @@ std::string line_source() {
   s += "[cartelli]\r\n";
   s += "[indicazioni]\r\n";
   for (int i = 0; i < kSigns; ++i) {
-    s += "cartello_indicatore,  " + std::to_string(kStationSpacing * i + 5200) + ",   (PL km)(" +
-         std::to_string(i) + "+200)\r\n";
+    s += "cartello_indicatore,  " + std::to_string(kStationSpacing * i + 5200) + ",   (PL km)(" + std::to_string(i) +
+         "+200)\r\n";
   }
   s += "[fine]\r\n";
   return s;

@@ -67,7 +67,8 @@ using Files = std::map<std::string, std::string>;
 
 Files snapshot(const fs::path& folder) {
   Files files;
-  for (const auto& entry : fs::directory_iterator(folder)) files[entry.path().filename().string()] = read_file(entry.path());
+  for (const auto& entry : fs::directory_iterator(folder))
+    files[entry.path().filename().string()] = read_file(entry.path());
   return files;
 }
 
@@ -123,13 +124,17 @@ struct Case {
 
 const std::vector<Case>& cases() {
   static const std::vector<Case> all = {
-      {"built-in line (103 km)", {std::string(kNomeLinea), std::string(kNumeroTreno)}, builtin_build,
+      {"built-in line (103 km)",
+       {std::string(kNomeLinea), std::string(kNumeroTreno)},
+       builtin_build,
        [](const fs::path& f) {
          TrackModel m = named_model(std::string(kNomeLinea), std::string(kNumeroTreno));
          dati_linea(f, m);
          dati_treno(f, m);
        }},
-      {"largest line (1000 km)", {"Linea_Massima", "1"}, largest_build,
+      {"largest line (1000 km)",
+       {"Linea_Massima", "1"},
+       largest_build,
        [](const fs::path& f) { bench::write_largest_line_sources(f, "Linea_Massima", "1"); }},
   };
   return all;
@@ -234,8 +239,8 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--run") return run_one_build(argv[2], argv[3]);
   if (argc == 3 && std::string(argv[1]) == "--integrate") return run_one_integration(argv[2]);
 
-  std::printf("%-24s %9s %17s %8s %17s %6s %8s %6s %10s %5s %8s %8s %5s\n", "case", "build ms", "(min-max)",
-              "floor ms", "(min-max)", "ratio", "plan ms", "least", "bytes", "code", "peak MB", "largest", "x");
+  std::printf("%-24s %9s %17s %8s %17s %6s %8s %6s %10s %5s %8s %8s %5s\n", "case", "build ms", "(min-max)", "floor ms",
+              "(min-max)", "ratio", "plan ms", "least", "bytes", "code", "peak MB", "largest", "x");
   for (std::size_t i = 0; i < cases().size(); ++i) {
     const Case& c = cases()[i];
     const fs::path folder = fresh_folder("run");
@@ -269,10 +274,10 @@ int main(int argc, char** argv) {
     const Spread plan = summarise(plan_ms);
     const double peak_mb = summarise(peaks).median;
     const double largest_mb = static_cast<double>(largest_output) / (1024.0 * 1024.0);
-    std::printf("%-24s %9.2f (%6.2f-%7.2f) %8.2f (%6.2f-%7.2f) %6.2f %8.2f %6.2f %10zu %5d %8.1f %8.1f %5.2f\n",
-                c.name, build.median, build.min, build.max, floor.median, floor.min, floor.max,
-                build.median / floor.median, plan.median, (floor.median + plan.median) / floor.median,
-                total, code, peak_mb, largest_mb, peak_mb / largest_mb);
+    std::printf("%-24s %9.2f (%6.2f-%7.2f) %8.2f (%6.2f-%7.2f) %6.2f %8.2f %6.2f %10zu %5d %8.1f %8.1f %5.2f\n", c.name,
+                build.median, build.min, build.max, floor.median, floor.min, floor.max, build.median / floor.median,
+                plan.median, (floor.median + plan.median) / floor.median, total, code, peak_mb, largest_mb,
+                peak_mb / largest_mb);
     fs::remove_all(folder);
     fs::remove_all(floor_folder);
   }

@@ -57,8 +57,8 @@ struct ErroreShown {
 
 // The codes the compile may end with; the finishing pass adds 11, 12 and 13.
 bool compile_code(int32_t code) {
-  static const std::set<int32_t> kCodes = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,  15, 16,
-                                           17, 18, 19, 20, 21, 22, 24, 25, 101, 102, 103};
+  static const std::set<int32_t> kCodes = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,   10,  15,
+                                           16, 17, 18, 19, 20, 21, 22, 24, 25, 101, 102, 103};
   return kCodes.count(code) != 0;
 }
 
@@ -81,9 +81,8 @@ void check_codes(const TrackModel& model) {
 class PrivateFolder {
  public:
   PrivateFolder() {
-    const fs::path base = fs::is_directory("/dev/shm") && access("/dev/shm", W_OK) == 0
-                              ? fs::path("/dev/shm")
-                              : fs::temp_directory_path();
+    const fs::path base = fs::is_directory("/dev/shm") && access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm")
+                                                                                        : fs::temp_directory_path();
     std::string pattern = (base / "compile-fuzzer-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) finding("cannot create a private folder under " + base.string());
     path_ = pattern;

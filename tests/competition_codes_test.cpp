@@ -1,7 +1,7 @@
 // The competition codes: plain and position-weighted sums over 25 characters.
-#include <gtest/gtest.h>
-
 #include "output/competition_codes.h"
+
+#include <gtest/gtest.h>
 
 namespace scenario {
 namespace {

@@ -1,10 +1,11 @@
 // Byte layouts of the plan, scenario and route files, and how they are written.
+#include "output/compiled_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "compiler/run_time_failure.h"
-#include "output/compiled_files.h"
 #include "output/file_names.h"
 #include "support/temp_folder.h"
 
@@ -47,7 +48,9 @@ TEST(CompiledFiles, EntryTextIsCountedInWindows1252Bytes) {
   sign.testo = "città";  // 5 characters, 6 bytes of UTF-8
   const std::string e = encode_scenario_entry(sign);
   ASSERT_EQ(e.size(), 39u);
-  EXPECT_EQ(e.substr(14, 7), std::string("\x05\x00" "citt\xE0", 7));
+  EXPECT_EQ(e.substr(14, 7), std::string("\x05\x00"
+                                         "citt\xE0",
+                                         7));
 }
 
 TEST(CompiledFiles, RouteCellTakes15BytesInFieldOrder) {
@@ -63,8 +66,7 @@ TEST(CompiledFiles, RouteCellTakes15BytesInFieldOrder) {
   c.velocita = 27;
   c.pendenza = 95;
   c.aderenza = 100;
-  EXPECT_EQ(encode_cell(c),
-            std::string("\x01\x01\x14\xFF\xFF\x02\x00\x2C\x01\xD2\x40\x01\x1B\x5F\x64", 15));
+  EXPECT_EQ(encode_cell(c), std::string("\x01\x01\x14\xFF\xFF\x02\x00\x2C\x01\xD2\x40\x01\x1B\x5F\x64", 15));
 }
 
 TEST(CompiledFiles, PlanValuesTakeTwoFourOrTenBytesByKindXColumnFirst) {

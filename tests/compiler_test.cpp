@@ -52,8 +52,8 @@ Lines train_file(const Lines& records = {}) {
 
 // A station record with the given progressive, type and length, time 14:03:00.
 std::string station(int posizione, int tipo, int length, const std::string& name = "PIANA") {
-  return "stazione,  " + std::to_string(posizione) + ",  " + std::to_string(tipo) + ",  " +
-         std::to_string(length) + ",  1, 1, 0,  4,1,0,  2,1,1,    30,  14,3, 0, " + name;
+  return "stazione,  " + std::to_string(posizione) + ",  " + std::to_string(tipo) + ",  " + std::to_string(length) +
+         ",  1, 1, 0,  4,1,0,  2,1,1,    30,  14,3, 0, " + name;
 }
 
 // Source files in a folder of their own, compiled the way the build does.
@@ -174,21 +174,20 @@ TEST(MemorizzaDati, EndsWithTheCodeOfTheFirstFailureAndDeletesTheFileItWasReadin
       {"line record past the end", line_file({"pendenza,  26950,   0"}), train_file(), 15, false, false},
       {"train record past the end", line_file(), train_file({"velocita,  26950,  80"}), 15, false, false},
       {"station past the end", line_file(), train_file({station(26250, 2, 400)}), 15, false, false},
-      {"abatement on an abatement", line_file(),
-       train_file({"abbattimento,  5000,  1", "abbattimento,  5000,  0"}), 7, false, false},
+      {"abatement on an abatement", line_file(), train_file({"abbattimento,  5000,  1", "abbattimento,  5000,  0"}), 7,
+       false, false},
       {"station off the 50 m grid", line_file(), train_file({station(1025, 2, 400)}), 8, false, false},
       {"station length off 100 m", line_file(), train_file({station(1000, 2, 750)}), 9, false, false},
       {"stop cell 1", line_file(), train_file({station(50, 2, 100)}), 24, false, false},
-      {"areas 300 m apart", line_file(), train_file({station(1000, 2, 400), station(1700, 2, 400)}), 22, false,
-       false},
+      {"areas 300 m apart", line_file(), train_file({station(1000, 2, 400), station(1700, 2, 400)}), 22, false, false},
       {"signal on a sign", line_file({"cartello_indicatore,  7900,   (x)"}),
        train_file({"segnale,    7900,   2, 4, 0,  0, 0,    0,  0,0,0, 210"}), 16, false, false},
       {"warning board on a signal", line_file(), train_file({signal_at(9000), slowdown}), 17, false, false},
       {"slowdown start on a signal", line_file(), train_file({signal_at(10200), slowdown}), 18, false, false},
       {"slowdown end on a signal", line_file(), train_file({signal_at(10600), slowdown}), 19, false, false},
       {"signal before the board", line_file(), train_file({signal_at(8900), slowdown}), 20, false, false},
-      {"kilometre value off 50 m", line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}), train_file(),
-       2, false, false},
+      {"kilometre value off 50 m", line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}), train_file(), 2,
+       false, false},
       {"not a number in the line", line_file({"pendenza,  1500,  ripida"}), train_file(), 25, false, false},
       {"not a number in the train", line_file(), train_file({"sabbia, molta"}), 25, false, false},
       {"station type past 8 bits", line_file(), train_file({station(1000, 300, 400)}), 25, false, false},
@@ -220,13 +219,13 @@ TEST(MemorizzaDati, RecordsTheFileAndLineThatSetTheCode) {
   const Lines train_records = {"sabbia,  300", station(1000, 2, 400), station(1700, 2, 400)};
   const Case cases[] = {
       {"a station in the train", line_file(), train_file(train_records), 22, "Valle_123-.txt", 4},
-      {"a bad number", line_file(), train_file({"sabbia,  300", "orologio,  13, 57, quaranta"}), 25,
-       "Valle_123-.txt", 3},
+      {"a bad number", line_file(), train_file({"sabbia,  300", "orologio,  13, 57, quaranta"}), 25, "Valle_123-.txt",
+       3},
       // Code 15 of the line is kept when the first signal of the train ends the step.
       {"past the end", line_file({"pendenza,  0,  0", "pendenza,  26950,   0"}),
        train_file({"segnale,    7900,   2, 4, 0,  0, 0,    0,  0,0,0, 210"}), 15, "Valle_linea.txt", 12},
-      {"no line", line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}), train_file(), 2,
-       "Valle_linea.txt", 0},
+      {"no line", line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}), train_file(), 2, "Valle_linea.txt",
+       0},
   };
   for (const Case& k : cases) {
     Compilation c;
@@ -246,13 +245,13 @@ TEST(MemorizzaDati, ACode15InTheLineStillReadsTheTrainUpToItsFirstSignal) {
                       "numero vetture,  4"}));
   c.run();
   EXPECT_EQ(c.model.codice_errore, 15);
-  EXPECT_EQ(c.model.celle[59].tipo, 0);       // the sign after the failing row is not read
+  EXPECT_EQ(c.model.celle[59].tipo, 0);        // the sign after the failing row is not read
   EXPECT_EQ(c.model.celle[537].pendenza, 98);  // the gradient tail still runs
   EXPECT_EQ(c.model.tabella_sim[86].col7, 300);
   EXPECT_EQ(c.model.tabella_sim[1].posizione, 1000);
-  EXPECT_EQ(c.model.celle[159].tipo, 1);       // the signal is placed, then the step ends
+  EXPECT_EQ(c.model.celle[159].tipo, 1);  // the signal is placed, then the step ends
   EXPECT_EQ(c.model.tabella_sim[84].posizione, 0);
-  EXPECT_EQ(c.model.celle[537].velocita, 0);   // no speed tail after the end
+  EXPECT_EQ(c.model.celle[537].velocita, 0);  // no speed tail after the end
   EXPECT_FALSE(c.train_left());
 }
 
@@ -288,9 +287,13 @@ TEST(MemorizzaDati, CommentFieldsAreDiscardedUpToTenInTheGeneralBlockAndTwoAfter
 TEST(MemorizzaDati, GeneralKeywordsHaveExactCaseRecordKeywordsAnyCase) {
   Compilation c;
   // Recognised, any of these would change the header slots or end the step.
-  const Lines capitalised = {"Progressiva chilometrica tre,  0,  5000,  0", "Progressiva chilometrica due,  0,  5000,  0",
-                             "Progressiva chilometrica uno,  0,  5000,  0", "SFONDO uno,  7", "Sfondo due,  7",
-                             "Sfondo tre,  7", "Ripetizione segnali 4 codici,  25,  0"};
+  const Lines capitalised = {"Progressiva chilometrica tre,  0,  5000,  0",
+                             "Progressiva chilometrica due,  0,  5000,  0",
+                             "Progressiva chilometrica uno,  0,  5000,  0",
+                             "SFONDO uno,  7",
+                             "Sfondo due,  7",
+                             "Sfondo tre,  7",
+                             "Ripetizione segnali 4 codici,  25,  0"};
   Lines general = capitalised;
   general.push_back("LUNGHEZZA PERCORSO,    20000");
   c.line(line_file({"Pendenza,  0,   0", "PENDENZA,  1500,   -5", "curvaS4,  500,  950"}, general));
@@ -329,8 +332,8 @@ TEST(MemorizzaDati, TheLastFieldOfAFileIsNeverInterpreted) {
 TEST(MemorizzaDati, ProfilesRunFromSectionToSectionAndOnToTheThirdCellBeforeTheLast) {
   Compilation c;
   c.line(line_file({"pendenza,  0,   0", "pendenza,  1500,   -5", "pendenza,  1500,   7", "pendenza,  3000,   9"}));
-  c.train(train_file({"velocita,       0,    80", "velocita,    1500,   135", "aderenza,   0,    100",
-                      "aderenza,   2000,    90"}));
+  c.train(train_file(
+      {"velocita,       0,    80", "velocita,    1500,   135", "aderenza,   0,    100", "aderenza,   2000,    90"}));
   c.run();
   ASSERT_EQ(c.model.codice_errore, 0);
   const auto& cells = c.model.celle;
@@ -426,7 +429,8 @@ TEST(MemorizzaDati, WithoutAPlanCurvesAreSkippedAndTheCellsStillFilled) {
 TEST(MemorizzaDati, PlacesSignsMountainsBoardsAndTheirTexts) {
   Compilation c;
   c.line(line_file({"montagna,   8700,  11050,  11", "indicatori_vmax,  1550,  125,  135,  135,  0,  ,  ,  ,  0",
-                    "cartello_indicatore,  2900,   (PL km)(1+522)", "cartello_indicatore,  8800,   (ponte fiume)(Sesia)"}));
+                    "cartello_indicatore,  2900,   (PL km)(1+522)",
+                    "cartello_indicatore,  8800,   (ponte fiume)(Sesia)"}));
   c.train(train_file());
   c.run();
   ASSERT_EQ(c.model.codice_errore, 0);
@@ -447,8 +451,9 @@ TEST(MemorizzaDati, PlacesSignsMountainsBoardsAndTheirTexts) {
 
 TEST(MemorizzaDati, PlacesSignalsSlowdownsAndAbatementPoints) {
   Compilation c;
-  c.train(train_file({"segnale,   40050,   1, 3, 4,  0, 0,    1,  3,1,0, 0", "rallentamento,   10200,    50,  400, 0,  1,  0",
-                      "abbattimento,  5000,  120", "abbattimento,  6000,  0"}));
+  c.train(train_file({"segnale,   40050,   1, 3, 4,  0, 0,    1,  3,1,0, 0",
+                      "rallentamento,   10200,    50,  400, 0,  1,  0", "abbattimento,  5000,  120",
+                      "abbattimento,  6000,  0"}));
   c.line(line_file({"pendenza,  0,   3"}, {"lunghezza percorso,    50000"}));
   c.run();
   ASSERT_EQ(c.model.codice_errore, 0);
@@ -561,8 +566,10 @@ TEST(MemorizzaDati, StationsAndSignTextsShareTheScenarioTable) {
   const Case cases[] = {{0, 78, 0}, {0, 79, 10}, {30, 49, 10}, {77, 2, 10}, {80, 0, 0}, {81, 0, 25}};
   for (const Case& k : cases) {
     Lines signs, stations;
-    for (int i = 0; i < k.signs; ++i) signs.push_back("cartello_indicatore,  " + std::to_string(1000 + 50 * i) + ",  (s)");
-    for (int i = 0; i < k.stations; ++i) stations.push_back(station(1000 + 400 * i, 30, 0, "S" + std::to_string(i + 1)));
+    for (int i = 0; i < k.signs; ++i)
+      signs.push_back("cartello_indicatore,  " + std::to_string(1000 + 50 * i) + ",  (s)");
+    for (int i = 0; i < k.stations; ++i)
+      stations.push_back(station(1000 + 400 * i, 30, 0, "S" + std::to_string(i + 1)));
     Compilation c;
     c.line(line_file(signs, {"lunghezza percorso,    40000"}));
     c.train(train_file(stations));

@@ -45,15 +45,14 @@ TEST(Driver, RunsEveryStepInOrderAfterTheWindowAndEndsNormally) {
   RecordingPlatform platform("/nowhere");
   RecordingForm form(platform);
   EXPECT_EQ(run_build(form), 0);
-  const std::vector<std::string> expected = {
-      "window",
-      "dati_linea Corvalle_Brinta 24817",
-      "dati_treno Corvalle_Brinta 24817",
-      "dati_note Corvalle_Brinta 24817",
-      "dati_rallentamenti Corvalle_Brinta 24817",
-      "dati_scheda Corvalle_Brinta 24817",
-      "memorizza_percorso:1 Corvalle_Brinta 24817",
-      "end:0"};
+  const std::vector<std::string> expected = {"window",
+                                             "dati_linea Corvalle_Brinta 24817",
+                                             "dati_treno Corvalle_Brinta 24817",
+                                             "dati_note Corvalle_Brinta 24817",
+                                             "dati_rallentamenti Corvalle_Brinta 24817",
+                                             "dati_scheda Corvalle_Brinta 24817",
+                                             "memorizza_percorso:1 Corvalle_Brinta 24817",
+                                             "end:0"};
   EXPECT_EQ(platform.events, expected);
 }
 

@@ -45,10 +45,10 @@ TEST(Windows1252, AccentedLettersAndSymbolsBecomeSingleBytes) {
 }
 
 TEST(Windows1252, WhatTheCodePageCannotHoldBecomesQuestionMark) {
-  EXPECT_EQ(to_windows1252("a\u0394b"), "a?b");          // Greek capital delta
-  EXPECT_EQ(to_windows1252("x\U0001F600y"), "x?y");      // outside the BMP
-  EXPECT_EQ(to_windows1252(bytes({'a', 0xC3})), "a?");   // truncated sequence
-  EXPECT_EQ(to_windows1252(bytes({0xFF, 'b'})), "?b");   // not UTF-8 at all
+  EXPECT_EQ(to_windows1252("a\u0394b"), "a?b");         // Greek capital delta
+  EXPECT_EQ(to_windows1252("x\U0001F600y"), "x?y");     // outside the BMP
+  EXPECT_EQ(to_windows1252(bytes({'a', 0xC3})), "a?");  // truncated sequence
+  EXPECT_EQ(to_windows1252(bytes({0xFF, 'b'})), "?b");  // not UTF-8 at all
 }
 
 TEST(Windows1252, EveryByteSurvivesTheRoundTrip) {

@@ -1,11 +1,11 @@
 // The finishing sweep: speed abatement marks around slowdowns.
+#include "output/finishing_pass.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 #include <vector>
-
-#include "output/finishing_pass.h"
 
 namespace scenario {
 namespace {
@@ -60,35 +60,51 @@ struct Case {
 TEST(FinishingSweep, PlacesMarksByRulesAToD) {
   const std::vector<Case> cases = {
       {"slow slowdown 205-213: three before the start, one before the end",
-       Layout().slowdown(205, 213, 50), {200, 194, 187, 212}},
+       Layout().slowdown(205, 213, 50),
+       {200, 194, 187, 212}},
       {"a signal on window 1's first candidate moves the mark to 199",
-       Layout().slowdown(205, 213, 50).signal(200), {199, 194, 187, 212}},
+       Layout().slowdown(205, 213, 50).signal(200),
+       {199, 194, 187, 212}},
       {"a fast slowdown gets only the three marks before its start",
-       Layout().slowdown(205, 213, 120).signal(218), {200, 194, 187}},
-      {"a start at cell 15 is too close to the origin for window 3",
-       Layout().slowdown(15, 23, 50), {10, 4, 22}},
+       Layout().slowdown(205, 213, 120).signal(218),
+       {200, 194, 187}},
+      {"a start at cell 15 is too close to the origin for window 3", Layout().slowdown(15, 23, 50), {10, 4, 22}},
       {"each signal in the 20 cells before a warning board gets a mark",
-       Layout().board(181).signal(170).signal(165), {169, 164}},
+       Layout().board(181).signal(170).signal(165),
+       {169, 164}},
       {"a signal whose cell before is taken gets its mark two cells before",
-       Layout().board(181).signal(170).occupied(169), {168}},
-      {"a warning board at cell 5 looks back only to cell 3",
-       Layout().board(5).signal(3).signal(2), {1}},
+       Layout().board(181).signal(170).occupied(169),
+       {168}},
+      {"a warning board at cell 5 looks back only to cell 3", Layout().board(5).signal(3).signal(2), {1}},
       {"a 30-cell slow slowdown gets marks every 8 cells and none after",
-       Layout().slowdown(100, 130, 30), {95, 89, 82, 108, 116, 124}},
+       Layout().slowdown(100, 130, 30),
+       {95, 89, 82, 108, 116, 124}},
       {"the first signal after a slow slowdown gets a mark before it",
-       Layout().slowdown(205, 213, 50).signal(220), {200, 194, 187, 212, 219}},
+       Layout().slowdown(205, 213, 50).signal(220),
+       {200, 194, 187, 212, 219}},
       {"a signal beyond 12 cells after the end gets none",
-       Layout().slowdown(205, 213, 50).signal(226), {200, 194, 187, 212}},
+       Layout().slowdown(205, 213, 50).signal(226),
+       {200, 194, 187, 212}},
       {"no free cell one or two before a signal near a board: code 11",
-       Layout().board(181).signal(170).occupied(169).occupied(168), {}, 11},
+       Layout().board(181).signal(170).occupied(169).occupied(168),
+       {},
+       11},
       {"no free cell in a window before a start: code 12",
-       Layout().slowdown(205, 213, 120).occupied(200).occupied(199).occupied(198), {194, 187}, 12},
+       Layout().slowdown(205, 213, 120).occupied(200).occupied(199).occupied(198),
+       {194, 187},
+       12},
       {"an abatement point in a window counts as occupied",
-       Layout().slowdown(205, 213, 120).point(200, 90).point(199, 90).point(198, 90), {194, 187}, 12},
+       Layout().slowdown(205, 213, 120).point(200, 90).point(199, 90).point(198, 90),
+       {194, 187},
+       12},
       {"a blocked candidate inside a slowdown stops further marks in it: code 13",
-       Layout().slowdown(100, 130, 30).occupied(107).occupied(108).occupied(109), {95, 89, 82}, 13},
+       Layout().slowdown(100, 130, 30).occupied(107).occupied(108).occupied(109),
+       {95, 89, 82},
+       13},
       {"no free cell before the signal after a slowdown: code 13",
-       Layout().slowdown(205, 213, 50).signal(220).occupied(219).occupied(218), {200, 194, 187, 212}, 13},
+       Layout().slowdown(205, 213, 50).signal(220).occupied(219).occupied(218),
+       {200, 194, 187, 212},
+       13},
   };
   for (const Case& c : cases) {
     TrackModel m = c.layout.model();
@@ -110,11 +126,14 @@ TEST(FinishingSweep, RecordsEveryMarkItCannotPlace) {
   } cases[] = {
       {"rule A: the signal at 170", a, {{11, 'A', 170, 169}}},
       {"rule B: window 1 of the start at 205",
-       Layout().slowdown(205, 213, 120).occupied(200).occupied(199).occupied(198), {{12, 'B', 205, 200}}},
+       Layout().slowdown(205, 213, 120).occupied(200).occupied(199).occupied(198),
+       {{12, 'B', 205, 200}}},
       {"rule C: the candidate 108 of the start at 100",
-       Layout().slowdown(100, 130, 30).occupied(107).occupied(108).occupied(109), {{13, 'C', 100, 108}}},
+       Layout().slowdown(100, 130, 30).occupied(107).occupied(108).occupied(109),
+       {{13, 'C', 100, 108}}},
       {"rule D: the signal at 220",
-       Layout().slowdown(205, 213, 50).signal(220).occupied(219).occupied(218), {{13, 'D', 220, 219}}},
+       Layout().slowdown(205, 213, 50).signal(220).occupied(219).occupied(218),
+       {{13, 'D', 220, 219}}},
       {"two misses, both kept",
        Layout(a).slowdown(205, 213, 120).occupied(200).occupied(199).occupied(198),
        {{11, 'A', 170, 169}, {12, 'B', 205, 200}}},

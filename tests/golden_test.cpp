@@ -14,10 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::set<std::string> kOutputs = {
-    "Corvalle_Brinta_linea.dat",         "Corvalle_Brinta_24817.sim",
-    "Corvalle_Brinta_24817.dat",         "Corvalle_Brinta_24817_note.txt",
-    "Corvalle_Brinta_24817_rallentamenti.txt", "Corvalle_Brinta_24817_scheda_treno.txt"};
+const std::set<std::string> kOutputs = {"Corvalle_Brinta_linea.dat",
+                                        "Corvalle_Brinta_24817.sim",
+                                        "Corvalle_Brinta_24817.dat",
+                                        "Corvalle_Brinta_24817_note.txt",
+                                        "Corvalle_Brinta_24817_rallentamenti.txt",
+                                        "Corvalle_Brinta_24817_scheda_treno.txt"};
 
 TEST(Golden, TheBuildWritesExactlyTheGoldenFiles) {
   testing::TempFolder folder;
@@ -36,9 +38,9 @@ TEST(Golden, TheBuildWritesExactlyTheGoldenFiles) {
     const std::string expected = testing::read_file(golden / name);
     const std::string actual = testing::read_file(folder / name);
     const std::size_t at = testing::first_difference(expected, actual);
-    EXPECT_EQ(at, std::string::npos)
-        << name << " differs from its golden copy at " << testing::describe_offset(name, expected, at)
-        << "; sizes " << expected.size() << " (golden) and " << actual.size() << " (built)";
+    EXPECT_EQ(at, std::string::npos) << name << " differs from its golden copy at "
+                                     << testing::describe_offset(name, expected, at) << "; sizes " << expected.size()
+                                     << " (golden) and " << actual.size() << " (built)";
   }
 }
 

@@ -1,8 +1,9 @@
 // The line table every text writer fills and writes.
+#include "sources/line_table.h"
+
 #include <gtest/gtest.h>
 
 #include "compiler/run_time_failure.h"
-#include "sources/line_table.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

@@ -1,10 +1,11 @@
 // The build step as a whole: compile, finish, check the fixed slots, write.
+#include "output/memorizza_percorso.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "compiler/run_time_failure.h"
-#include "output/memorizza_percorso.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
@@ -66,8 +67,7 @@ TEST(MemorizzaPercorso, AnObjectLeavingAValueInCell1EndsWithErroreAndNoFile) {
     const char* errore;
   };
   const Case cases[] = {
-      {"a speed board in cell 1 fills dato1", "indicatori_vmax,  0,  125,  135,  135,  0,  ,  ,  ,  0\r\n", "",
-       "1250"},
+      {"a speed board in cell 1 fills dato1", "indicatori_vmax,  0,  125,  135,  135,  0,  ,  ,  ,  0\r\n", "", "1250"},
       {"a slowdown start in cell 1 with speed 0 fills only dato2", "", "rallentamento,   0,    0,  400, 0,  0,  5\r\n",
        "1251"},
   };

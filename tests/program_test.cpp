@@ -3,10 +3,9 @@
 // disk that refuses its files: each failure must end the run with status 2 and
 // a message naming the file and the reason, and leave every file of an earlier
 // run exactly as it was, with no temporary file beside it.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,8 +63,7 @@ class ProgramCopy {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator(folder())) {
       if (entry.path() == exe_) continue;
-      files[entry.path().filename().string()] =
-          entry.is_directory() ? "<directory>" : testing::read_file(entry.path());
+      files[entry.path().filename().string()] = entry.is_directory() ? "<directory>" : testing::read_file(entry.path());
     }
     return files;
   }
@@ -79,8 +77,7 @@ class ProgramCopy {
 
 // A run that failed on `file` for `reason` left the folder as `before`.
 void expect_failure_left_folder_as_it_was(const ProgramCopy& program, int status, const std::string& file,
-                                          const std::string& reason,
-                                          const std::map<std::string, std::string>& before) {
+                                          const std::string& reason, const std::map<std::string, std::string>& before) {
   EXPECT_EQ(status, 2);
   EXPECT_NE(program.message().find(file), std::string::npos) << program.message();
   EXPECT_NE(program.message().find(reason), std::string::npos) << program.message();

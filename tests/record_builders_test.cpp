@@ -1,9 +1,10 @@
 // Mountains, slowdowns, signals and maximum-speed boards in the cells.
+#include "compiler/record_builders.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "compiler/record_builders.h"
 #include "compiler/run_time_failure.h"
 
 namespace scenario {
@@ -119,7 +120,10 @@ TEST(MemoRallentamento, RefusesAnOccupiedCell) {
     std::vector<int> placed;  // cells that hold a slowdown part afterwards
   };
   const Case cases[] = {
-      {181, 17, {}}, {205, 18, {}}, {213, 19, {}}, {178, 20, {181, 205, 213}},
+      {181, 17, {}},
+      {205, 18, {}},
+      {213, 19, {}},
+      {178, 20, {181, 205, 213}},
   };
   for (const Case& c : cases) {
     TrackModel model = line_model();
@@ -172,7 +176,7 @@ TEST(MemoSegnale, KeepsATimeOnlyWithSx2AndRaisesShortTimesTo101) {
     int32_t sx, tempo;
     uint8_t stored;
   };
-  const Case cases[] = {{2, 0, 0}, {2, 1, 101}, {2, 50, 101}, {2, 100, 101},
+  const Case cases[] = {{2, 0, 0},     {2, 1, 101},   {2, 50, 101}, {2, 100, 101},
                         {2, 101, 101}, {2, 210, 210}, {2, 300, 44}, {1, 210, 0}};
   for (const Case& c : cases) {
     TrackModel model = line_model();

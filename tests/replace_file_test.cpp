@@ -1,6 +1,7 @@
 // Replacing a file: all or nothing.
-#include <gtest/gtest.h>
+#include "output/replace_file.h"
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +10,6 @@
 #include <filesystem>
 
 #include "compiler/run_time_failure.h"
-#include "output/replace_file.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
@@ -53,8 +53,7 @@ TEST(ReplaceFile, AMissingFolderFailsWithTheSystemsReason) {
     replace_file(folder / "missing" / "a.dat", "new");
     FAIL() << "expected a run-time failure";
   } catch (const RunTimeFailure& failure) {
-    EXPECT_NE(std::string(failure.what()).find("No such file or directory"), std::string::npos)
-        << failure.what();
+    EXPECT_NE(std::string(failure.what()).find("No such file or directory"), std::string::npos) << failure.what();
   }
 }
 

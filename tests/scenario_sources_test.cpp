@@ -186,7 +186,7 @@ TEST_F(ScenarioSources, LineFileHasTheStatedSectionsCountsAndShapes) {
   const Sections s = sections(line_);
   EXPECT_EQ(s.order, (std::vector<std::string>{"[generale]", "[curve]", "[pendenze]", "[montagne]", "[cartelli]",
                                                "[indicazioni]", "[fine]"}));
-  const std::map<std::string, std::size_t> counts = {{"[generale]", 8}, {"[curve]", 40},   {"[pendenze]", 35},
+  const std::map<std::string, std::size_t> counts = {{"[generale]", 8}, {"[curve]", 40},    {"[pendenze]", 35},
                                                      {"[montagne]", 1}, {"[cartelli]", 10}, {"[indicazioni]", 56},
                                                      {"[fine]", 0}};
   for (const auto& [header, count] : counts) EXPECT_EQ(s.records.at(header).size(), count) << header;
@@ -222,10 +222,10 @@ TEST_F(ScenarioSources, LineFileHasTheStatedSectionsCountsAndShapes) {
 
   // Maximum-speed boards: the fixed table, every board with empty d speeds and
   // no stripes.
-  const std::vector<std::vector<int>> boards = {
-      {1550, 125, 135, 135},  {39900, 100, 110, 110}, {43100, 125, 135, 135}, {64650, 75, 80, 80},
-      {67100, 125, 130, 130}, {70150, 120, 130, 130}, {82000, 60, 60, 60},    {83500, 125, 135, 135},
-      {92800, 120, 130, 130}, {99200, 90, 110, 110}};
+  const std::vector<std::vector<int>> boards = {{1550, 125, 135, 135}, {39900, 100, 110, 110}, {43100, 125, 135, 135},
+                                                {64650, 75, 80, 80},   {67100, 125, 130, 130}, {70150, 120, 130, 130},
+                                                {82000, 60, 60, 60},   {83500, 125, 135, 135}, {92800, 120, 130, 130},
+                                                {99200, 90, 110, 110}};
   const auto& board_rows = s.lines.at("[cartelli]");
   for (std::size_t i = 0; i < boards.size(); ++i) {
     const auto& b = boards[i];
@@ -262,16 +262,16 @@ TEST_F(ScenarioSources, TrainFileHasTheStatedSectionsStationsAndSignals) {
   const Sections s = sections(train_);
   EXPECT_EQ(s.order, (std::vector<std::string>{"[generale]", "[aderenze]", "[vel_limite]", "[stazioni]",
                                                "[rallentamenti]", "[segnali]", "[codici]", "[fine]"}));
-  const std::map<std::string, std::size_t> counts = {
-      {"[generale]", 4},      {"[aderenze]", 1}, {"[vel_limite]", 18}, {"[stazioni]", 13},
-      {"[rallentamenti]", 1}, {"[segnali]", 29}, {"[codici]", 0},      {"[fine]", 0}};
+  const std::map<std::string, std::size_t> counts = {{"[generale]", 4},  {"[aderenze]", 1},      {"[vel_limite]", 18},
+                                                     {"[stazioni]", 13}, {"[rallentamenti]", 1}, {"[segnali]", 29},
+                                                     {"[codici]", 0},    {"[fine]", 0}};
   for (const auto& [header, count] : counts) EXPECT_EQ(s.records.at(header).size(), count) << header;
 
   // Speed limits, right-aligned after the comma.
-  const std::vector<std::pair<int, int>> speeds = {
-      {0, 80},      {1500, 135},  {30450, 30},  {30700, 135}, {41300, 110}, {42800, 135},
-      {54400, 30},  {54650, 135}, {65450, 80},  {67100, 130}, {69700, 60},  {70150, 130},
-      {82150, 30},  {83150, 60},  {83500, 135}, {93650, 40},  {93850, 130}, {100100, 110}};
+  const std::vector<std::pair<int, int>> speeds = {{0, 80},      {1500, 135},  {30450, 30},  {30700, 135}, {41300, 110},
+                                                   {42800, 135}, {54400, 30},  {54650, 135}, {65450, 80},  {67100, 130},
+                                                   {69700, 60},  {70150, 130}, {82150, 30},  {83150, 60},  {83500, 135},
+                                                   {93650, 40},  {93850, 130}, {100100, 110}};
   const auto& speed_rows = s.lines.at("[vel_limite]");
   for (std::size_t i = 0; i < speeds.size(); ++i) {
     char expected[64];
@@ -280,20 +280,19 @@ TEST_F(ScenarioSources, TrainFileHasTheStatedSectionsStationsAndSignals) {
   }
 
   // Stations: the fixed numbers, and the names of the train's stops in order.
-  const std::vector<std::vector<int>> stations = {
-      {0, 2, 700, 1, 0, 0, 4, 1, 0, 2, 1, 1, 1, 13, 58, 0},
-      {8050, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 3, 0},
-      {13900, 12, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 14, 9, 0},
-      {19900, 12, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 14, 14, 0},
-      {25950, 24, 400, 0, 0, 0, 0, 0, 0, 4, 1, 1, 30, 14, 19, 0},
-      {30550, 26, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 24, 0},
-      {37550, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 31, 0},
-      {42300, 4, 600, 1, 0, 0, 4, 1, 0, 2, 1, 1, 50, 14, 38, 0},
-      {47600, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 43, 0},
-      {50100, 26, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 46, 0},
-      {54500, 26, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 51, 0},
-      {58250, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 56, 0},
-      {66600, 4, 500, 1, 0, 0, 1, 1, 0, 2, 1, 1, 0, 15, 3, 0}};
+  const std::vector<std::vector<int>> stations = {{0, 2, 700, 1, 0, 0, 4, 1, 0, 2, 1, 1, 1, 13, 58, 0},
+                                                  {8050, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 3, 0},
+                                                  {13900, 12, 500, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 14, 9, 0},
+                                                  {19900, 12, 400, 0, 0, 0, 1, 1, 0, 4, 1, 1, 30, 14, 14, 0},
+                                                  {25950, 24, 400, 0, 0, 0, 0, 0, 0, 4, 1, 1, 30, 14, 19, 0},
+                                                  {30550, 26, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 24, 0},
+                                                  {37550, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 31, 0},
+                                                  {42300, 4, 600, 1, 0, 0, 4, 1, 0, 2, 1, 1, 50, 14, 38, 0},
+                                                  {47600, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 43, 0},
+                                                  {50100, 26, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 46, 0},
+                                                  {54500, 26, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 51, 0},
+                                                  {58250, 28, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 14, 56, 0},
+                                                  {66600, 4, 500, 1, 0, 0, 1, 1, 0, 2, 1, 1, 0, 15, 3, 0}};
   const auto& station_records = s.records.at("[stazioni]");
   for (std::size_t i = 0; i < stations.size(); ++i) {
     const auto& f = station_records[i];
@@ -303,7 +302,7 @@ TEST_F(ScenarioSources, TrainFileHasTheStatedSectionsStationsAndSignals) {
     EXPECT_TRUE(std::regex_match(f[17], std::regex("[A-Z]+"))) << f[17];
   }
   EXPECT_EQ(station_records.front()[17], "CORVALLE");
-  EXPECT_LE(station_records[7][17].size(), 10u);  // station 8, for the timetable card's column
+  EXPECT_LE(station_records[7][17].size(), 10u);   // station 8, for the timetable card's column
   EXPECT_LE(station_records[12][17].size(), 11u);  // the destination
 
   // Signals: progressive, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo.

@@ -1,8 +1,9 @@
 // Reading source files field by field.
+#include "compiler/source_reader.h"
+
 #include <gtest/gtest.h>
 
 #include "compiler/run_time_failure.h"
-#include "compiler/source_reader.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

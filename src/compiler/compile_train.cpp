@@ -44,7 +44,7 @@ class TrainPhase : public SourcePhase {
   void write_speed_cell();
   void write_adhesion_cell();
 
-  const int32_t sign_slot_;   // stations must stay below the sign texts
+  const int32_t sign_slot_;    // stations must stay below the sign texts
   int32_t station_index_ = 1;  // entry of the next station
   int32_t speed_cell_ = 0;     // first cell of the speed profile not yet written
   int32_t carried_speed_ = 0;  // the speed that goes there, km/h

@@ -14,8 +14,7 @@ namespace scenario {
 
 inline int32_t checked_32(int64_t v, const char* what) {
   if (v < INT32_MIN || v > INT32_MAX) {
-    throw RunTimeFailure(std::string("overflow: ") + what + " " + std::to_string(v) +
-                         " does not fit a 32-bit integer");
+    throw RunTimeFailure(std::string("overflow: ") + what + " " + std::to_string(v) + " does not fit a 32-bit integer");
   }
   return static_cast<int32_t>(v);
 }

@@ -32,7 +32,7 @@ LargeLayout layout_of(std::size_t bytes) {
 void* allocate_large(std::size_t bytes) {
   if (!is_large(bytes)) return ::operator new(bytes);
   const LargeLayout layout = layout_of(bytes);
-  void* memory = ::operator new(layout.allocated, std::align_val_t{kLargePage});
+  void* memory = ::operator new (layout.allocated, std::align_val_t{kLargePage});
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   // Advice only: where large pages are off or none is free, the kernel falls
   // back to ordinary pages and nothing else changes.
@@ -47,7 +47,7 @@ void release_large(void* memory, std::size_t bytes) noexcept {
     ::operator delete(memory);
     return;
   }
-  ::operator delete(memory, std::align_val_t{kLargePage});
+  ::operator delete (memory, std::align_val_t{kLargePage});
 }
 
 }  // namespace scenario

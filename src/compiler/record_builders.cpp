@@ -60,8 +60,7 @@ void memo_montagna(TrackModel& model, int32_t inizio, int32_t fine, int32_t tipo
   }
 }
 
-void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta,
-                        int32_t d_v) {
+void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v) {
   // A slowdown starting within 1500 m of the origin has no warning board.
   const bool board = x > 1500;
   if (!board) f_ta = 0;
@@ -119,8 +118,8 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int3
   }
 }
 
-void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3,
-                  int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
+void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp,
+                  int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
   const int32_t c = object_cell(posizione);
   cella& cell = model.cella_at(c);
   if (!libera(cell)) {

@@ -25,12 +25,11 @@ void memo_montagna(TrackModel& model, int32_t inizio, int32_t fine, int32_t tipo
 // none): the warning board 1200 m before the start (only when the start is
 // beyond 1500), the start and the end. With `f_ta` the four cells before the
 // board are marked too. Codes 17 to 20.
-void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta,
-                        int32_t d_v);
+void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v);
 
 // A signal and its approach markers 100, 200, 300 and 400 m before it. Code 16.
-void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3,
-                  int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo);
+void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp,
+                  int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo);
 
 // A maximum-speed indicator board. Each speed pair becomes one number,
 // vs * 20 + vd / 5 rounded; a pair outside 16 bits is a run-time failure.

@@ -32,8 +32,7 @@ SourceReader SourceReader::open(const std::filesystem::path& file) {
   return SourceReader(std::move(bytes), file_name_of(file));
 }
 
-SourceReader::SourceReader(std::string bytes, std::string name)
-    : bytes_(std::move(bytes)), name_(std::move(name)) {}
+SourceReader::SourceReader(std::string bytes, std::string name) : bytes_(std::move(bytes)), name_(std::move(name)) {}
 
 void SourceReader::skip_blanks() {
   while (!at_end() && is_blank(bytes_[pos_])) ++pos_;
@@ -123,13 +122,11 @@ uint8_t SourceReader::read_uint8() {
 }
 
 void SourceReader::not_a_number(std::string_view field, const char* expected) const {
-  throw RunTimeFailure(name_ + ":" + std::to_string(field_line_) + ": \"" + from_windows1252(field) +
-                       "\" is not " + expected);
+  throw RunTimeFailure(name_ + ":" + std::to_string(field_line_) + ": \"" + from_windows1252(field) + "\" is not " +
+                       expected);
 }
 
-bool contains(std::string_view field, std::string_view text) {
-  return field.find(text) != std::string_view::npos;
-}
+bool contains(std::string_view field, std::string_view text) { return field.find(text) != std::string_view::npos; }
 
 bool contains_ignoring_case(std::string_view field, std::string_view text) {
   const auto same = [](char a, char b) { return lower_ascii(a) == lower_ascii(b); };

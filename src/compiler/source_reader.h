@@ -63,7 +63,7 @@ class SourceReader {
 std::string file_name_of(const std::filesystem::path& file);
 
 // Keyword tests: a keyword field is recognised by the texts it contains.
-bool contains(std::string_view field, std::string_view text);              // exact case
+bool contains(std::string_view field, std::string_view text);                // exact case
 bool contains_ignoring_case(std::string_view field, std::string_view text);  // ASCII letters
 
 }  // namespace scenario

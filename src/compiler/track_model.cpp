@@ -10,8 +10,8 @@ namespace scenario {
 namespace {
 
 [[noreturn]] void out_of_range(const char* array, int64_t index, int64_t upper) {
-  throw RunTimeFailure("index " + std::to_string(index) + " outside " + array + " (0 to " +
-                       std::to_string(upper) + ")");
+  throw RunTimeFailure("index " + std::to_string(index) + " outside " + array + " (0 to " + std::to_string(upper) +
+                       ")");
 }
 
 }  // namespace

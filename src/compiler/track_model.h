@@ -69,9 +69,7 @@ inline constexpr uint8_t cartello = 14;
 }  // namespace tipo_cella
 
 // A cell is free when it is empty or holds only a mountain marker.
-inline bool libera(const cella& c) {
-  return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::segno_montagna;
-}
+inline bool libera(const cella& c) { return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::segno_montagna; }
 
 // One coordinate of the plan: empty, a 16-bit integer (the two starting
 // points) or a double (every computed point). The kind decides its encoding.
@@ -142,8 +140,8 @@ class Tracciato {
   LargeArray<PlanValue::Kind> kinds_;
 };
 
-inline constexpr int kVociSim = 87;        // entries 0..86
-inline constexpr int kMaxMontagne = 80;    // mountains 1..80
+inline constexpr int kVociSim = 87;      // entries 0..86
+inline constexpr int kMaxMontagne = 80;  // mountains 1..80
 inline constexpr int32_t kMaxLunghezza = 1000000;
 inline constexpr int32_t kCodaTracciato = 7000;  // metres of plan past the line's end
 

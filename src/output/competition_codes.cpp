@@ -17,18 +17,23 @@ constexpr int kKeyLength = 25;
 unsigned char lower(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<unsigned char>(c + 0x20);
   switch (c) {
-    case 0x8A: return 0x9A;  // S caron
-    case 0x8C: return 0x9C;  // OE
-    case 0x8E: return 0x9E;  // Z caron
-    case 0x9F: return 0xFF;  // Y diaeresis
-    default: return c;
+    case 0x8A:
+      return 0x9A;  // S caron
+    case 0x8C:
+      return 0x9C;  // OE
+    case 0x8E:
+      return 0x9E;  // Z caron
+    case 0x9F:
+      return 0xFF;  // Y diaeresis
+    default:
+      return c;
   }
 }
 
 // The key's first 25 character codes.
 std::string key_codes(TrackModel& model) {
-  std::string key = to_windows1252(model.voce_at(voce::intestazione_treno).testo +
-                                   model.voce_at(voce::intestazione_linea).testo);
+  std::string key =
+      to_windows1252(model.voce_at(voce::intestazione_treno).testo + model.voce_at(voce::intestazione_linea).testo);
   for (char& c : key) c = static_cast<char>(lower(static_cast<unsigned char>(c)));
   key += kPad;
   model.riga = from_windows1252(key);

@@ -15,9 +15,12 @@ constexpr std::size_t kCellBytes = 15;
 
 std::size_t plan_value_bytes(PlanValue::Kind kind) {
   switch (kind) {
-    case PlanValue::Kind::Integer: return 4;
-    case PlanValue::Kind::Double: return 10;
-    case PlanValue::Kind::Empty: break;
+    case PlanValue::Kind::Integer:
+      return 4;
+    case PlanValue::Kind::Double:
+      return 10;
+    case PlanValue::Kind::Empty:
+      break;
   }
   return 2;
 }

@@ -38,8 +38,7 @@ void store_fixed_values_and_codes(TrackModel& model, const Errore& errore) {
 
 }  // namespace
 
-void compile_and_finish(TrackModel& model, const std::filesystem::path& folder, int32_t& j,
-                        const Errore& errore) {
+void compile_and_finish(TrackModel& model, const std::filesystem::path& folder, int32_t& j, const Errore& errore) {
   model.scrivi_linea = j;
   model.codice_errore = 0;
   model.clear_tabella_sim();
@@ -49,16 +48,15 @@ void compile_and_finish(TrackModel& model, const std::filesystem::path& folder, 
   // A line source file that is missing, or broken before its length, leaves no
   // cells to finish: nothing sensible can be written.
   if (model.celle.empty()) {
-    throw RunTimeFailure("the line source file gave no line (compile code " +
-                         std::to_string(model.codice_errore) + "); no compiled file written");
+    throw RunTimeFailure("the line source file gave no line (compile code " + std::to_string(model.codice_errore) +
+                         "); no compiled file written");
   }
 
   finishing_sweep(model);
   store_fixed_values_and_codes(model, errore);
 }
 
-void memorizza_percorso(TrackModel& model, const std::filesystem::path& folder, int32_t& j,
-                        const Errore& errore) {
+void memorizza_percorso(TrackModel& model, const std::filesystem::path& folder, int32_t& j, const Errore& errore) {
   compile_and_finish(model, folder, j, errore);
   write_compiled_files(model, folder);
 }

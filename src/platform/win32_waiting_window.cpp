@@ -89,22 +89,21 @@ void WaitingWindow::show() {
   RECT outer{0, 0, twips_to_pixels(kClientWidth, dpi.x), twips_to_pixels(kClientHeight, dpi.y)};
   if (!AdjustWindowRectEx(&outer, kStyle, FALSE, kExtendedStyle)) fail("AdjustWindowRectEx");
   window_ = CreateWindowExW(kExtendedStyle, kWindowClass, kTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
-                            nullptr);
+                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
   if (window_ == nullptr) fail("CreateWindowEx");
 
-  HWND label = CreateWindowExW(0, L"STATIC", kLabelText, WS_CHILD | WS_VISIBLE | SS_LEFT,
-                               twips_to_pixels(kLabelLeft, dpi.x), twips_to_pixels(kLabelTop, dpi.y),
-                               twips_to_pixels(kLabelWidth, dpi.x), twips_to_pixels(kLabelHeight, dpi.y),
-                               window_, nullptr, instance, nullptr);
+  HWND label =
+      CreateWindowExW(0, L"STATIC", kLabelText, WS_CHILD | WS_VISIBLE | SS_LEFT, twips_to_pixels(kLabelLeft, dpi.x),
+                      twips_to_pixels(kLabelTop, dpi.y), twips_to_pixels(kLabelWidth, dpi.x),
+                      twips_to_pixels(kLabelHeight, dpi.y), window_, nullptr, instance, nullptr);
   if (label == nullptr) fail("CreateWindowEx (label)");
 
   // A negative height asks for the character height, which is what a point
   // size measures.
   const int font_height = -nearest(kLabelFontPoints * static_cast<double>(dpi.y) / kPointsPerInch);
-  label_font_ = CreateFontW(font_height, 0, 0, 0, kLabelFontWeight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, kLabelFontFace);
+  label_font_ =
+      CreateFontW(font_height, 0, 0, 0, kLabelFontWeight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kLabelFontFace);
   if (label_font_ == nullptr) fail("CreateFont");
   SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(label_font_), FALSE);
 

@@ -58,11 +58,9 @@ void dati_note(const std::filesystem::path& folder, const TrackModel& model) {
   notes.add("Tutte le STAZIONI sono munite di doppio segnalamento di protezione e partenza.");
   notes.add(station(8) + ": la limitazione di velocità a 60 km/h dovuta a caratteristiche di tracciato in ");
   notes.add("ingresso/uscita lato " + capitalised(kOrigin) + " viene fornita con l'aspetto dei segnali.");
-  notes.add(name(kFurtherStation) +
-            ": la limitazione di velocità a 30 km/h dovuta a caratteristiche di tracciato in");
+  notes.add(name(kFurtherStation) + ": la limitazione di velocità a 30 km/h dovuta a caratteristiche di tracciato in");
   notes.add("ingresso/uscita lato " + capitalised(kDestination) + " viene fornita con l'aspetto dei segnali.");
-  notes.add("Le stazioni di " + name(kOrigin) + " e " + station(8) +
-            " sono dotate di segnali di protezione anche in");
+  notes.add("Le stazioni di " + name(kOrigin) + " e " + station(8) + " sono dotate di segnali di protezione anche in");
   notes.add("arrivo dal binario illegale (impianti 'tipo B' OS 17/1981).");
   notes.add("FERMATE presenziate protette da segnali:");
   notes.add(station(2) + ", segnali di PBA hanno anche funzione di protezione della fermata,");

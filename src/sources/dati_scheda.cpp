@@ -49,23 +49,23 @@ std::vector<RoutePoint> route() {
   const auto capitalised_station = [](int k) { return capitalised(stop(k)); };
   return {
       // place                                                   limit  metres        arrival  departure  rec
-      {station(1),                                                 80, 90000,        "",      "13.53",   ""},
-      {"cippo km 0.000",                                          135, 0,            "",      "",        ""},
-      {station(2),                                                  0, 6600,         "14.02", "14.03",   ""},
-      {station(3),                                                  0, 12400,        "14.08", "14.09",   "0.5"},
-      {station(4),                                                  0, 18600,        "14.13", "14.14",   "1"},
-      {station(5),                                                  0, 24450,        "14.18", "14.19",   "1"},
-      {station(6),                                                  0, 28950,        "14.23", "14.24",   "0.5"},
-      {station(7),                                                  0, 36050,        "14.30", "14.31",   "1.5"},
-      {std::string(kProtectionSignal) + capitalised_station(8),   110, std::nullopt, "",      "",        ""},
-      {station(8),                                                  0, 40800,        "14.36", "14.38",   "0.5"},
-      {std::string(kExitSwitch) + capitalised_station(8),         135, std::nullopt, "",      "",        ""},
-      {station(9),                                                  0, 46150,        "14.42", "14.43",   "0.5"},
-      {station(10),                                                 0, 48600,        "14.45", "14.46",   "0.5"},
-      {station(11),                                                 0, 53000,        "14.50", "14.51",   "0.5"},
-      {station(12),                                                 0, 56800,        "14.55", "14.56",   ""},
-      {std::string(kProtectionSignal) + std::string(kDestination),  80, std::nullopt, "",      "",        ""},
-      {station(13),                                                 0, 65050,        "15.03", "",        "0.5"},
+      {station(1), 80, 90000, "", "13.53", ""},
+      {"cippo km 0.000", 135, 0, "", "", ""},
+      {station(2), 0, 6600, "14.02", "14.03", ""},
+      {station(3), 0, 12400, "14.08", "14.09", "0.5"},
+      {station(4), 0, 18600, "14.13", "14.14", "1"},
+      {station(5), 0, 24450, "14.18", "14.19", "1"},
+      {station(6), 0, 28950, "14.23", "14.24", "0.5"},
+      {station(7), 0, 36050, "14.30", "14.31", "1.5"},
+      {std::string(kProtectionSignal) + capitalised_station(8), 110, std::nullopt, "", "", ""},
+      {station(8), 0, 40800, "14.36", "14.38", "0.5"},
+      {std::string(kExitSwitch) + capitalised_station(8), 135, std::nullopt, "", "", ""},
+      {station(9), 0, 46150, "14.42", "14.43", "0.5"},
+      {station(10), 0, 48600, "14.45", "14.46", "0.5"},
+      {station(11), 0, 53000, "14.50", "14.51", "0.5"},
+      {station(12), 0, 56800, "14.55", "14.56", ""},
+      {std::string(kProtectionSignal) + std::string(kDestination), 80, std::nullopt, "", "", ""},
+      {station(13), 0, 65050, "15.03", "", "0.5"},
   };
 }
 
@@ -94,8 +94,7 @@ std::string kilometre_cell(std::optional<int> metres, bool origin) {
 // " 14.02 - 14.03  ", "         13.53  ", " 15.03           ".
 std::string timetable_cell(const RoutePoint& point) {
   const bool stops_here = !point.arrival.empty() && !point.departure.empty();
-  return " " + left_aligned(point.arrival, 5) + (stops_here ? " - " : "   ") + left_aligned(point.departure, 5) +
-         "  ";
+  return " " + left_aligned(point.arrival, 5) + (stops_here ? " - " : "   ") + left_aligned(point.departure, 5) + "  ";
 }
 
 std::string route_row(const RoutePoint& point, bool origin) {

@@ -35,12 +35,12 @@ inline constexpr std::string_view kOrigin = kStops.front();
 inline constexpr std::string_view kDestination = kStops.back();
 
 // Places of the line beyond the train's destination, in line order.
-inline constexpr std::string_view kDoubleTrackEnd = "ALTOPINO";  // double track ends here
+inline constexpr std::string_view kDoubleTrackEnd = "ALTOPINO";   // double track ends here
 inline constexpr std::string_view kFurtherStation = "LUCIGNOLA";  // next station after it
-inline constexpr std::string_view kTerminus = "BRINTA";            // the line's far end
-inline constexpr std::string_view kCrossingPoint = "CROCEMORA";    // crossing point, run from kDoubleTrackEnd
+inline constexpr std::string_view kTerminus = "BRINTA";           // the line's far end
+inline constexpr std::string_view kCrossingPoint = "CROCEMORA";   // crossing point, run from kDoubleTrackEnd
 inline constexpr std::array<std::string_view, 4> kUnstaffedStops = {"VIGNALTA", "ROSSOLENGO", "FOSSAROLO",
-                                                                   "PIEVELUNGA"};
+                                                                    "PIEVELUNGA"};
 
 // "CORVALLE" -> "Corvalle": first letter kept, the rest in lower case (ASCII).
 inline std::string capitalised(std::string_view name) {

@@ -37,8 +37,7 @@ std::string grid_row(std::span<const std::size_t> widths, const std::vector<std:
   std::string line = " |";
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (cells[i].size() != widths[i]) {
-      throw RunTimeFailure("grid cell \"" + cells[i] + "\" is not " + std::to_string(widths[i]) +
-                           " characters wide");
+      throw RunTimeFailure("grid cell \"" + cells[i] + "\" is not " + std::to_string(widths[i]) + " characters wide");
     }
     line += cells[i];
     line += '|';

@@ -13,6 +13,8 @@
 //   platform_probe failure REPORT
 //       Runs the whole build, which the check has made fail on a file, and
 //       reports the message box.
+#include <shellapi.h>  // after windows.h, which the platform header brings
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -22,8 +24,6 @@
 #include "driver/form1.h"
 #include "platform/win32_platform.h"
 
-#include <shellapi.h>  // after windows.h, which the platform header brings
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,11 +31,10 @@ using scenario::Form1;
 using scenario::Win32Platform;
 
 std::string utf8(const std::wstring& text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr, nullptr);
   return bytes;
 }
 
@@ -121,8 +120,7 @@ std::string describe_waiting_window(const fs::path& folder) {
     if (handle != nullptr && GetObjectW(handle, sizeof font, &font) == sizeof font) {
       lines += "font=" + utf8(font.lfFaceName) + "|" + std::to_string(font.lfHeight) + "|" +
                std::to_string(font.lfWeight) + "|italic=" + std::to_string(font.lfItalic) +
-               "|underline=" + std::to_string(font.lfUnderline) + "|charset=" + std::to_string(font.lfCharSet) +
-               "\n";
+               "|underline=" + std::to_string(font.lfUnderline) + "|charset=" + std::to_string(font.lfCharSet) + "\n";
     }
   }
 
