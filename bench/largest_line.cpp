@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "output/file_names.h"
-#include "output/replace_file.h"
+#include "base/file_names.h"
+#include "base/replace_file.h"
 
 namespace scenario::bench {
 

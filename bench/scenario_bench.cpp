@@ -28,7 +28,7 @@
 #include "driver/form1.h"
 #include "largest_line.h"
 #include "output/compiled_layout.h"
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
 

@@ -28,10 +28,10 @@
 #include <string>
 #include <string_view>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "driver/form1.h"
 #include "output/compiled_files.h"
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "output/memorizza_percorso.h"
 
 namespace {

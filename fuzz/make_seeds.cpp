@@ -9,7 +9,7 @@
 #include <string>
 
 #include "driver/form1.h"
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "sources/text_writers.h"
 
 namespace fs = std::filesystem;

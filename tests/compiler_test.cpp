@@ -11,7 +11,7 @@
 
 #include "compiler/memorizza_dati.h"
 #include "driver/form1.h"
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
 #include "support/temp_folder.h"

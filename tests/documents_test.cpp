@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "compiler/run_time_failure.h"
-#include "output/file_names.h"
-#include "output/windows1252.h"
+#include "base/run_time_failure.h"
+#include "base/file_names.h"
+#include "base/windows1252.h"
 #include "sources/text_cells.h"
 #include "sources/text_writers.h"
 #include "support/temp_folder.h"

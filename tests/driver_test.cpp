@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "support/build_runner.h"
 #include "support/temp_folder.h"
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "compiler/nearest.h"
-#include "output/binary_encoding.h"
-#include "output/windows1252.h"
+#include "base/nearest.h"
+#include "base/binary_encoding.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 namespace {

@@ -1,4 +1,4 @@
-#include "compiler/large_array.h"
+#include "base/large_array.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

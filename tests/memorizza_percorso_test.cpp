@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

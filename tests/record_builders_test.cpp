@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 
 namespace scenario {
 namespace {

@@ -1,5 +1,5 @@
 // Replacing a file: all or nothing.
-#include "output/replace_file.h"
+#include "base/replace_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -9,7 +9,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

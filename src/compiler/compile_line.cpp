@@ -7,10 +7,10 @@
 #include <string>
 
 #include "compiler/integer_fields.h"
-#include "compiler/nearest.h"
+#include "base/nearest.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/record_builders.h"
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "compiler/source_phase.h"
 
 namespace scenario {

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "compiler/source_phase.h"
-#include "output/file_names.h"
+#include "base/file_names.h"
 
 namespace scenario {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "compiler/integer_fields.h"
-#include "compiler/nearest.h"
-#include "compiler/run_time_failure.h"
+#include "base/nearest.h"
+#include "base/run_time_failure.h"
 
 namespace scenario {
 

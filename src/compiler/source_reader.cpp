@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "compiler/run_time_failure.h"
-#include "output/windows1252.h"
+#include "base/run_time_failure.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 

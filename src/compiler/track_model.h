@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "compiler/large_array.h"
+#include "base/large_array.h"
 
 namespace scenario {
 

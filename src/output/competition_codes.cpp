@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 

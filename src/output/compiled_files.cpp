@@ -1,10 +1,10 @@
 #include "output/compiled_files.h"
 
-#include "compiler/run_time_failure.h"
-#include "output/binary_encoding.h"
-#include "output/file_names.h"
-#include "output/replace_file.h"
-#include "output/windows1252.h"
+#include "base/run_time_failure.h"
+#include "base/binary_encoding.h"
+#include "base/file_names.h"
+#include "base/replace_file.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 

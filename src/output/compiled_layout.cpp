@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 

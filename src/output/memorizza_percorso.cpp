@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "compiler/memorizza_dati.h"
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "output/competition_codes.h"
 #include "output/compiled_files.h"
 #include "output/finishing_pass.h"

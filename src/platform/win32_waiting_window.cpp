@@ -3,8 +3,8 @@
 #include <string>
 #include <system_error>
 
-#include "compiler/nearest.h"
-#include "compiler/run_time_failure.h"
+#include "base/nearest.h"
+#include "base/run_time_failure.h"
 
 namespace scenario {
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "sources/line_table.h"
 #include "sources/station_names.h"
 #include "sources/text_cells.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "sources/line_table.h"
 #include "sources/station_names.h"
 #include "sources/text_cells.h"

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "compiler/run_time_failure.h"
-#include "output/replace_file.h"
-#include "output/windows1252.h"
+#include "base/run_time_failure.h"
+#include "base/replace_file.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 

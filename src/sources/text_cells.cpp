@@ -1,6 +1,6 @@
 #include "sources/text_cells.h"
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 
 namespace scenario {
 

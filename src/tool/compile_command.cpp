@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "output/compiled_files.h"
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "output/memorizza_percorso.h"
-#include "output/replace_file.h"
+#include "base/replace_file.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostics.h"

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 
 namespace scenario::tool {
 

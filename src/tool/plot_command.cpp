@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 #include "output/compiled_layout.h"
-#include "output/file_names.h"
-#include "output/replace_file.h"
+#include "base/file_names.h"
+#include "base/replace_file.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/input_file.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 
 namespace scenario::tool {
 

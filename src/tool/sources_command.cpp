@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "driver/form1.h"
-#include "output/file_names.h"
+#include "base/file_names.h"
 #include "sources/text_writers.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 
 namespace scenario {
 

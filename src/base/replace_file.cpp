@@ -1,4 +1,4 @@
-#include "output/replace_file.h"
+#include "base/replace_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "compiler/run_time_failure.h"
+#include "base/run_time_failure.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX

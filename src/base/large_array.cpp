@@ -1,4 +1,4 @@
-#include "compiler/large_array.h"
+#include "base/large_array.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
