@@ -1,23 +1,16 @@
-// Writes the fuzzer's seed for the built-in scenario: the line source file and
+// Writes the fuzzer's seeds for the built-in scenario: the line source file and
 // the train source file exactly as the program writes them, joined by the
-// marker line that the fuzz target splits at. Run by the fuzz build, so the
-// seed always follows the scenario the program carries.
+// marker that the fuzz target splits at, and the line source file alone. Run
+// by the fuzz build, so the seeds always follow the scenario the program
+// carries.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
-#include "driver/form1.h"
-#include "base/file_names.h"
 #include "sources/text_writers.h"
 
 namespace fs = std::filesystem;
-
-static std::string read_all(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -25,18 +18,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path seeds = argv[1];
-  const fs::path work = seeds / "sources.tmp";
-  fs::create_directories(work);
-
-  scenario::TrackModel model;
-  model.nome_linea = scenario::kNomeLinea;
-  model.numero_treno = scenario::kNumeroTreno;
-  const scenario::FileNames names{model.nome_linea, model.numero_treno};
-  scenario::dati_linea(work, model);
-  scenario::dati_treno(work, model);
-  const std::string line = read_all(scenario::in_folder(work, names.line_source()));
-  const std::string train = read_all(scenario::in_folder(work, names.train_source()));
-  fs::remove_all(work);
+  const std::string line = scenario::line_source_table().bytes();
+  const std::string train = scenario::train_source_table().bytes();
 
   std::ofstream out(seeds / "builtin_scenario", std::ios::binary | std::ios::trunc);
   out << line << "==treno==" << train;

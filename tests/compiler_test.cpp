@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/file_names.h"
 #include "compiler/memorizza_dati.h"
 #include "driver/form1.h"
-#include "base/file_names.h"
 #include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
 #include "support/temp_folder.h"
@@ -56,13 +56,21 @@ std::string station(int posizione, int tipo, int length, const std::string& name
          ",  1, 1, 0,  4,1,0,  2,1,1,    30,  14,3, 0, " + name;
 }
 
-// Source files in a folder of their own, compiled the way the build does.
+// Where the sources of a compilation are: in memory, as the tool, the tests
+// and the fuzz target compile, or in a folder on disk, as the program does.
+enum class Storage { memory, disk };
+
+// Source files compiled the way the build does.
 class Compilation {
  public:
-  explicit Compilation(int32_t scrivi_linea = 1) {
+  explicit Compilation(int32_t scrivi_linea = 1, Storage storage = Storage::memory) {
     model.nome_linea = "Valle";
     model.numero_treno = "123";
     model.scrivi_linea = scrivi_linea;
+    if (storage == Storage::disk) {
+      disk_folder_.emplace();
+      disk_.emplace(disk_folder_->path());
+    }
   }
 
   void line(const Lines& lines) { write(names().line_source(), lines); }
@@ -71,23 +79,32 @@ class Compilation {
   void run() {
     model.codice_errore = 0;
     model.clear_tabella_sim();
-    memorizza_dati(model, folder.path());
+    memorizza_dati(model, files(), report);
   }
 
-  bool line_left() const { return std::filesystem::exists(folder / names().line_source()); }
-  bool train_left() const { return std::filesystem::exists(folder / names().train_source()); }
+  bool line_left() { return files().exists(names().line_source()); }
+  bool train_left() { return files().exists(names().train_source()); }
 
-  testing::TempFolder folder;
   TrackModel model;
+  CompileReport report;
 
  private:
   FileNames names() const { return {model.nome_linea, model.numero_treno}; }
+  SourceFolder& files() { return disk_ ? static_cast<SourceFolder&>(*disk_) : memory_; }
 
   void write(const std::string& name, const Lines& lines) {
     std::string bytes;
     for (const std::string& l : lines) bytes += l + "\r\n";
-    testing::write_file(folder / name, bytes);
+    if (disk_) {
+      testing::write_file(disk_folder_->path() / name, bytes);
+    } else {
+      memory_.put(name, bytes);
+    }
   }
+
+  MemoryFolder memory_;
+  std::optional<testing::TempFolder> disk_folder_;
+  std::optional<DiskFolder> disk_;
 };
 
 TEST(MemorizzaDati, FillsTheHeaderSlotsAndSizesTheLine) {
@@ -197,44 +214,74 @@ TEST(MemorizzaDati, EndsWithTheCodeOfTheFirstFailureAndDeletesTheFileItWasReadin
       {"train source missing", line_file(), std::nullopt, 25, false, false},
       {"signal too near the origin", line_file(), train_file({signal_at(300)}), 25, false, false},
   };
-  for (const Case& k : cases) {
-    Compilation c;
-    if (k.line) c.line(*k.line);
-    if (k.train) c.train(*k.train);
-    c.run();
-    EXPECT_EQ(c.model.codice_errore, k.code) << k.what;
-    EXPECT_EQ(c.line_left(), k.line_left) << k.what;
-    EXPECT_EQ(c.train_left(), k.train_left) << k.what;
+  // The same on disk as in memory: which files remain is the compile's
+  // business, not the folder's.
+  for (const Storage storage : {Storage::memory, Storage::disk}) {
+    const char* where = storage == Storage::memory ? " (in memory)" : " (on disk)";
+    for (const Case& k : cases) {
+      Compilation c(1, storage);
+      if (k.line) c.line(*k.line);
+      if (k.train) c.train(*k.train);
+      c.run();
+      EXPECT_EQ(c.model.codice_errore, k.code) << k.what << where;
+      EXPECT_EQ(c.report.code, k.code) << k.what << where;
+      EXPECT_EQ(c.line_left(), k.line_left) << k.what << where;
+      EXPECT_EQ(c.train_left(), k.train_left) << k.what << where;
+    }
   }
 }
 
-TEST(MemorizzaDati, RecordsTheFileAndLineThatSetTheCode) {
+// The report names the field that set the code: its file, line and column
+// (the byte offset in the line).
+TEST(MemorizzaDati, ReportsTheFieldThatSetTheCode) {
   struct Case {
     std::string what;
-    Lines line, train;
+    std::optional<Lines> line;
+    Lines train;
     int32_t code;
-    std::string file;
-    int32_t riga;
+    SourcePlace place;
   };
   const Lines train_records = {"sabbia,  300", station(1000, 2, 400), station(1700, 2, 400)};
+  const std::string signal = "segnale,    7900,   2, 4, 0,  0, 0,    0,  0,0,0, 210";
   const Case cases[] = {
-      {"a station in the train", line_file(), train_file(train_records), 22, "Valle_123-.txt", 4},
-      {"a bad number", line_file(), train_file({"sabbia,  300", "orologio,  13, 57, quaranta"}), 25, "Valle_123-.txt",
-       3},
+      {"a station too close: its progressive", line_file(), train_file(train_records), 22, {"Valle_123-.txt", 4, 11}},
+      {"a station length off 100 m", line_file(), train_file({station(1000, 2, 750)}), 9, {"Valle_123-.txt", 2, 22}},
+      {"a bad number",
+       line_file(),
+       train_file({"sabbia,  300", "orologio,  13, 57, quaranta"}),
+       25,
+       {"Valle_123-.txt", 3, 19}},
       // Code 15 of the line is kept when the first signal of the train ends the step.
-      {"past the end", line_file({"pendenza,  0,  0", "pendenza,  26950,   0"}),
-       train_file({"segnale,    7900,   2, 4, 0,  0, 0,    0,  0,0,0, 210"}), 15, "Valle_linea.txt", 12},
-      {"no line", line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}), train_file(), 2, "Valle_linea.txt",
-       0},
+      {"past the end",
+       line_file({"pendenza,  0,  0", "pendenza,  26950,   0"}),
+       train_file({signal}),
+       15,
+       {"Valle_linea.txt", 12, 11}},
+      {"a signal on a sign",
+       line_file({"cartello_indicatore,  7900,   (x)"}),
+       train_file({signal}),
+       16,
+       {"Valle_123-.txt", 2, 12}},
+      {"no code system: the keyword",
+       line_file({}, {"  ripetizione segnali codici, 0, 0"}),
+       train_file(),
+       5,
+       {"Valle_linea.txt", 10, 2}},
+      {"no line",
+       line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}),
+       train_file(),
+       2,
+       {"Valle_linea.txt", 0, 0}},
+      {"no line source", std::nullopt, train_file(), 101, {"Valle_linea.txt", 0, 0}},
   };
   for (const Case& k : cases) {
     Compilation c;
-    c.line(k.line);
+    if (k.line) c.line(*k.line);
     c.train(k.train);
     c.run();
     EXPECT_EQ(c.model.codice_errore, k.code) << k.what;
-    EXPECT_EQ(c.model.file_errore, k.file) << k.what;
-    EXPECT_EQ(c.model.riga_errore, k.riga) << k.what;
+    EXPECT_EQ(c.report.place, k.place) << k.what << ": " << c.report.place.file << ":" << c.report.place.line << ":"
+                                       << c.report.place.column;
   }
 }
 
@@ -590,9 +637,11 @@ TEST(MemorizzaDati, CompilesTheBuiltInScenario) {
   dati_linea(folder.path(), model);
   dati_treno(folder.path(), model);
   int32_t j = 1;
-  memorizza_percorso(model, folder.path(), j, [](const std::string& a) { ADD_FAILURE() << "errore " << a; });
+  DiskFolder sources(folder.path());
+  CompileReport report;
+  EXPECT_EQ(memorizza_percorso(model, sources, folder.path(), report, j), Finish::compiled);
 
-  EXPECT_EQ(model.codice_errore, 0) << model.file_errore << ":" << model.riga_errore;
+  EXPECT_EQ(model.codice_errore, 0) << report.place.file << ":" << report.place.line;
   EXPECT_EQ(model.celle.size(), 2201u);
   EXPECT_EQ(model.tracciato.upper(), 110000);
   EXPECT_EQ(model.tracciato.at(109998, 1).kind, PlanValue::Kind::Double);

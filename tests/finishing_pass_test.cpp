@@ -7,6 +7,8 @@
 #include <set>
 #include <vector>
 
+#include "compiler/compile_report.h"
+
 namespace scenario {
 namespace {
 
@@ -108,7 +110,8 @@ TEST(FinishingSweep, PlacesMarksByRulesAToD) {
   };
   for (const Case& c : cases) {
     TrackModel m = c.layout.model();
-    finishing_sweep(m);
+    CompileReport report;
+    finishing_sweep(m, report);
     EXPECT_EQ(marks(m, c.layout), c.expected_marks) << c.name;
     EXPECT_EQ(m.codice_errore, c.expected_code) << c.name;
   }
@@ -117,7 +120,7 @@ TEST(FinishingSweep, PlacesMarksByRulesAToD) {
 // Each mark that finds no free cell is recorded with its rule, the object it
 // belongs to and the first cell tried, in the order the sweep met them.
 TEST(FinishingSweep, RecordsEveryMarkItCannotPlace) {
-  using Miss = TrackModel::SegnoMancante;
+  using Miss = MissingMark;
   const Layout a = Layout().board(181).signal(170).occupied(169).occupied(168);
   const struct {
     const char* name;
@@ -141,9 +144,10 @@ TEST(FinishingSweep, RecordsEveryMarkItCannotPlace) {
   };
   for (const auto& c : cases) {
     TrackModel m = c.layout.model();
-    m.segni_mancanti = {{99, 'X', 1, 1}};  // left from an earlier sweep
-    finishing_sweep(m);
-    EXPECT_EQ(m.segni_mancanti, c.expected) << c.name;
+    CompileReport report;
+    report.missing_marks = {{99, 'X', 1, 1}};  // left from an earlier sweep
+    finishing_sweep(m, report);
+    EXPECT_EQ(report.missing_marks, c.expected) << c.name;
   }
 }
 
@@ -151,7 +155,8 @@ TEST(FinishingSweep, AnAbatementPointBeforeASignalIsLoweredTo180NeverRaised) {
   for (const auto& [value, expected] : {std::pair<int16_t, int16_t>{200, 180}, {135, 135}}) {
     Layout layout = Layout().board(181).signal(170).point(169, value).occupied(168);
     TrackModel m = layout.model();
-    finishing_sweep(m);
+    CompileReport report;
+    finishing_sweep(m, report);
     EXPECT_EQ(m.celle[169].dato1, expected) << value;
     EXPECT_EQ(m.codice_errore, 0);
   }
@@ -161,10 +166,11 @@ TEST(FinishingSweep, MarksReplaceMountainMarkersButKeepTheCellsOtherFields) {
   Layout layout = Layout().slowdown(205, 213, 120);
   layout.put(200, tipo_cella::segno_montagna);
   TrackModel m = layout.model();
+  CompileReport report;
   m.celle[200].montagna = 1;
   m.celle[200].velocita = 27;
   m.celle[200].avviso = 83;
-  finishing_sweep(m);
+  finishing_sweep(m, report);
   EXPECT_EQ(m.celle[200].tipo, tipo_cella::abbattimento_valore);
   EXPECT_EQ(m.celle[200].dato1, kValoreSegno);
   EXPECT_EQ(m.celle[200].montagna, 1);
@@ -180,7 +186,8 @@ TEST(FinishingSweep, ASlowdownWithoutAnEndNeverReachesPastTheLastCell) {
     Layout layout;
     layout.put(start, tipo_cella::inizio_rallentamento, 50);
     TrackModel m = layout.model();
-    finishing_sweep(m);
+    CompileReport report;
+    finishing_sweep(m, report);
     EXPECT_EQ(m.ultima_cella(), 300) << start;
     for (int32_t c : marks(m, layout)) EXPECT_LE(c, 300) << start;
     if (start == 280) {
@@ -193,7 +200,8 @@ TEST(FinishingSweep, CellsNMinusOneAndNAreNeverVisited) {
   Layout layout;
   layout.put(299, tipo_cella::inizio_rallentamento, 120).put(300, tipo_cella::avviso_rallentamento).signal(290);
   TrackModel m = layout.model();
-  finishing_sweep(m);
+  CompileReport report;
+  finishing_sweep(m, report);
   EXPECT_TRUE(marks(m, layout).empty());
 }
 

@@ -13,29 +13,22 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::TempFolder;
-using testing::write_file;
 
-struct ErroreCalled {
-  std::string number;
-};
-
-// Writes a small line source file (general block plus `records`) and an empty
-// train source file, then runs the step. Returns the number errore was called
-// with, or "" when the step finished.
+// A small line source file (general block plus `records`) and a train source
+// file of `train_records`, compiled and finished; the compiled files go into
+// `folder`. Returns the number errore is to show, or "" when the step
+// finished.
 std::string run_step(TempFolder& folder, TrackModel& m, const std::string& line_records,
                      const std::string& train_records = "") {
-  write_file(folder / "Prova_linea.txt",
-             "[generale]\r\nlunghezza percorso,    3000\r\n[cartelli]\r\n" + line_records + "[fine]\r\n");
-  write_file(folder / "Prova_1-.txt", "[generale]\r\n" + train_records + "[fine]\r\n");
+  MemoryFolder sources;
+  sources.put("Prova_linea.txt",
+              "[generale]\r\nlunghezza percorso,    3000\r\n[cartelli]\r\n" + line_records + "[fine]\r\n");
+  sources.put("Prova_1-.txt", "[generale]\r\n" + train_records + "[fine]\r\n");
   m.nome_linea = "Prova";
   m.numero_treno = "1";
   int32_t j = 1;
-  try {
-    memorizza_percorso(m, folder.path(), j, [](const std::string& a) { throw ErroreCalled{a}; });
-  } catch (const ErroreCalled& called) {
-    return called.number;
-  }
-  return "";
+  CompileReport report;
+  return std::string(errore_number(memorizza_percorso(m, sources, folder.path(), report, j)));
 }
 
 bool any_compiled_file(const TempFolder& folder) {
@@ -113,7 +106,9 @@ TEST(MemorizzaPercorso, WithoutALineThereIsNothingToFinishAndNoFileIsWritten) {
   m.nome_linea = "Prova";
   m.numero_treno = "1";
   int32_t j = 1;
-  EXPECT_THROW(memorizza_percorso(m, folder.path(), j, [](const std::string&) {}), RunTimeFailure);
+  MemoryFolder no_sources;
+  CompileReport report;
+  EXPECT_THROW(memorizza_percorso(m, no_sources, folder.path(), report, j), RunTimeFailure);
   EXPECT_EQ(m.codice_errore, 101);
   EXPECT_FALSE(any_compiled_file(folder));
 }

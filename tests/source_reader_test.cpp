@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "base/run_time_failure.h"
-#include "support/temp_folder.h"
 
 namespace scenario {
 namespace {
@@ -55,22 +54,6 @@ TEST(SourceReader, TheLastFieldReachesTheEndAndReadingOnFails) {
   EXPECT_TRUE(blank.at_end());
 }
 
-TEST(SourceReader, KnowsTheLineOfEveryField) {
-  SourceReader reader = reader_of("[generale]\r\nsabbia,   300\r\norologio, 13  57\r\n40\r\n");
-  EXPECT_EQ(reader.line(), 0);
-  reader.read_text();
-  EXPECT_EQ(reader.line(), 1);
-  reader.read_text();
-  reader.read_int32();
-  EXPECT_EQ(reader.line(), 2);
-  reader.read_text();
-  reader.read_int32();
-  reader.read_int32();
-  EXPECT_EQ(reader.line(), 3);
-  EXPECT_EQ(reader.read_int32(), 40);
-  EXPECT_EQ(reader.line(), 4);
-}
-
 TEST(SourceReader, RefusesWhatIsNotAWholeNumberOfItsField) {
   for (const char* field : {"abc", "1.5", "-", "+", "12a", "0x10", "2147483648", "-2147483649", "1-2"}) {
     EXPECT_THROW(reader_of(field).read_int32(), RunTimeFailure) << field;
@@ -83,13 +66,31 @@ TEST(SourceReader, RefusesWhatIsNotAWholeNumberOfItsField) {
   EXPECT_THROW(reader_of("-1").read_uint8(), RunTimeFailure);
 }
 
-TEST(SourceReader, OpensAFileAndFailsOnAMissingOne) {
-  testing::TempFolder folder;
-  testing::write_file(folder / "a.txt", "sabbia, 300\r\n");
-  SourceReader reader = SourceReader::open(folder / "a.txt");
+// Where each field starts: its line and the byte offset in that line, after
+// the blanks before it, whatever ends the line before.
+TEST(SourceReader, KnowsTheLineAndColumnOfEachField) {
+  SourceReader reader("[generale]\r\n  sabbia,   300\rorologio, 13  57\n,x", "a.txt");
+  const auto at = [&reader](int32_t line, int32_t column) {
+    EXPECT_EQ(reader.line(), line);
+    EXPECT_EQ(reader.column(), column);
+  };
+  at(0, 0);  // before the first field
+  EXPECT_EQ(reader.read_text(), "[generale]");
+  at(1, 0);
   EXPECT_EQ(reader.read_text(), "sabbia");
+  at(2, 2);
   EXPECT_EQ(reader.read_int32(), 300);
-  EXPECT_THROW(SourceReader::open(folder / "missing.txt"), RunTimeFailure);
+  at(2, 12);
+  EXPECT_EQ(reader.read_text(), "orologio");  // after a lone CR
+  at(3, 0);
+  EXPECT_EQ(reader.read_int32(), 13);
+  at(3, 10);
+  EXPECT_EQ(reader.read_int32(), 57);
+  at(3, 14);
+  EXPECT_EQ(reader.read_text(), "");
+  at(4, 0);
+  EXPECT_EQ(reader.read_text(), "x");
+  at(4, 1);
 }
 
 TEST(KeywordTests, MatchByContainmentInExactOrAnyCase) {

@@ -4,13 +4,15 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
-#include "compiler/integer_fields.h"
 #include "base/nearest.h"
+#include "base/run_time_failure.h"
+#include "compiler/codes.h"
+#include "compiler/integer_fields.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/record_builders.h"
-#include "base/run_time_failure.h"
 #include "compiler/source_phase.h"
 
 namespace scenario {
@@ -42,8 +44,7 @@ bool ends_general_block(const std::string& field) {
 
 class LinePhase : public SourcePhase {
  public:
-  LinePhase(TrackModel& model, const std::filesystem::path& file, SourceInReading& source)
-      : SourcePhase(model, file, source) {}
+  LinePhase(CompileContext& context, const std::string& file_name) : SourcePhase(context, file_name) {}
 
   bool run();
   int32_t sign_slot() const { return sign_slot_; }
@@ -51,10 +52,11 @@ class LinePhase : public SourcePhase {
  private:
   bool find_general_block();
   bool read_general_block();
-  Next general_record(const std::string& keyword);
+  Next record(const RecordFormat& format, const std::string& keyword) override;
+  Next lunghezza_percorso();
   void read_reference(int entry);
+  Next ripetizione_segnali(const std::string& keyword);
   void start_records();
-  Next record() override;
   Next pendenza();
   Next curva(const std::string& keyword);
   Next montagna();
@@ -74,7 +76,7 @@ bool LinePhase::run() {
   if (!find_general_block()) return false;
   if (!read_general_block()) return false;
   start_records();
-  if (!read_records()) return false;
+  if (!read_records(line_format().records, line_format().record_comments)) return false;
   finish();
   return true;
 }
@@ -84,9 +86,9 @@ bool LinePhase::find_general_block() {
   while (!reader().at_end()) {
     model_.riga = reader().read_text();
     if (reader().at_end()) break;  // a "[generale]" that ends the file opens nothing
-    if (contains_ignoring_case(model_.riga, "[generale]")) return true;
+    if (contains_ignoring_case(model_.riga, kGeneralHeader)) return true;
   }
-  fail(102);
+  fail(code::no_general_block);
   return false;
 }
 
@@ -95,60 +97,95 @@ bool LinePhase::read_general_block() {
     model_.riga = reader().read_text();
     if (reader().at_end()) break;
     // Up to ten comment fields in a row; these reads do not stop at the end.
-    for (int i = 0; i < 10 && contains(model_.riga, "-"); ++i) model_.riga = reader().read_text();
-    record_line_ = reader().line();
+    for (int i = 0; i < line_format().general_comments && contains(model_.riga, "-"); ++i) {
+      model_.riga = reader().read_text();
+    }
+    keyword_line_ = reader().line();
+    keyword_column_ = reader().column();
 
     const std::string keyword = model_.riga;
-    if (general_record(keyword) == Next::end_of_step) return false;
+    if (dispatch(line_format().general, keyword) == Next::end_of_step) return false;
     if (ends_general_block(keyword)) break;
   }
   return true;
 }
 
-// Every test is tried on every field. All but the line length are matched in
-// exact case.
-Next LinePhase::general_record(const std::string& keyword) {
-  if (contains_ignoring_case(keyword, "percorso") && contains_ignoring_case(keyword, "lunghezza")) {
-    const int32_t length = reader().read_int32();
-    model_.voce_at(voce::treno_e_linea).fine = length;
-    if (length > kMaxLunghezza) return fail(1);
-    model_.allocate_line(length);
-  }
-  if (contains(keyword, "tre") && contains(keyword, "progressiva")) read_reference(voce::progressiva_tre);
-  if (contains(keyword, "due") && contains(keyword, "progressiva")) read_reference(voce::progressiva_due);
-  if (contains(keyword, "uno") && contains(keyword, "progressiva")) read_reference(voce::progressiva_uno);
-
-  // Scenery selectors: "tre" is stored before "due".
+// Every test is tried on the keyword in the table's order.
+Next LinePhase::record(const RecordFormat& format, const std::string& keyword) {
   voce_sim& linea = model_.voce_at(voce::intestazione_linea);
-  if (contains(keyword, "sfondo") && contains(keyword, "uno")) linea.inizio = reader().read_int32();
-  if (contains(keyword, "sfondo") && contains(keyword, "due")) linea.posizione = reader().read_int32();
-  if (contains(keyword, "sfondo") && contains(keyword, "tre")) linea.fine = reader().read_int32();
-
-  // Cab-signal repetition: the keyword itself names the code system, 4 or 9;
-  // none is stored when the second value is 0.
-  if (contains(keyword, "segnali") && contains(keyword, "ripetizione")) {
-    voce_sim& treno = model_.voce_at(voce::intestazione_treno);
-    treno.inizio = reader().read_int32();
-    treno.fine = reader().read_int32();
-    if (treno.inizio % 50 != 0) return fail(3);
-    if (treno.fine % 50 != 0) return fail(4);
-    if (contains(keyword, "4")) {
-      treno.posizione = 4;
-    } else if (contains(keyword, "9")) {
-      treno.posizione = 9;
-    } else {
-      return fail(5);
-    }
-    if (treno.fine == 0) treno.posizione = 0;
+  switch (format.id) {
+    case Record::lunghezza_percorso:
+      return lunghezza_percorso();
+    case Record::progressiva_tre:
+      read_reference(voce::progressiva_tre);
+      return Next::record;
+    case Record::progressiva_due:
+      read_reference(voce::progressiva_due);
+      return Next::record;
+    case Record::progressiva_uno:
+      read_reference(voce::progressiva_uno);
+      return Next::record;
+    // Scenery selectors: "tre" is stored before "due".
+    case Record::sfondo_uno:
+      linea.inizio = number("value");
+      return Next::record;
+    case Record::sfondo_due:
+      linea.posizione = number("value");
+      return Next::record;
+    case Record::sfondo_tre:
+      linea.fine = number("value");
+      return Next::record;
+    case Record::ripetizione_segnali:
+      return ripetizione_segnali(keyword);
+    case Record::pendenza:
+      return pendenza();
+    case Record::curva:
+      // Without a plan a curve record is not acted on: its two numbers are
+      // then read as keyword fields that pass no test.
+      return model_.scrivi_linea != 0 ? curva(keyword) : Next::record;
+    case Record::montagna:
+      return montagna();
+    case Record::indicatori_vmax:
+      return indicatori_v_max();
+    case Record::cartello_indicatore:
+      return cartello_indicatore();
+    default:
+      throw std::logic_error("a train record in the line source file");
   }
+}
+
+Next LinePhase::lunghezza_percorso() {
+  const int32_t length = number("length");
+  model_.voce_at(voce::treno_e_linea).fine = length;
+  if (length > kMaxLunghezza) return fail(code::line_too_long, "length");
+  model_.allocate_line(length);
   return Next::record;
 }
 
 void LinePhase::read_reference(int entry) {
   voce_sim& reference = model_.voce_at(entry);
-  reference.inizio = reader().read_int32();
-  reference.fine = reader().read_int32();
-  reference.posizione = reader().read_int32();
+  reference.inizio = number("start");
+  reference.fine = number("kilometre");
+  reference.posizione = number("direction");
+}
+
+// Cab-signal repetition: the keyword itself names the code system, 4 or 9;
+// none is stored when the second value is 0.
+Next LinePhase::ripetizione_segnali(const std::string& keyword) {
+  voce_sim& treno = model_.voce_at(voce::intestazione_treno);
+  treno.inizio = number("first");
+  treno.fine = number("second");
+  if (treno.inizio % 50 != 0) return fail(code::repetition_first_off_grid, "first");
+  if (treno.fine % 50 != 0) return fail(code::repetition_second_off_grid, "second");
+  if (contains(keyword, "4")) {
+    treno.posizione = 4;
+  } else if (contains(keyword, "9")) {
+    treno.posizione = 9;
+  } else {
+    return fail(code::repetition_without_code_system);
+  }
+  if (treno.fine == 0) treno.posizione = 0;
+  return Next::record;
 }
 
 void LinePhase::start_records() {
@@ -164,29 +201,6 @@ void LinePhase::start_records() {
   }
 }
 
-// Every test is tried on the keyword in this order; all ignore letter case.
-Next LinePhase::record() {
-  const std::string keyword = model_.riga;
-  if (contains_ignoring_case(keyword, "pendenza")) {
-    if (const Next next = pendenza(); next != Next::record) return next;
-  }
-  // Without a plan a curve record is not acted on: its two numbers are then
-  // read as keyword fields that pass no test.
-  if (model_.scrivi_linea != 0 && contains_ignoring_case(keyword, "curva")) {
-    if (const Next next = curva(keyword); next != Next::record) return next;
-  }
-  if (contains_ignoring_case(keyword, "montagna")) {
-    if (const Next next = montagna(); next != Next::record) return next;
-  }
-  if (contains_ignoring_case(keyword, "indicatori_v")) {
-    if (const Next next = indicatori_v_max(); next != Next::record) return next;
-  }
-  if (contains_ignoring_case(keyword, "indicat") && contains_ignoring_case(keyword, "cartello")) {
-    return cartello_indicatore();
-  }
-  return Next::record;
-}
-
 void LinePhase::write_gradient_cell() {
   model_.cella_at(gradient_cell_).pendenza = low8(add32(carried_gradient_, 100));
   ++gradient_cell_;
@@ -196,9 +210,9 @@ void LinePhase::write_gradient_cell() {
 // first cell, nearest(p / 50), get the gradient carried so far (at least one
 // cell once p is past the first cell).
 Next LinePhase::pendenza() {
-  const int32_t p = reader().read_int32();
-  const int32_t g = reader().read_int32();
-  if (!in_line(p)) return outside_line();
+  const int32_t p = number("progressive");
+  const int32_t g = number("gradient");
+  if (!in_line(p)) return outside_line("progressive");
   const int32_t c = nearest(p / 50.0);
   if (c > 0) {
     do {
@@ -212,11 +226,11 @@ Next LinePhase::pendenza() {
 // A curve over the metres after s up to s + l. The plan runs straight up to
 // s, then turns; a curve starting behind the plan's end continues the turn.
 Next LinePhase::curva(const std::string& keyword) {
-  const int32_t s = reader().read_int32();
-  const int32_t l = reader().read_int32();
-  if (!in_line(s)) return outside_line();
+  const int32_t s = number("start");
+  const int32_t l = number("length");
+  if (!in_line(s)) return outside_line("start");
   const std::optional<double> curvature = curvature_of(keyword);
-  if (!curvature) return fail(103);
+  if (!curvature) return fail(code::curve_without_class);
   const double k = contains_ignoring_case(keyword, "s") ? -*curvature : *curvature;
 
   // Straight up to s, then the turn up to s + l; the plan may not pass its
@@ -226,45 +240,44 @@ Next LinePhase::curva(const std::string& keyword) {
     const int32_t last = std::min(s, kMaxPlanMetre);
     plan.run_straight(plan_metre_, last);
     plan_metre_ = last + 1;
-    if (plan_metre_ > kMaxPlanMetre) return fail(103);
+    if (plan_metre_ > kMaxPlanMetre) return fail(code::curve_without_class, "start");
   }
   const int32_t end = add32(s, l);
   if (plan_metre_ <= end) {
     const int32_t last = std::min(end, kMaxPlanMetre);
     plan.run_curve(plan_metre_, last, k);
     plan_metre_ = last + 1;
-    if (plan_metre_ > kMaxPlanMetre) return fail(103);
+    if (plan_metre_ > kMaxPlanMetre) return fail(code::curve_without_class, "length");
   }
   return Next::record;
 }
 
 Next LinePhase::montagna() {
-  const int32_t inizio = reader().read_int32();
-  const int32_t fine = reader().read_int32();
-  const int32_t tipo = reader().read_int32();
-  if (!in_line(inizio)) return outside_line();
+  const int32_t inizio = number("inizio");
+  const int32_t fine = number("fine");
+  const int32_t tipo = number("tipo");
+  if (!in_line(inizio)) return outside_line("inizio");
   const int32_t code_before = model_.codice_errore;
   memo_montagna(model_, inizio, fine, tipo);
-  return after_builder(code_before);
+  return after_builder(code_before, "inizio");
 }
 
 Next LinePhase::indicatori_v_max() {
-  std::array<int32_t, 9> v{};  // posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced
-  for (int32_t& value : v) value = reader().read_int32();
-  if (!in_line(v[0])) return outside_line();
+  const auto v = numbers<9>();  // posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced
+  if (!in_line(v[0])) return outside_line("posizione");
   const int32_t code_before = model_.codice_errore;
   memo_indicatori_v_max(model_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
-  return after_builder(code_before);
+  return after_builder(code_before, "posizione");
 }
 
 // A sign board in the cell of its progressive, pointing at its text in the
 // scenario table.
 Next LinePhase::cartello_indicatore() {
-  const int32_t p = reader().read_int32();
-  model_.riga = reader().read_stored_text();
-  if (!in_line(p)) return outside_line();
+  const int32_t p = number("progressive");
+  model_.riga = text("text");
+  if (!in_line(p)) return outside_line("progressive");
   cella& cell = model_.cella_at(nearest(p / 50.0 + 1));
-  if (!libera(cell)) return fail(6);
+  if (!libera(cell)) return fail(code::sign_cell_taken, "progressive");
   // Entry 0 stays cleared: 80 sign texts fill the table down to entry 1.
   if (sign_slot_ < 1) throw RunTimeFailure("no entry of the scenario table left for another sign text");
   cell.tipo = tipo_cella::cartello;
@@ -290,9 +303,8 @@ void LinePhase::finish() {
 
 }  // namespace
 
-bool compile_line_source(TrackModel& model, const std::filesystem::path& file, SourceInReading& source,
-                         int32_t& sign_slot) {
-  LinePhase phase(model, file, source);
+bool compile_line_source(CompileContext& context, const std::string& file_name, int32_t& sign_slot) {
+  LinePhase phase(context, file_name);
   const bool go_on = phase.run();
   sign_slot = phase.sign_slot();
   return go_on;

@@ -1,12 +1,14 @@
 // The train source file: train values, speed and adhesion profiles, signals,
 // slowdowns, abatement points and stations.
 #include <array>
+#include <stdexcept>
 #include <string>
 
-#include "compiler/integer_fields.h"
 #include "base/nearest.h"
-#include "compiler/record_builders.h"
 #include "base/run_time_failure.h"
+#include "compiler/codes.h"
+#include "compiler/integer_fields.h"
+#include "compiler/record_builders.h"
 #include "compiler/source_phase.h"
 
 namespace scenario {
@@ -26,14 +28,14 @@ uint8_t speed_field(int32_t kmh) {
 
 class TrainPhase : public SourcePhase {
  public:
-  TrainPhase(TrackModel& model, const std::filesystem::path& file, SourceInReading& source, int32_t sign_slot)
-      : SourcePhase(model, file, source), sign_slot_(sign_slot) {}
+  TrainPhase(CompileContext& context, const std::string& file_name, int32_t sign_slot)
+      : SourcePhase(context, file_name), sign_slot_(sign_slot) {}
 
   bool run();
 
  private:
   void skip_to_general_block();
-  Next record() override;
+  Next record(const RecordFormat& format, const std::string& keyword) override;
   Next velocita();
   Next aderenza();
   Next segnale();
@@ -55,7 +57,7 @@ class TrainPhase : public SourcePhase {
 bool TrainPhase::run() {
   open();
   skip_to_general_block();
-  if (!read_records()) return false;
+  if (!read_records(train_format().records, train_format().record_comments)) return false;
   finish();
   return true;
 }
@@ -65,42 +67,44 @@ bool TrainPhase::run() {
 void TrainPhase::skip_to_general_block() {
   while (!reader().at_end()) {
     model_.riga = reader().read_text();
-    if (contains_ignoring_case(model_.riga, "[generale]")) return;
+    if (contains_ignoring_case(model_.riga, kGeneralHeader)) return;
   }
 }
 
-// Every test is tried on the keyword in this order; all ignore letter case.
-Next TrainPhase::record() {
-  const std::string keyword = model_.riga;
-  const auto has = [&keyword](const char* text) { return contains_ignoring_case(keyword, text); };
+// Every test is tried on the keyword in the table's order.
+Next TrainPhase::record(const RecordFormat& format, const std::string&) {
   voce_sim& figures = model_.voce_at(voce::treno_e_linea);
   voce_sim& treno = model_.voce_at(voce::intestazione_treno);
-
-  if (has("frenata") && has("massa")) figures.inizio = reader().read_int32();
-  if (has("vetture")) figures.posizione = reader().read_int32();
-  if (has("velocit")) {
-    if (const Next next = velocita(); next != Next::record) return next;
+  switch (format.id) {
+    case Record::massa_frenata:
+      figures.inizio = number("value");
+      return Next::record;
+    case Record::numero_vetture:
+      figures.posizione = number("value");
+      return Next::record;
+    case Record::velocita:
+      return velocita();
+    case Record::aderenza:
+      return aderenza();
+    case Record::orologio:
+      treno.col10 = static_cast<int16_t>(number("hours"));
+      treno.col11 = static_cast<int16_t>(number("minutes"));
+      treno.col12 = static_cast<int16_t>(number("seconds"));
+      return Next::record;
+    case Record::sabbia:
+      treno.col7 = static_cast<int16_t>(number("value"));
+      return Next::record;
+    case Record::segnale:
+      return segnale();
+    case Record::rallentamento:
+      return rallentamento();
+    case Record::abbattimento:
+      return abbattimento();
+    case Record::stazione:
+      return stazione();
+    default:
+      throw std::logic_error("a line record in the train source file");
   }
-  if (has("aderenza")) {
-    if (const Next next = aderenza(); next != Next::record) return next;
-  }
-  if (has("orologio")) {
-    treno.col10 = reader().read_int16();  // hours
-    treno.col11 = reader().read_int16();  // minutes
-    treno.col12 = reader().read_int16();  // seconds
-  }
-  if (has("sabbia")) treno.col7 = reader().read_int16();
-  if (has("segnale")) {
-    if (const Next next = segnale(); next != Next::record) return next;
-  }
-  if (has("rallentamento")) {
-    if (const Next next = rallentamento(); next != Next::record) return next;
-  }
-  if (has("abbattimento")) {
-    if (const Next next = abbattimento(); next != Next::record) return next;
-  }
-  if (has("stazione")) return stazione();
-  return Next::record;
 }
 
 void TrainPhase::write_speed_cell() {
@@ -117,9 +121,9 @@ void TrainPhase::write_adhesion_cell() {
 // section's first cell, nearest(p / 50), get the speed carried so far. The
 // speed profile never writes the last cell.
 Next TrainPhase::velocita() {
-  const int32_t p = reader().read_int32();
-  const int32_t v = reader().read_int32();
-  if (!in_line(p)) return outside_line();
+  const int32_t p = number("progressive");
+  const int32_t v = number("speed");
+  if (!in_line(p)) return outside_line("progressive");
   const int32_t c = nearest(p / 50.0);
   if (c > 0) {
     do {
@@ -133,9 +137,9 @@ Next TrainPhase::velocita() {
 
 // From progressive p on the adhesion is a; as the speed profile.
 Next TrainPhase::aderenza() {
-  const int32_t p = reader().read_int32();
-  const int32_t a = reader().read_int32();
-  if (!in_line(p)) return outside_line();
+  const int32_t p = number("progressive");
+  const int32_t a = number("value");
+  if (!in_line(p)) return outside_line("progressive");
   const int32_t c = nearest(p / 50.0);
   if (c > 0) {
     do {
@@ -147,31 +151,29 @@ Next TrainPhase::aderenza() {
 }
 
 Next TrainPhase::segnale() {
-  std::array<int32_t, 11> v{};  // posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo
-  for (int32_t& value : v) value = reader().read_int32();
-  if (!in_line(v[0])) return outside_line();
+  const auto v = numbers<11>();  // posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo
+  if (!in_line(v[0])) return outside_line("posizione");
   const int32_t code_before = model_.codice_errore;
   memo_segnale(model_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-  return after_builder(code_before);
+  return after_builder(code_before, "posizione");
 }
 
 Next TrainPhase::rallentamento() {
-  std::array<int32_t, 6> v{};  // x, v, l, f_tt, f_ta, d_v
-  for (int32_t& value : v) value = reader().read_int32();
-  if (!in_line(v[0])) return outside_line();
+  const auto v = numbers<6>();  // x, v, l, f_tt, f_ta, d_v
+  if (!in_line(v[0])) return outside_line("x");
   const int32_t code_before = model_.codice_errore;
   memo_rallentamento(model_, v[0], v[1], v[2], v[3], v[4], v[5]);
-  return after_builder(code_before);
+  return after_builder(code_before, "x");
 }
 
 // A speed abatement point stands at a section boundary, cell nearest(p / 50);
 // a value of 1 or more is stored with it.
 Next TrainPhase::abbattimento() {
-  const int32_t p = reader().read_int32();
-  const int32_t value = reader().read_int32();
-  if (!in_line(p)) return outside_line();
+  const int32_t p = number("progressive");
+  const int32_t value = number("value");
+  if (!in_line(p)) return outside_line("progressive");
   cella& cell = model_.cella_at(nearest(p / 50.0));
-  if (!libera(cell)) return fail(7);
+  if (!libera(cell)) return fail(code::abatement_cell_taken, "progressive");
   if (value >= 1) {
     cell.tipo = tipo_cella::abbattimento_valore;
     cell.dato1 = low16(value);
@@ -186,27 +188,29 @@ Next TrainPhase::abbattimento() {
 // approach markers before it.
 Next TrainPhase::stazione() {
   voce_sim& e = model_.voce_at(station_index_);
-  e.posizione = reader().read_int32();
-  if (!in_line(e.posizione, 800)) return outside_line();
-  if (e.posizione % 50 != 0) return fail(8);
-  e.tipo = reader().read_uint8();
-  const int32_t length = reader().read_int32();  // used only for the area
-  if (length % 100 != 0) return fail(9);
-  e.col4 = reader().read_uint8();
-  e.col5 = reader().read_uint8();
-  e.col6 = reader().read_uint8();
-  e.col7 = reader().read_int16();
-  e.col8 = reader().read_int16();
-  e.col9 = reader().read_uint8();
-  e.col10 = reader().read_int16();
-  e.col11 = reader().read_int16();
-  e.col12 = reader().read_int16();
-  e.col13 = reader().read_uint8();
-  const int32_t hours = reader().read_int32();
-  const int32_t minutes = reader().read_int32();
-  const int32_t seconds = reader().read_int32();
+  // Each field goes into the entry as it is read: a record cut short by a
+  // failure leaves what it had.
+  e.posizione = number("progressive");
+  if (!in_line(e.posizione, 800)) return outside_line("progressive");
+  if (e.posizione % 50 != 0) return fail(code::station_off_grid, "progressive");
+  e.tipo = static_cast<uint8_t>(number("type"));
+  const int32_t length = number("length");  // used only for the area
+  if (length % 100 != 0) return fail(code::station_length_off_grid, "length");
+  e.col4 = static_cast<uint8_t>(number("col4"));
+  e.col5 = static_cast<uint8_t>(number("col5"));
+  e.col6 = static_cast<uint8_t>(number("col6"));
+  e.col7 = static_cast<int16_t>(number("col7"));
+  e.col8 = static_cast<int16_t>(number("col8"));
+  e.col9 = static_cast<uint8_t>(number("col9"));
+  e.col10 = static_cast<int16_t>(number("col10"));
+  e.col11 = static_cast<int16_t>(number("col11"));
+  e.col12 = static_cast<int16_t>(number("col12"));
+  e.col13 = static_cast<uint8_t>(number("col13"));
+  const int32_t hours = number("hours");
+  const int32_t minutes = number("minutes");
+  const int32_t seconds = number("seconds");
   e.orario = add32(add32(mul32(hours, 3600), mul32(minutes, 60)), seconds);
-  e.testo = reader().read_stored_text();
+  e.testo = text("name");
 
   // The area: types 5 and 6 reach 150 m past the station, types 7 and 8 a
   // whole length on both sides; the others half a length on each side, and
@@ -242,17 +246,17 @@ Next TrainPhase::stazione() {
   }
   if (stops) {
     const double q = e.fine / 50.0 - 1;
-    if (q <= 1) return fail(24);  // cells 0 and 1 cannot hold a stop
+    if (q <= 1) return fail(code::station_without_stop_cell, "progressive");  // cells 0 and 1 cannot hold a stop
     cella& stop = model_.cella_at(nearest(q));
     stop.tipo = tipo_cella::fermata;
     stop.dato1 = low16(station_index_);
   }
 
   if (station_index_ > 1 && sub32(e.inizio, kStationGap) < model_.voce_at(station_index_ - 1).fine) {
-    return fail(22);
+    return fail(code::stations_too_close, "progressive");
   }
   ++station_index_;
-  if (station_index_ >= sign_slot_) return fail(10);  // the station just read stays stored
+  if (station_index_ >= sign_slot_) return fail(code::scenario_table_full);  // the station just read stays stored
   return Next::record;
 }
 
@@ -270,9 +274,8 @@ void TrainPhase::finish() {
 
 }  // namespace
 
-bool compile_train_source(TrackModel& model, const std::filesystem::path& file, SourceInReading& source,
-                          int32_t sign_slot) {
-  return TrainPhase(model, file, source, sign_slot).run();
+bool compile_train_source(CompileContext& context, const std::string& file_name, int32_t sign_slot) {
+  return TrainPhase(context, file_name, sign_slot).run();
 }
 
 }  // namespace scenario

@@ -1,16 +1,23 @@
 #include "compiler/source_phase.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "compiler/codes.h"
 
 namespace scenario {
 
-SourcePhase::SourcePhase(TrackModel& model, std::filesystem::path file, SourceInReading& source)
-    : model_(model), file_(std::move(file)), source_(source) {
-  source_.file_name = file_name_of(file_);
+SourcePhase::SourcePhase(CompileContext& context, std::string file_name)
+    : model_(context.model),
+      files_(context.files),
+      source_(context.source),
+      report_(context.report),
+      file_name_(std::move(file_name)) {
+  source_.file_name = file_name_;
   source_.reader.reset();
 }
 
-void SourcePhase::open() { source_.reader.emplace(SourceReader::open(file_)); }
+void SourcePhase::open() { source_.reader.emplace(files_.read(file_name_), file_name_); }
 
 bool SourcePhase::next_keyword(int comments) {
   if (reader().at_end()) return false;
@@ -20,18 +27,82 @@ bool SourcePhase::next_keyword(int comments) {
     model_.riga = reader().read_text();
     if (reader().at_end()) return false;
   }
-  record_line_ = reader().line();
+  keyword_line_ = reader().line();
+  keyword_column_ = reader().column();
   return true;
 }
 
-bool SourcePhase::read_records() {
-  // Record blocks discard up to two comment fields in a row.
-  while (next_keyword(2)) {
-    const Next next = record();
+bool SourcePhase::read_records(std::span<const RecordFormat> formats, int comments) {
+  while (next_keyword(comments)) {
+    const Next next = dispatch(formats, model_.riga);
     if (next == Next::end_of_step) return false;
     if (next == Next::end_of_phase) break;
   }
   return true;
+}
+
+// Every test is tried on the keyword, in the table's order: a keyword that
+// passes two tests is handled as both records.
+Next SourcePhase::dispatch(std::span<const RecordFormat> formats, const std::string& keyword) {
+  for (const RecordFormat& format : formats) {
+    if (!recognises(format, keyword)) continue;
+    start_record(format);
+    if (const Next next = record(format, keyword); next != Next::record) return next;
+  }
+  return Next::record;
+}
+
+void SourcePhase::start_record(const RecordFormat& format) {
+  if (format.fields.size() > kMaxFields) throw std::logic_error("a record with more fields than a station");
+  record_ = &format;
+  fields_read_ = 0;
+}
+
+const FieldFormat& SourcePhase::next_field(std::string_view name) {
+  if (record_ == nullptr || fields_read_ >= record_->fields.size() || record_->fields[fields_read_].name != name) {
+    throw std::logic_error("a field read out of the order of its record's format");
+  }
+  return record_->fields[fields_read_];
+}
+
+int32_t SourcePhase::number(std::string_view field) {
+  const FieldFormat& format = next_field(field);
+  int32_t value = 0;
+  switch (format.type) {
+    case FieldType::int32:
+      value = reader().read_int32();
+      break;
+    case FieldType::int16:
+      value = reader().read_int16();
+      break;
+    case FieldType::uint8:
+      value = reader().read_uint8();
+      break;
+    case FieldType::text:
+    case FieldType::stored_text:
+      throw std::logic_error("a text field read as a number");
+  }
+  field_places_[fields_read_++] = {reader().line(), reader().column()};
+  return value;
+}
+
+std::string SourcePhase::text(std::string_view field) {
+  const FieldFormat& format = next_field(field);
+  std::string value;
+  switch (format.type) {
+    case FieldType::text:
+      value = reader().read_text();
+      break;
+    case FieldType::stored_text:
+      value = reader().read_stored_text();
+      break;
+    case FieldType::int32:
+    case FieldType::int16:
+    case FieldType::uint8:
+      throw std::logic_error("a number field read as a text");
+  }
+  field_places_[fields_read_++] = {reader().line(), reader().column()};
+  return value;
 }
 
 bool SourcePhase::in_line(int32_t p, int32_t margin) const {
@@ -40,30 +111,38 @@ bool SourcePhase::in_line(int32_t p, int32_t margin) const {
 
 void SourcePhase::close_and_delete() {
   // The whole file was read when it was opened: closing it is a no-op.
-  std::filesystem::remove(file_);
+  files_.remove(file_name_);
 }
 
-void SourcePhase::set_code(int32_t code) {
+SourcePhase::Place SourcePhase::place_of(std::string_view field) const {
+  if (field.empty() || record_ == nullptr) return {keyword_line_, keyword_column_};
+  for (std::size_t i = 0; i < fields_read_; ++i) {
+    if (record_->fields[i].name == field) return field_places_[i];
+  }
+  throw std::logic_error("a code set by a field not yet read");
+}
+
+void SourcePhase::set_code(int32_t code, std::string_view field) {
+  const Place place = place_of(field);
   model_.codice_errore = code;
-  model_.file_errore = source_.file_name;
-  model_.riga_errore = record_line_;
+  report_.place = {file_name_, place.line, place.column};
 }
 
-Next SourcePhase::fail(int32_t code) {
+Next SourcePhase::fail(int32_t code, std::string_view field) {
   close_and_delete();
-  set_code(code);
+  set_code(code, field);
   return Next::end_of_step;
 }
 
-Next SourcePhase::outside_line() {
-  set_code(15);
+Next SourcePhase::outside_line(std::string_view field) {
+  set_code(code::beyond_line_end, field);
   return Next::end_of_phase;
 }
 
-Next SourcePhase::after_builder(int32_t code_before) {
+Next SourcePhase::after_builder(int32_t code_before, std::string_view field) {
   if (model_.codice_errore <= 0) return Next::record;
   close_and_delete();
-  if (model_.codice_errore != code_before) set_code(model_.codice_errore);
+  if (model_.codice_errore != code_before) set_code(model_.codice_errore, field);
   return Next::end_of_step;
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
+#include "base/source_folder.h"
+#include "compiler/compile_report.h"
+#include "compiler/source_format.h"
 #include "compiler/source_reader.h"
 #include "compiler/track_model.h"
 
@@ -15,7 +21,7 @@
 namespace scenario {
 
 // The source file being compiled, kept by memorizza_dati so that a run-time
-// failure can be reported at the line that was being read.
+// failure can be reported at the field that was being read.
 struct SourceInReading {
   std::string file_name;
   std::optional<SourceReader> reader;  // empty until the file is opened
@@ -28,15 +34,24 @@ enum class Next {
   end_of_step,   // the file is deleted and codice_errore set: the compile is over
 };
 
+// The compile step's state shared by both phases.
+struct CompileContext {
+  TrackModel& model;
+  SourceFolder& files;
+  SourceInReading& source;
+  CompileReport& report;
+};
+
 // One source file in compilation.
 class SourcePhase {
  public:
   virtual ~SourcePhase() = default;
 
  protected:
-  SourcePhase(TrackModel& model, std::filesystem::path file, SourceInReading& source);
+  SourcePhase(CompileContext& context, std::string file_name);
 
-  // Opens the file; one that cannot be read is a run-time failure.
+  // Reads the whole file from the folder; one that cannot be read is a
+  // run-time failure.
   void open();
   SourceReader& reader() { return *source_.reader; }
 
@@ -45,10 +60,26 @@ class SourcePhase {
   // when a read brought the reader there: that field is never interpreted.
   bool next_keyword(int comments);
 
-  // Handles record after record, each through record(), until the end of the
-  // file or of the phase. False when the compile has ended.
-  bool read_records();
-  virtual Next record() = 0;
+  // Handles record after record until the end of the file or of the phase:
+  // every format of `formats` whose tests the keyword field passes is handed
+  // to record(), in the table's order. False when the compile has ended.
+  bool read_records(std::span<const RecordFormat> formats, int comments);
+  // The formats a keyword passes, each handed to record() in order.
+  Next dispatch(std::span<const RecordFormat> formats, const std::string& keyword);
+  virtual Next record(const RecordFormat& format, const std::string& keyword) = 0;
+
+  // The fields of the record being handled, each read as its format's type,
+  // in the format's order: the name says which field the caller expects.
+  int32_t number(std::string_view field);
+  std::string text(std::string_view field);
+  // Every field of a record made only of 32-bit numbers.
+  template <std::size_t N>
+  std::array<int32_t, N> numbers() {
+    if (record_->fields.size() != N) throw std::logic_error("a record read with the wrong number of fields");
+    std::array<int32_t, N> values{};
+    for (std::size_t i = 0; i < N; ++i) values[i] = number(record_->fields[i].name);
+    return values;
+  }
 
   // Whether an object at progressive p lies inside the line:
   // (p + margin) / 50 is not beyond the last cell.
@@ -56,30 +87,46 @@ class SourcePhase {
 
   void close_and_delete();
 
-  // Ends the compile with `code`: the file is closed and deleted.
-  Next fail(int32_t code);
+  // Ends the compile with `code`, set by `field` (the keyword when empty):
+  // the file is closed and deleted.
+  Next fail(int32_t code, std::string_view field = {});
   // A record outside the line: code 15, and the rest of the file is skipped.
-  Next outside_line();
+  Next outside_line(std::string_view field);
   // After a builder: the compile ends when codice_errore is above 0, whether
   // the builder set it or it was set earlier.
-  Next after_builder(int32_t code_before);
+  Next after_builder(int32_t code_before, std::string_view field);
 
   TrackModel& model_;
-  const std::filesystem::path file_;
-  int32_t record_line_ = 0;  // line of the keyword field being handled
+  // Where the keyword field of the record being handled stands.
+  int32_t keyword_line_ = 0;
+  int32_t keyword_column_ = 0;
 
  private:
-  void set_code(int32_t code);
+  struct Place {
+    int32_t line = 0;
+    int32_t column = 0;
+  };
 
+  void start_record(const RecordFormat& format);
+  const FieldFormat& next_field(std::string_view name);
+  Place place_of(std::string_view field) const;
+  void set_code(int32_t code, std::string_view field);
+
+  SourceFolder& files_;
   SourceInReading& source_;
+  CompileReport& report_;
+  const std::string file_name_;
+
+  const RecordFormat* record_ = nullptr;  // the record being handled
+  std::size_t fields_read_ = 0;
+  static constexpr std::size_t kMaxFields = 17;
+  std::array<Place, kMaxFields> field_places_{};
 };
 
 // The two phases. Each returns false when the compile has ended inside it.
 // Sign texts fill the scenario table from 80 downward, stations from 1 upward:
 // the line phase leaves in `sign_slot` the first entry below the sign texts.
-bool compile_line_source(TrackModel& model, const std::filesystem::path& file, SourceInReading& source,
-                         int32_t& sign_slot);
-bool compile_train_source(TrackModel& model, const std::filesystem::path& file, SourceInReading& source,
-                          int32_t sign_slot);
+bool compile_line_source(CompileContext& context, const std::string& file_name, int32_t& sign_slot);
+bool compile_train_source(CompileContext& context, const std::string& file_name, int32_t sign_slot);
 
 }  // namespace scenario

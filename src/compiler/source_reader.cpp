@@ -1,8 +1,6 @@
 #include "compiler/source_reader.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "base/run_time_failure.h"
 #include "base/windows1252.h"
@@ -19,19 +17,6 @@ char lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c -
 
 }  // namespace
 
-std::string file_name_of(const std::filesystem::path& file) {
-  const std::u8string name = file.filename().u8string();
-  return std::string(name.begin(), name.end());
-}
-
-SourceReader SourceReader::open(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw RunTimeFailure("cannot open " + file_name_of(file));
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw RunTimeFailure("cannot read " + file_name_of(file));
-  return SourceReader(std::move(bytes), file_name_of(file));
-}
-
 SourceReader::SourceReader(std::string bytes, std::string name) : bytes_(std::move(bytes)), name_(std::move(name)) {}
 
 void SourceReader::skip_blanks() {
@@ -44,6 +29,7 @@ void SourceReader::start_field() {
   }
   skip_blanks();
   field_line_ = line_;
+  field_column_ = static_cast<int32_t>(pos_ - line_start_);
 }
 
 void SourceReader::consume_separator() {
@@ -55,9 +41,11 @@ void SourceReader::consume_separator() {
     ++pos_;
     if (!at_end() && bytes_[pos_] == '\n') ++pos_;
     ++line_;
+    line_start_ = pos_;
   } else if (c == '\n') {
     ++pos_;
     ++line_;
+    line_start_ = pos_;
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -24,17 +23,17 @@ namespace scenario {
 // Files hold Windows-1252; text comes back as UTF-8.
 class SourceReader {
  public:
-  // Reads the whole file; a file that cannot be read is a run-time failure.
-  static SourceReader open(const std::filesystem::path& file);
-
-  // `name` names the source in failure messages.
+  // `bytes` is the whole file; `name` names it in failure messages.
   SourceReader(std::string bytes, std::string name);
 
   bool at_end() const { return pos_ >= bytes_.size(); }
   const std::string& name() const { return name_; }
 
-  // Line (from 1) on which the field last read stands; 0 before the first.
+  // Line (from 1) on which the field last read stands, 0 before the first;
+  // and its column, the byte offset in that line where it starts (after the
+  // blanks before it).
   int32_t line() const { return field_line_; }
+  int32_t column() const { return field_column_; }
 
   std::string read_text();
   // A text the scenario table keeps (a sign text, a station name): the
@@ -55,12 +54,11 @@ class SourceReader {
   std::string bytes_;
   std::string name_;
   std::size_t pos_ = 0;
-  int32_t line_ = 1;        // line of the reading position
-  int32_t field_line_ = 0;  // line of the field last read
+  int32_t line_ = 1;            // line of the reading position
+  std::size_t line_start_ = 0;  // where that line starts
+  int32_t field_line_ = 0;      // line of the field last read
+  int32_t field_column_ = 0;    // and its column
 };
-
-// A file's name (without its folder) as UTF-8, for messages.
-std::string file_name_of(const std::filesystem::path& file);
 
 // Keyword tests: a keyword field is recognised by the texts it contains.
 bool contains(std::string_view field, std::string_view text);                // exact case

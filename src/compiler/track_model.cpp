@@ -1,5 +1,6 @@
 #include "compiler/track_model.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/nearest.h"
@@ -18,15 +19,32 @@ namespace {
 
 void Tracciato::allocate(int32_t metri) {
   metri_ = metri;
-  const std::size_t count = 2 * (static_cast<std::size_t>(metri) + 1);
-  values_.assign(count, 0.0);
-  kinds_.assign(count, PlanValue::Kind::Empty);
+  size_ = 2 * (static_cast<std::size_t>(metri) + 1);
+  // Memory kept from an earlier plan is used again; new elements come
+  // uninitialised and every value in use is set here.
+  if (values_.size() < size_) {
+    values_.resize(size_);
+    kinds_.resize(size_);
+  }
+  std::fill_n(values_.data(), size_, 0.0);
+  std::fill_n(kinds_.data(), size_, PlanValue::Kind::Empty);
 }
 
 void Tracciato::release() {
   metri_ = -1;
+  size_ = 0;
   values_ = {};
   kinds_ = {};
+}
+
+void Tracciato::clear() {
+  metri_ = -1;
+  size_ = 0;
+}
+
+bool Tracciato::operator==(const Tracciato& other) const {
+  return metri_ == other.metri_ && std::ranges::equal(stored_values(), other.stored_values()) &&
+         std::ranges::equal(stored_kinds(), other.stored_kinds());
 }
 
 void Tracciato::out_of_range_failure(int32_t metre, int coordinate) const {
@@ -107,6 +125,21 @@ int32_t& TrackModel::montagna_fine_at(int32_t index) {
 }
 
 void TrackModel::clear_tabella_sim() { tabella_sim.fill(voce_sim{}); }
+
+void TrackModel::reset() {
+  nome_linea.clear();
+  numero_treno.clear();
+  scrivi_linea = 0;
+  metri_tracciato = 0;
+  n_montagne = 0;
+  riga.clear();
+  codice_errore = 0;
+  clear_tabella_sim();
+  celle.clear();
+  tracciato.clear();
+  montagna_inizio.fill(0);
+  montagna_fine.fill(0);
+}
 
 void TrackModel::allocate_line(int32_t length) {
   metri_tracciato = length + kCodaTracciato;

@@ -92,9 +92,11 @@ class Tracciato {
  public:
   void allocate(int32_t metri);  // every point empty
   void release();
-  bool allocated() const { return !values_.empty(); }
+  // No plan, as after release(), but the memory is kept for the next one.
+  void clear();
+  bool allocated() const { return metri_ >= 0; }
   int32_t upper() const { return metri_; }
-  std::size_t size() const { return values_.size(); }  // 2 x (metri + 1)
+  std::size_t size() const { return size_; }  // 2 x (metri + 1)
 
   // RunTimeFailure outside the array.
   PlanValue at(int32_t metre, int coordinate) const {
@@ -122,10 +124,10 @@ class Tracciato {
   // The i-th value in storage order (x column, then y column).
   PlanValue stored(std::size_t i) const { return {values_[i], kinds_[i]}; }
   // Every value and every kind in storage order, for a pass over all of them.
-  std::span<const double> stored_values() const { return values_; }
-  std::span<const PlanValue::Kind> stored_kinds() const { return kinds_; }
+  std::span<const double> stored_values() const { return {values_.data(), size_}; }
+  std::span<const PlanValue::Kind> stored_kinds() const { return {kinds_.data(), size_}; }
 
-  bool operator==(const Tracciato&) const = default;
+  bool operator==(const Tracciato& other) const;
 
  private:
   std::size_t index(int32_t metre, int coordinate) const {
@@ -136,6 +138,7 @@ class Tracciato {
   [[noreturn]] void out_of_range_failure(int32_t metre, int coordinate) const;
 
   int32_t metri_ = -1;
+  std::size_t size_ = 0;  // values in use; the arrays may hold more, kept from an earlier plan
   LargeArray<double> values_;
   LargeArray<PlanValue::Kind> kinds_;
 };
@@ -167,31 +170,6 @@ struct TrackModel {
   std::string riga;
   int32_t codice_errore = 0;
 
-  // Where the compile step set codice_errore, for FILE:LINE reports: the name
-  // of the source file and the line (from 1) of the record or field being
-  // read; riga_errore is 0 when the code belongs to no line of the file.
-  std::string file_errore;
-  int32_t riga_errore = 0;
-  // The code the compile step ended with, kept apart from codice_errore, which
-  // the finishing sweep may replace; and, after a run-time failure (code 25),
-  // what failed.
-  int32_t codice_compilazione = 0;
-  std::string motivo_errore;
-
-  // A speed abatement mark the finishing sweep could not place, in the order
-  // met. `cella` is the object the mark belongs to (the signal for rules A and
-  // D, the slowdown start for rules B and C) and `candidata` the first cell
-  // tried for it.
-  struct SegnoMancante {
-    int32_t codice = 0;  // 11, 12 or 13
-    char regola = 'A';   // 'A' to 'D'
-    int32_t cella = 0;
-    int32_t candidata = 0;
-
-    bool operator==(const SegnoMancante&) const = default;
-  };
-  std::vector<SegnoMancante> segni_mancanti;
-
   std::array<voce_sim, kVociSim> tabella_sim{};
   std::vector<cella> celle;  // indexes 0..n; empty until the line length is read
   Tracciato tracciato;
@@ -211,6 +189,11 @@ struct TrackModel {
 
   // Every entry 0..86: numbers 0, text empty.
   void clear_tabella_sim();
+
+  // Back to the state of a program start: every value cleared, no cells and
+  // no plan, but the memory of the cells and the plan kept for the next line.
+  // For a caller that compiles one scenario after another.
+  void reset();
 
   // Sizes the line for a length in metres: metri_tracciato = length + 7000,
   // celle 0..nearest(metri_tracciato / 50) all zero, and the plan when

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "base/source_folder.h"
 #include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
 
@@ -58,8 +59,12 @@ void Form1::dati_note() { scenario::dati_note(folder_, model_); }
 void Form1::dati_rallentamenti() { scenario::dati_rallentamenti(folder_, model_); }
 void Form1::dati_scheda() { scenario::dati_scheda(folder_, model_); }
 
+// The sources are read from the program's folder, where the compiled files
+// go too.
 void Form1::memorizza_percorso(int32_t& j) {
-  scenario::memorizza_percorso(model_, folder_, j, [this](const std::string& a) { errore(a); });
+  DiskFolder sources(folder_);
+  const Finish finish = scenario::memorizza_percorso(model_, sources, folder_, report_, j);
+  if (finish != Finish::compiled) errore(std::string(errore_number(finish)));
 }
 
 }  // namespace scenario

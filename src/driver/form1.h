@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/compile_report.h"
 #include "compiler/track_model.h"
 #include "driver/platform.h"
 
@@ -32,6 +33,7 @@ class Form1 {
   [[noreturn]] void errore(const std::string& a);
 
   const TrackModel& model() const { return model_; }
+  const CompileReport& report() const { return report_; }
 
  protected:
   // The build steps, in the order Form_Load calls them. Virtual so that a test
@@ -49,6 +51,7 @@ class Form1 {
  private:
   Platform& platform_;
   TrackModel model_;
+  CompileReport report_;
   std::filesystem::path folder_;
 };
 

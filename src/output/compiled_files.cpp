@@ -1,9 +1,9 @@
 #include "output/compiled_files.h"
 
-#include "base/run_time_failure.h"
 #include "base/binary_encoding.h"
 #include "base/file_names.h"
 #include "base/replace_file.h"
+#include "base/run_time_failure.h"
 #include "base/windows1252.h"
 
 namespace scenario {
@@ -82,14 +82,19 @@ void append_cell(std::string& out, const cella& c) {
 // The plan is the largest file by far (two million values for a long line):
 // it is sized first and then filled in place, every byte written once (the
 // buffer is not zeroed beforehand).
-PlanBytes encode_plan(const Tracciato& tracciato) {
+void encode_plan_into(const Tracciato& tracciato, PlanBytes& out) {
   const std::span<const double> values = tracciato.stored_values();
   const std::span<const PlanValue::Kind> kinds = tracciato.stored_kinds();
   std::size_t size = 0;
   for (const PlanValue::Kind kind : kinds) size += plan_value_bytes(kind);
-  PlanBytes out(size);
+  out.resize(size);
   char* at = out.data();
   for (std::size_t i = 0; i < kinds.size(); ++i) at = put_plan_value(at, values[i], kinds[i]);
+}
+
+PlanBytes encode_plan(const Tracciato& tracciato) {
+  PlanBytes out;
+  encode_plan_into(tracciato, out);
   return out;
 }
 

@@ -15,6 +15,8 @@ namespace scenario {
 // type code, then an int16 or a double, or nothing when empty).
 using PlanBytes = LargeArray<char>;
 PlanBytes encode_plan(const Tracciato& tracciato);
+// The same into `out`, whose memory is kept for the next plan.
+void encode_plan_into(const Tracciato& tracciato, PlanBytes& out);
 inline std::string_view bytes_view(const PlanBytes& bytes) { return {bytes.data(), bytes.size()}; }
 
 // The scenario table: 87 entries of 34 bytes plus their text.

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "compiler/codes.h"
+
 namespace scenario {
 
 namespace {
@@ -13,7 +15,7 @@ constexpr int32_t kPassoSegni = 8;       // cells between marks inside a slowdow
 // signal, nor a slowdown end, so no rule ever reaches past the array.
 class Cells {
  public:
-  explicit Cells(TrackModel& model) : model_(model), n_(model.ultima_cella()) {}
+  Cells(TrackModel& model, CompileReport& report) : model_(model), report_(report), n_(model.ultima_cella()) {}
 
   int32_t n() const { return n_; }
   bool inside(int32_t c) const { return c >= 0 && c <= n_; }
@@ -32,11 +34,12 @@ class Cells {
   // sweep goes on.
   void fail(int32_t code, char regola, int32_t cella, int32_t candidata) {
     model_.codice_errore = code;
-    model_.segni_mancanti.push_back({code, regola, cella, candidata});
+    report_.missing_marks.push_back({code, regola, cella, candidata});
   }
 
  private:
   TrackModel& model_;
+  CompileReport& report_;
   int32_t n_;
 };
 
@@ -56,7 +59,7 @@ void rule_a(Cells& cells, int32_t i) {
     } else if (cells.is(d - 2, tipo_cella::abbattimento_valore)) {
       cells.at(d - 2).dato1 = minimo(kValoreSegno, cells.at(d - 2).dato1);
     } else {
-      cells.fail(11, 'A', d, d - 1);
+      cells.fail(code::no_mark_before_signal, 'A', d, d - 1);
     }
   }
 }
@@ -74,7 +77,7 @@ void rule_b(Cells& cells, int32_t i) {
         break;
       }
     }
-    if (!placed) cells.fail(12, 'B', i, i - window.front());
+    if (!placed) cells.fail(code::no_mark_before_slowdown, 'B', i, i - window.front());
   }
 }
 
@@ -99,7 +102,7 @@ int32_t rule_c(Cells& cells, int32_t i) {
         cells.mark(k + 1);
         p = -1;
       } else {
-        cells.fail(13, 'C', i, k);  // p stays 8: no further mark in this slowdown
+        cells.fail(code::no_mark_in_slowdown, 'C', i, k);  // p stays 8: no further mark in this slowdown
       }
     }
     if (cells.is(k, tipo_cella::fine_rallentamento)) return k;
@@ -122,7 +125,7 @@ void rule_d(Cells& cells, int32_t k) {
   } else if (cells.free(p - 1)) {
     cells.mark(p - 1);
   } else {
-    cells.fail(13, 'D', p + 1, p);
+    cells.fail(code::no_mark_in_slowdown, 'D', p + 1, p);
   }
 }
 
@@ -130,9 +133,9 @@ void rule_d(Cells& cells, int32_t k) {
 
 int16_t minimo(int16_t x, int16_t y) { return x > y ? y : x; }
 
-void finishing_sweep(TrackModel& model) {
-  model.segni_mancanti.clear();
-  Cells cells(model);
+void finishing_sweep(TrackModel& model, CompileReport& report) {
+  report.missing_marks.clear();
+  Cells cells(model, report);
   const int32_t last = cells.n() - 2;
   for (int32_t i = 1; i <= last; ++i) {
     const uint8_t tipo = model.cella_at(i).tipo;

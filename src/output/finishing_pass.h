@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "compiler/compile_report.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
@@ -17,8 +18,8 @@ int16_t minimo(int16_t x, int16_t y);
 // board (rule A), at three distances before a slowdown start (rule B), every
 // 400 m inside a slowdown under 110 km/h (rule C) and before the first signal
 // after it (rule D). A mark that finds no free cell sets codice_errore to 11,
-// 12 or 13 and is recorded in segni_mancanti; the sweep goes on. The sweep
-// never examines or marks a cell outside the array.
-void finishing_sweep(TrackModel& model);
+// 12 or 13 and is recorded in the report's missing marks; the sweep goes on.
+// The sweep never examines or marks a cell outside the array.
+void finishing_sweep(TrackModel& model, CompileReport& report);
 
 }  // namespace scenario

@@ -8,10 +8,14 @@
 
 namespace scenario {
 
-void dati_linea(const std::filesystem::path& folder, const TrackModel& model) {
+LineTable line_source_table() {
   LineTable table;
   for (std::string_view line : line_source_lines()) table.add(std::string(line));
-  table.write(in_folder(folder, FileNames{model.nome_linea, model.numero_treno}.line_source()));
+  return table;
+}
+
+void dati_linea(const std::filesystem::path& folder, const TrackModel& model) {
+  line_source_table().write(in_folder(folder, FileNames{model.nome_linea, model.numero_treno}.line_source()));
 }
 
 }  // namespace scenario

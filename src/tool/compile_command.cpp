@@ -6,16 +6,15 @@
 #include <optional>
 #include <string>
 
-#include "base/run_time_failure.h"
-#include "output/compiled_files.h"
 #include "base/file_names.h"
+#include "base/source_folder.h"
+#include "compiler/codes.h"
+#include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
-#include "base/replace_file.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostics.h"
 #include "tool/input_file.h"
-#include "tool/private_folder.h"
 
 namespace scenario::tool {
 
@@ -32,7 +31,7 @@ const Command kCompileCommand = {
     "  NAME_NUM.sim      the scenario table\n"
     "  NAME_NUM.dat      the route\n"
     "\n"
-    "LINE and TRAIN are only read: they are compiled from private copies and are\n"
+    "LINE and TRAIN are only read: they are compiled from copies in memory and are\n"
     "never changed or deleted. The line name and the train number come from the\n"
     "file names NAME_linea.txt and NAME_NUM-.txt unless given.\n"
     "\n"
@@ -55,11 +54,6 @@ const Command kCompileCommand = {
 };
 
 namespace {
-
-// The finishing step stopped at a reserved value: error 1250 or 1251.
-struct FixedValueStop {
-  std::string number;
-};
 
 std::string name_of(const fs::path& file) { return file.filename().string(); }
 
@@ -107,8 +101,8 @@ std::string train_number_of(const Arguments& arguments, const std::string& train
   return number;
 }
 
-void print_diagnostics(const TrackModel& model, const SourcePaths& paths) {
-  for (const std::string& line : model_diagnostics(model, paths)) std::cerr << line << "\n";
+void print_diagnostics(const CompileReport& report, const SourcePaths& paths) {
+  for (const std::string& line : model_diagnostics(report, paths)) std::cerr << line << "\n";
 }
 
 }  // namespace
@@ -129,33 +123,34 @@ int compile_command(const std::vector<std::string>& args) {
   const SourcePaths paths{line_file, train_file, names.line_source(), names.train_source()};
 
   // The compiler reads its sources under its own names and deletes them: it
-  // gets copies in a folder of its own.
-  const std::string line_bytes = read_input_file(line_file);
-  const std::string train_bytes = read_input_file(train_file);
-  const PrivateFolder work;
-  replace_file(in_folder(work.path(), names.line_source()), line_bytes);
-  replace_file(in_folder(work.path(), names.train_source()), train_bytes);
+  // gets copies in memory.
+  MemoryFolder sources;
+  sources.put(names.line_source(), read_input_file(line_file));
+  sources.put(names.train_source(), read_input_file(train_file));
 
   int32_t j = arguments.has("--no-plan") ? 0 : 1;
-  const Errore errore = [](const std::string& a) { throw FixedValueStop{a}; };
+  CompileReport report;
+  Finish finish = Finish::compiled;
   try {
-    compile_and_finish(model, work.path(), j, errore);
-  } catch (const FixedValueStop& stop) {
-    print_diagnostics(model, paths);
-    std::cerr << fixed_value_diagnostic(model, stop.number, paths) << "\n";
-    std::cout << "errore " << stop.number << "\n";
-    return kExitNoFiles;
+    finish = compile_and_finish(model, sources, report, j);
   } catch (const std::exception& failure) {
-    print_diagnostics(model, paths);
+    print_diagnostics(report, paths);
     std::cerr << kToolName << ": " << failure.what() << "\n";
-    if (model.celle.empty() && model.codice_compilazione == 25) {
+    if (model.celle.empty() && report.code == code::run_time_failure) {
       std::cerr << kToolName << ": the line is sized by \"lunghezza percorso\" in the [generale] block of " << line_file
                 << ", which must come before anything that needs the line\n";
     }
     return kExitNoFiles;
   }
+  if (finish != Finish::compiled) {
+    const std::string number(errore_number(finish));
+    print_diagnostics(report, paths);
+    std::cerr << fixed_value_diagnostic(model, number, paths) << "\n";
+    std::cout << "errore " << number << "\n";
+    return kExitNoFiles;
+  }
 
-  print_diagnostics(model, paths);
+  print_diagnostics(report, paths);
   try {
     fs::create_directories(out_folder);
     write_compiled_files(model, out_folder);

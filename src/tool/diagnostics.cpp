@@ -1,5 +1,6 @@
 #include "tool/diagnostics.h"
 
+#include "compiler/codes.h"
 #include "tool/route_terms.h"
 
 namespace scenario::tool {
@@ -36,26 +37,26 @@ std::string cells_text(int32_t first, int32_t count, int32_t step) {
   return text;
 }
 
-std::string missing_mark_text(const TrackModel::SegnoMancante& miss) {
-  switch (miss.regola) {
+std::string missing_mark_text(const MissingMark& miss) {
+  switch (miss.rule) {
     case 'A':
       return "no free cell for the speed abatement mark before this signal, which stands within 20 cells "
              "before a slowdown warning board: cells " +
-             cells_text(miss.candidata, 2, -1) + " are taken and hold no speed abatement point";
+             cells_text(miss.candidate, 2, -1) + " are taken and hold no speed abatement point";
     case 'B': {
-      const int32_t offset = miss.cella - miss.candidata;
+      const int32_t offset = miss.cell - miss.candidate;
       return "no free cell for the speed abatement mark " + std::to_string(offset * 50) + " to " +
              std::to_string((offset + 2) * 50) + " m before this slowdown start: cells " +
-             cells_text(miss.candidata, 3, -1) + " are taken";
+             cells_text(miss.candidate, 3, -1) + " are taken";
     }
     case 'C':
-      return "no free cell for the speed abatement mark inside this slowdown: cells " + std::to_string(miss.candidata) +
-             ", " + std::to_string(miss.candidata - 1) + " and " + std::to_string(miss.candidata + 1) +
+      return "no free cell for the speed abatement mark inside this slowdown: cells " + std::to_string(miss.candidate) +
+             ", " + std::to_string(miss.candidate - 1) + " and " + std::to_string(miss.candidate + 1) +
              " are taken; the rest of the slowdown gets no mark";
     default:
       return "no free cell for the speed abatement mark before this signal, the first after a slowdown under "
              "110 km/h: cells " +
-             cells_text(miss.candidata, 2, -1) + " are taken";
+             cells_text(miss.candidate, 2, -1) + " are taken";
   }
 }
 
@@ -69,82 +70,23 @@ const std::string& file_of_object(uint8_t tipo, const SourcePaths& paths) {
 }  // namespace
 
 std::string_view code_text(int32_t code) {
-  switch (code) {
-    case 1:
-      return "the line length is over 1000000 m";
-    case 2:
-      return "a kilometre reference's start or kilometre value is not a multiple of 50";
-    case 3:
-      return "the first \"ripetizione segnali\" value is not a multiple of 50";
-    case 4:
-      return "the second \"ripetizione segnali\" value is not a multiple of 50";
-    case 5:
-      return "the \"ripetizione segnali\" keyword names neither 4 nor 9 codes";
-    case 6:
-      return "the sign board's cell is not free";
-    case 7:
-      return "the speed abatement point's cell is not free";
-    case 8:
-      return "the station progressive is not a multiple of 50";
-    case 9:
-      return "the station length is not a multiple of 100";
-    case 10:
-      return "the stations reach the sign texts in the scenario table (80 entries for stations and signs)";
-    case 11:
-      return "no free cell for a speed abatement mark before a signal ahead of a slowdown warning board";
-    case 12:
-      return "no free cell for a speed abatement mark before a slowdown start";
-    case 13:
-      return "no free cell for a speed abatement mark inside or after a slowdown";
-    case 15:
-      return "the record lies beyond the end of the line; the rest of the file is not read";
-    case 16:
-      return "the signal's cell is not free";
-    case 17:
-      return "the slowdown warning board's cell (1200 m before the start) is not free";
-    case 18:
-      return "the slowdown start cell is not free";
-    case 19:
-      return "the slowdown end cell is not free";
-    case 20:
-      return "one of the four cells before the slowdown warning board is not free";
-    case 21:
-      return "the maximum-speed board's cell is not free";
-    case 22:
-      return "the station area begins less than 350 m after the previous station's area ends";
-    case 24:
-      return "the station area ends at progressive 100 or less: there is no cell for its stop";
-    case 25:
-      return "run-time failure while compiling";
-    case 101:
-      return "the line source file is missing";
-    case 102:
-      return "the line source file has no \"[generale]\" section";
-    case 103:
-      return "the curve keyword names no class 1 to 6, or the plan runs past 1000000 m";
-    case 1250:
-      return "cell 1's dato1 or entry 85's col7 is already taken; they are reserved for fixed values";
-    case 1251:
-      return "cell 1's dato2 or entry 85's orario is already taken; they are reserved for the competition codes";
-    default:
-      return "unknown code";
-  }
+  const CodeEntry* entry = find_code(code);
+  return entry != nullptr ? entry->text : "unknown code";
 }
 
-std::vector<std::string> model_diagnostics(const TrackModel& model, const SourcePaths& paths) {
+std::vector<std::string> model_diagnostics(const CompileReport& report, const SourcePaths& paths) {
   std::vector<std::string> lines;
-  if (model.codice_compilazione != 0) {
-    const std::string& file = model.file_errore == paths.train_name ? paths.train : paths.line;
-    std::string what(code_text(model.codice_compilazione));
-    if (model.codice_compilazione == 25 && !model.motivo_errore.empty()) {
-      what += ": " + without_place(model.motivo_errore, model.file_errore);
+  if (report.code != code::none) {
+    const std::string& file = report.place.file == paths.train_name ? paths.train : paths.line;
+    std::string what(code_text(report.code));
+    if (report.code == code::run_time_failure && !report.reason.empty()) {
+      what += ": " + without_place(report.reason, report.place.file);
     }
-    lines.push_back(error_line(where_in_file(file, model.riga_errore), model.codice_compilazione, what));
+    lines.push_back(error_line(where_in_file(file, report.place.line), report.code, what));
   }
-  for (const TrackModel::SegnoMancante& miss : model.segni_mancanti) {
-    const uint8_t tipo =
-        miss.regola == 'A' || miss.regola == 'D' ? tipo_cella::segnale : tipo_cella::inizio_rallentamento;
-    lines.push_back(error_line(where_in_route(paths.train, miss.cella, tipo), miss.codice, missing_mark_text(miss)));
+  for (const MissingMark& miss : report.missing_marks) {
+    const uint8_t tipo = miss.rule == 'A' || miss.rule == 'D' ? tipo_cella::segnale : tipo_cella::inizio_rallentamento;
+    lines.push_back(error_line(where_in_route(paths.train, miss.cell, tipo), miss.code, missing_mark_text(miss)));
   }
   return lines;
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/compile_report.h"
 #include "compiler/track_model.h"
 
 namespace scenario::tool {
@@ -20,11 +21,11 @@ struct SourcePaths {
 // What a compile or finishing code means, in a few words.
 std::string_view code_text(int32_t code);
 
-// One line per code a finished model carries, "FILE:LINE: error CODE: what
-// went wrong": the code the compile step ended with, at the record that set
-// it, then every mark the finishing sweep could not place, at the cell of its
-// object ("FILE:cell N (progressive P): error CODE: ...").
-std::vector<std::string> model_diagnostics(const TrackModel& model, const SourcePaths& paths);
+// One line per code of a build, "FILE:LINE: error CODE: what went wrong": the
+// code the compile step ended with, at the record that set it, then every
+// mark the finishing sweep could not place, at the cell of its object
+// ("FILE:cell N (progressive P): error CODE: ...").
+std::vector<std::string> model_diagnostics(const CompileReport& report, const SourcePaths& paths);
 
 // The line for error 1250 or 1251: which reserved value an object took.
 std::string fixed_value_diagnostic(const TrackModel& model, const std::string& number, const SourcePaths& paths);
