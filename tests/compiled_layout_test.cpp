@@ -88,14 +88,74 @@ TEST(CompiledLayout, BytesBeyondTheLayoutAreReported) {
   EXPECT_NE(decode_scenario(negative).problem, "");
 }
 
-TEST(CompiledLayout, NamesTheFieldAtAnOffset) {
-  EXPECT_STREQ(field_at(kCellFields.data(), kCellFields.size(), 4).name, "dato2");
-  EXPECT_STREQ(field_at(kCellFields.data(), kCellFields.size(), 14).name, "aderenza");
-  const auto with_text = scenario_entry_fields(9);
-  EXPECT_STREQ(field_at(with_text.data(), with_text.size(), 20).name, "testo");
-  EXPECT_STREQ(field_at(with_text.data(), with_text.size(), 38).name, "col5");
-  const auto without_text = scenario_entry_fields(0);
-  EXPECT_STREQ(field_at(without_text.data(), without_text.size(), 16).name, "col7");
+// The two record layouts as the file format states them: each field's name,
+// offset and size. They are written out here, apart from the tables, so that
+// a table whose names or order drift from the format is caught.
+struct Stated {
+  const char* name;
+  std::size_t offset;
+  std::size_t size;
+};
+constexpr Stated kStatedCell[] = {{"tipo", 0, 1},      {"dato1", 1, 2},     {"dato2", 3, 2},    {"dato3", 5, 2},
+                                  {"dato4", 7, 2},     {"tempo", 9, 1},     {"avviso", 10, 1},  {"montagna", 11, 1},
+                                  {"velocita", 12, 1}, {"pendenza", 13, 1}, {"aderenza", 14, 1}};
+// With a text of 9 bytes.
+constexpr Stated kStatedEntry[] = {
+    {"tipo", 0, 1},   {"inizio", 1, 4}, {"fine", 5, 4},  {"posizione", 9, 4}, {"col4", 13, 1},  {"testo length", 14, 2},
+    {"testo", 16, 9}, {"col7", 25, 2},  {"col8", 27, 2}, {"col10", 29, 2},    {"col11", 31, 2}, {"col12", 33, 2},
+    {"col9", 35, 1},  {"col13", 36, 1}, {"col6", 37, 1}, {"col5", 38, 1},     {"orario", 39, 4}};
+
+// The little-endian number of `size` bytes at `at`.
+int64_t number_at(const std::string& bytes, std::size_t at, std::size_t size) {
+  uint64_t u = 0;
+  for (std::size_t i = size; i-- > 0;) u = (u << 8) | static_cast<uint8_t>(bytes[at + i]);
+  return static_cast<int64_t>(u);
+}
+
+// Records whose members hold 1, 2, 3, ... in the order the format states
+// them: each stated field must be named so, lie at its offset and hold its
+// member's value there.
+TEST(CompiledLayout, EveryFieldHasTheNameAndPlaceTheFormatStates) {
+  const cella cell{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  const std::string cell_bytes = encode_cell(cell);
+  ASSERT_EQ(cell_bytes.size(), kCellBytes);
+  const std::vector<FieldPlace> cell_fields = cell_places();
+  ASSERT_EQ(cell_fields.size(), std::size(kStatedCell));
+  for (std::size_t i = 0; i < std::size(kStatedCell); ++i) {
+    const Stated& stated = kStatedCell[i];
+    EXPECT_EQ(cell_fields[i].name, stated.name) << i;
+    EXPECT_EQ(cell_fields[i].offset, stated.offset) << stated.name;
+    EXPECT_EQ(cell_fields[i].size, stated.size) << stated.name;
+    EXPECT_EQ(std::get<int64_t>(field_value(cell, kCellLayout[i])), static_cast<int64_t>(i + 1)) << stated.name;
+    EXPECT_EQ(number_at(cell_bytes, stated.offset, stated.size), static_cast<int64_t>(i + 1)) << stated.name;
+    EXPECT_EQ(field_at(cell_fields, stated.offset + stated.size - 1).name, stated.name);
+  }
+
+  const voce_sim entry{1, 2, 3, 4, 5, "ABCDEFGHI", 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  const std::string entry_bytes = encode_scenario_entry(entry);
+  ASSERT_EQ(entry_bytes.size(), kEntryFixedBytes + 9);
+  const std::vector<FieldPlace> entry_fields = entry_places(9);
+  ASSERT_EQ(entry_fields.size(), std::size(kStatedEntry));
+  std::size_t member = 0;  // the text takes two places
+  for (std::size_t i = 0; i < std::size(kStatedEntry); ++i) {
+    const Stated& stated = kStatedEntry[i];
+    EXPECT_EQ(entry_fields[i].name, stated.name) << i;
+    EXPECT_EQ(entry_fields[i].offset, stated.offset) << stated.name;
+    EXPECT_EQ(entry_fields[i].size, stated.size) << stated.name;
+    EXPECT_EQ(field_at(entry_fields, stated.offset).name, stated.name);
+    if (std::string_view(stated.name) == "testo length") {
+      EXPECT_EQ(number_at(entry_bytes, stated.offset, stated.size), 9);
+      continue;
+    }
+    if (std::string_view(stated.name) == "testo") {
+      EXPECT_EQ(std::get<std::string>(field_value(entry, kEntryLayout[member++])), "ABCDEFGHI");
+      EXPECT_EQ(entry_bytes.substr(stated.offset, stated.size), "ABCDEFGHI");
+      continue;
+    }
+    const auto expected = static_cast<int64_t>(member + 1);
+    EXPECT_EQ(std::get<int64_t>(field_value(entry, kEntryLayout[member++])), expected) << stated.name;
+    EXPECT_EQ(number_at(entry_bytes, stated.offset, stated.size), expected) << stated.name;
+  }
 }
 
 }  // namespace

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace scenario {
 
-// Little-endian encoders that append to one byte buffer. The compiled files are
-// built field by field with these and never by copying in-memory structs, so
-// their layout does not depend on the compiler's padding or the host's order.
+// Little-endian encoders that append to one byte buffer, and the readers that
+// take the same values back. The compiled files are built field by field with
+// these and never by copying in-memory structs, so their layout does not
+// depend on the compiler's padding or the host's order.
 
 inline void append_byte(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
 
@@ -44,5 +46,27 @@ inline void append_int16(std::string& out, int16_t v) { append_little_endian(out
 inline void append_int32(std::string& out, int32_t v) { append_little_endian(out, static_cast<uint32_t>(v)); }
 
 inline void append_double(std::string& out, double v) { append_little_endian(out, bits_of(v)); }
+
+// Readers of little-endian values at `at`, for bytes the caller has checked
+// are there.
+inline uint8_t byte_at(std::string_view bytes, std::size_t at) { return static_cast<uint8_t>(bytes[at]); }
+
+inline int16_t int16_at(std::string_view bytes, std::size_t at) {
+  return static_cast<int16_t>(static_cast<uint16_t>(byte_at(bytes, at) | (byte_at(bytes, at + 1) << 8)));
+}
+
+inline int32_t int32_at(std::string_view bytes, std::size_t at) {
+  uint32_t u = 0;
+  for (std::size_t i = 4; i-- > 0;) u = (u << 8) | byte_at(bytes, at + i);
+  return static_cast<int32_t>(u);
+}
+
+inline double double_at(std::string_view bytes, std::size_t at) {
+  uint64_t u = 0;
+  for (std::size_t i = 8; i-- > 0;) u = (u << 8) | byte_at(bytes, at + i);
+  double v = 0;
+  std::memcpy(&v, &u, sizeof v);
+  return v;
+}
 
 }  // namespace scenario

@@ -3,27 +3,11 @@
 #include "base/binary_encoding.h"
 #include "base/file_names.h"
 #include "base/replace_file.h"
-#include "base/run_time_failure.h"
-#include "base/windows1252.h"
+#include "output/compiled_layout.h"
 
 namespace scenario {
 
 namespace {
-
-constexpr std::size_t kEntryBytes = 34;  // without the text
-constexpr std::size_t kCellBytes = 15;
-
-std::size_t plan_value_bytes(PlanValue::Kind kind) {
-  switch (kind) {
-    case PlanValue::Kind::Integer:
-      return 4;
-    case PlanValue::Kind::Double:
-      return 10;
-    case PlanValue::Kind::Empty:
-      break;
-  }
-  return 2;
-}
 
 // A tagged value: its 16-bit type code, then the value in that type's encoding.
 char* put_plan_value(char* at, double value, PlanValue::Kind kind) {
@@ -41,42 +25,6 @@ char* put_plan_value(char* at, double value, PlanValue::Kind kind) {
   return at;
 }
 
-void append_scenario_entry(std::string& out, const voce_sim& e) {
-  const std::string text = to_windows1252(e.testo);
-  if (text.size() > 32767) throw RunTimeFailure("text of a scenario entry is longer than 32767 bytes");
-  append_byte(out, e.tipo);
-  append_int32(out, e.inizio);
-  append_int32(out, e.fine);
-  append_int32(out, e.posizione);
-  append_byte(out, e.col4);
-  append_int16(out, static_cast<int16_t>(text.size()));
-  out += text;
-  append_int16(out, e.col7);
-  append_int16(out, e.col8);
-  append_int16(out, e.col10);
-  append_int16(out, e.col11);
-  append_int16(out, e.col12);
-  append_byte(out, e.col9);
-  append_byte(out, e.col13);
-  append_byte(out, e.col6);
-  append_byte(out, e.col5);
-  append_int32(out, e.orario);
-}
-
-void append_cell(std::string& out, const cella& c) {
-  append_byte(out, c.tipo);
-  append_int16(out, c.dato1);
-  append_int16(out, c.dato2);
-  append_int16(out, c.dato3);
-  append_int16(out, c.dato4);
-  append_byte(out, c.tempo);
-  append_byte(out, c.avviso);
-  append_byte(out, c.montagna);
-  append_byte(out, c.velocita);
-  append_byte(out, c.pendenza);
-  append_byte(out, c.aderenza);
-}
-
 }  // namespace
 
 // The plan is the largest file by far (two million values for a long line):
@@ -85,8 +33,12 @@ void append_cell(std::string& out, const cella& c) {
 void encode_plan_into(const Tracciato& tracciato, PlanBytes& out) {
   const std::span<const double> values = tracciato.stored_values();
   const std::span<const PlanValue::Kind> kinds = tracciato.stored_kinds();
+  std::array<std::size_t, 256> bytes_of_kind{};
+  for (const PlanValueLayout& layout : kPlanValueLayout) {
+    bytes_of_kind[static_cast<uint8_t>(layout.kind)] = kPlanTypeCodeBytes + layout.payload;
+  }
   std::size_t size = 0;
-  for (const PlanValue::Kind kind : kinds) size += plan_value_bytes(kind);
+  for (const PlanValue::Kind kind : kinds) size += bytes_of_kind[static_cast<uint8_t>(kind)];
   out.resize(size);
   char* at = out.data();
   for (std::size_t i = 0; i < kinds.size(); ++i) at = put_plan_value(at, values[i], kinds[i]);
@@ -100,14 +52,14 @@ PlanBytes encode_plan(const Tracciato& tracciato) {
 
 std::string encode_scenario_entry(const voce_sim& entry) {
   std::string out;
-  append_scenario_entry(out, entry);
+  append_entry(out, entry);
   return out;
 }
 
 std::string encode_scenario(const TrackModel& model) {
   std::string out;
-  out.reserve(model.tabella_sim.size() * (kEntryBytes + 16));
-  for (const voce_sim& e : model.tabella_sim) append_scenario_entry(out, e);
+  out.reserve(model.tabella_sim.size() * (kEntryFixedBytes + 16));
+  for (const voce_sim& e : model.tabella_sim) append_entry(out, e);
   return out;
 }
 

@@ -4,15 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/large_array.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
 
-// Byte layouts of the three compiled files. Each file holds one array and
-// nothing else: no header, count or bound.
+// The three compiled files' bytes, encoded by the layouts of
+// compiled_layout.h, and their writing.
 
-// The plan: every x value, then every y value, each as a tagged value (16-bit
-// type code, then an int16 or a double, or nothing when empty).
+// The plan: every x value, then every y value, each a tagged value.
 using PlanBytes = LargeArray<char>;
 PlanBytes encode_plan(const Tracciato& tracciato);
 // The same into `out`, whose memory is kept for the next plan.

@@ -1,72 +1,148 @@
 #include "output/compiled_layout.h"
 
-#include <cstdint>
-#include <cstring>
+#include <algorithm>
+#include <optional>
 
+#include "base/binary_encoding.h"
+#include "base/run_time_failure.h"
 #include "base/windows1252.h"
 
 namespace scenario {
 
 namespace {
 
-// Little-endian readers over bytes that the caller has checked are there.
-uint8_t byte_at(std::string_view bytes, std::size_t at) { return static_cast<uint8_t>(bytes[at]); }
+constexpr std::size_t kMaxStringBytes = 32767;  // what an Integer count can say
 
-int16_t int16_at(std::string_view bytes, std::size_t at) {
-  return static_cast<int16_t>(static_cast<uint16_t>(byte_at(bytes, at) | (byte_at(bytes, at + 1) << 8)));
+std::string bytes_text(std::size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
+template <typename Record, std::size_t N>
+std::vector<FieldPlace> places_of(const LayoutField<Record> (&layout)[N], std::size_t text_bytes) {
+  std::vector<FieldPlace> places;
+  std::size_t offset = 0;
+  for (const LayoutField<Record>& field : layout) {
+    const std::size_t size = fixed_bytes<Record>(field.member);
+    if (std::holds_alternative<std::string Record::*>(field.member)) {
+      places.push_back({std::string(field.name) + " length", offset, size});
+      places.push_back({std::string(field.name), offset + size, text_bytes});
+      offset += size + text_bytes;
+    } else {
+      places.push_back({std::string(field.name), offset, size});
+      offset += size;
+    }
+  }
+  return places;
 }
 
-int32_t int32_at(std::string_view bytes, std::size_t at) {
-  uint32_t u = 0;
-  for (int i = 3; i >= 0; --i) u = (u << 8) | byte_at(bytes, at + static_cast<std::size_t>(i));
-  return static_cast<int32_t>(u);
+template <typename Record>
+FieldValue value_of(const Record& record, const LayoutField<Record>& field) {
+  return std::visit(
+      [&record](auto pointer) -> FieldValue {
+        const auto& value = record.*pointer;
+        if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>) {
+          return value;
+        } else {
+          return static_cast<int64_t>(value);
+        }
+      },
+      field.member);
 }
 
-double double_at(std::string_view bytes, std::size_t at) {
-  uint64_t u = 0;
-  for (int i = 7; i >= 0; --i) u = (u << 8) | byte_at(bytes, at + static_cast<std::size_t>(i));
-  double v = 0;
-  std::memcpy(&v, &u, sizeof v);
-  return v;
+template <typename Record, std::size_t N>
+void append_record(std::string& out, const Record& record, const LayoutField<Record> (&layout)[N]) {
+  for (const LayoutField<Record>& field : layout) {
+    std::visit(
+        [&](auto pointer) {
+          const auto& value = record.*pointer;
+          using Value = std::remove_cvref_t<decltype(value)>;
+          if constexpr (std::is_same_v<Value, std::string>) {
+            const std::string text = to_windows1252(value);
+            if (text.size() > kMaxStringBytes) {
+              throw RunTimeFailure("the " + std::string(field.name) + " of a record is longer than " +
+                                   std::to_string(kMaxStringBytes) + " bytes");
+            }
+            append_int16(out, static_cast<int16_t>(text.size()));
+            out += text;
+          } else if constexpr (std::is_same_v<Value, uint8_t>) {
+            append_byte(out, value);
+          } else if constexpr (std::is_same_v<Value, int16_t>) {
+            append_int16(out, value);
+          } else {
+            append_int32(out, value);
+          }
+        },
+        field.member);
+  }
 }
 
-cella cell_at(std::string_view bytes, std::size_t at) {
-  cella c;
-  c.tipo = byte_at(bytes, at + 0);
-  c.dato1 = int16_at(bytes, at + 1);
-  c.dato2 = int16_at(bytes, at + 3);
-  c.dato3 = int16_at(bytes, at + 5);
-  c.dato4 = int16_at(bytes, at + 7);
-  c.tempo = byte_at(bytes, at + 9);
-  c.avviso = byte_at(bytes, at + 10);
-  c.montagna = byte_at(bytes, at + 11);
-  c.velocita = byte_at(bytes, at + 12);
-  c.pendenza = byte_at(bytes, at + 13);
-  c.aderenza = byte_at(bytes, at + 14);
-  return c;
+// The offset of a record's String count within it, or none.
+template <typename Record, std::size_t N>
+std::optional<std::size_t> text_count_offset(const LayoutField<Record> (&layout)[N]) {
+  std::size_t offset = 0;
+  for (const LayoutField<Record>& field : layout) {
+    if (std::holds_alternative<std::string Record::*>(field.member)) return offset;
+    offset += fixed_bytes<Record>(field.member);
+  }
+  return std::nullopt;
 }
 
-// An entry whose text is n bytes long, all of it inside `bytes`.
-voce_sim entry_at(std::string_view bytes, std::size_t at, std::size_t n) {
-  voce_sim e;
-  e.tipo = byte_at(bytes, at + 0);
-  e.inizio = int32_at(bytes, at + 1);
-  e.fine = int32_at(bytes, at + 5);
-  e.posizione = int32_at(bytes, at + 9);
-  e.col4 = byte_at(bytes, at + 13);
-  e.testo = from_windows1252(bytes.substr(at + 16, n));
-  const std::size_t after = at + 16 + n;
-  e.col7 = int16_at(bytes, after + 0);
-  e.col8 = int16_at(bytes, after + 2);
-  e.col10 = int16_at(bytes, after + 4);
-  e.col11 = int16_at(bytes, after + 6);
-  e.col12 = int16_at(bytes, after + 8);
-  e.col9 = byte_at(bytes, after + 10);
-  e.col13 = byte_at(bytes, after + 11);
-  e.col6 = byte_at(bytes, after + 12);
-  e.col5 = byte_at(bytes, after + 13);
-  e.orario = int32_at(bytes, after + 14);
-  return e;
+// Reads one record at `at` into `out`. Returns the record's size, or 0 with
+// `problem` saying why the bytes do not hold it: the record's size is known
+// once the length of its text is read.
+template <typename Record, std::size_t N>
+std::size_t read_record(std::string_view bytes, std::size_t at, const LayoutField<Record> (&layout)[N], Record& out,
+                        std::string& problem) {
+  const std::size_t left = bytes.size() - at;
+  std::size_t text_bytes = 0;
+  if (const auto count = text_count_offset(layout)) {
+    if (*count + 2 > left) {
+      problem = "is cut short: the file ends before the length of its text";
+      return 0;
+    }
+    const int16_t length = int16_at(bytes, at + *count);
+    if (length < 0) {
+      problem = "gives its text a negative length, " + std::to_string(length);
+      return 0;
+    }
+    text_bytes = static_cast<std::size_t>(length);
+  }
+  const std::size_t size = fixed_bytes(layout) + text_bytes;
+  if (size > left) {
+    problem = "is cut short: " +
+              (text_count_offset(layout) ? "with a text of " + bytes_text(text_bytes) + " it needs " : "it needs ") +
+              bytes_text(size) + ", the file has " + bytes_text(left) + " left";
+    return 0;
+  }
+
+  std::size_t position = at;
+  for (const LayoutField<Record>& field : layout) {
+    std::visit(
+        [&](auto pointer) {
+          auto& value = out.*pointer;
+          using Value = std::remove_cvref_t<decltype(value)>;
+          if constexpr (std::is_same_v<Value, std::string>) {
+            value = from_windows1252(bytes.substr(position + 2, text_bytes));
+            position += 2 + text_bytes;
+          } else {
+            if constexpr (std::is_same_v<Value, uint8_t>) {
+              value = byte_at(bytes, position);
+            } else if constexpr (std::is_same_v<Value, int16_t>) {
+              value = int16_at(bytes, position);
+            } else {
+              value = int32_at(bytes, position);
+            }
+            position += sizeof(Value);
+          }
+        },
+        field.member);
+  }
+  return size;
+}
+
+const PlanValueLayout* plan_layout_of(int type_code) {
+  const auto found =
+      std::find_if(std::begin(kPlanValueLayout), std::end(kPlanValueLayout),
+                   [type_code](const PlanValueLayout& l) { return static_cast<int>(l.kind) == type_code; });
+  return found == std::end(kPlanValueLayout) ? nullptr : found;
 }
 
 // Every plan leaves its last two metres empty, in the x and in the y column.
@@ -81,60 +157,46 @@ bool ends_in_two_empty_points(const DecodedPlan& plan) {
   return true;
 }
 
-std::string bytes_text(std::size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
-
 }  // namespace
 
-std::array<FieldPlace, 17> scenario_entry_fields(std::size_t n) {
-  return {{{"tipo", 0, 1},
-           {"inizio", 1, 4},
-           {"fine", 5, 4},
-           {"posizione", 9, 4},
-           {"col4", 13, 1},
-           {"testo length", 14, 2},
-           {"testo", 16, n},
-           {"col7", 16 + n, 2},
-           {"col8", 18 + n, 2},
-           {"col10", 20 + n, 2},
-           {"col11", 22 + n, 2},
-           {"col12", 24 + n, 2},
-           {"col9", 26 + n, 1},
-           {"col13", 27 + n, 1},
-           {"col6", 28 + n, 1},
-           {"col5", 29 + n, 1},
-           {"orario", 30 + n, 4}}};
-}
-
 std::size_t plan_value_bytes(int type_code) {
-  switch (type_code) {
-    case static_cast<int>(PlanValue::Kind::Empty):
-      return 2;
-    case static_cast<int>(PlanValue::Kind::Integer):
-      return 4;
-    case static_cast<int>(PlanValue::Kind::Double):
-      return 10;
-    default:
-      return 0;
-  }
+  const PlanValueLayout* layout = plan_layout_of(type_code);
+  return layout == nullptr ? 0 : kPlanTypeCodeBytes + layout->payload;
 }
 
-const FieldPlace& field_at(const FieldPlace* fields, std::size_t count, std::size_t offset) {
-  for (std::size_t i = 0; i < count; ++i) {
-    if (offset >= fields[i].offset && offset < fields[i].offset + fields[i].size) return fields[i];
-  }
-  return fields[count - 1];
+std::string_view plan_kind_name(PlanValue::Kind kind) {
+  const PlanValueLayout* layout = plan_layout_of(static_cast<int>(kind));
+  return layout == nullptr ? "unknown" : layout->name;
 }
+
+std::vector<FieldPlace> cell_places() { return places_of(kCellLayout, 0); }
+std::vector<FieldPlace> entry_places(std::size_t text_bytes) { return places_of(kEntryLayout, text_bytes); }
+
+const FieldPlace& field_at(const std::vector<FieldPlace>& places, std::size_t offset) {
+  for (const FieldPlace& place : places) {
+    if (offset >= place.offset && offset < place.offset + place.size) return place;
+  }
+  return places.back();
+}
+
+FieldValue field_value(const cella& cell, const LayoutField<cella>& field) { return value_of(cell, field); }
+FieldValue field_value(const voce_sim& entry, const LayoutField<voce_sim>& field) { return value_of(entry, field); }
+
+void append_cell(std::string& out, const cella& cell) { append_record(out, cell, kCellLayout); }
+void append_entry(std::string& out, const voce_sim& entry) { append_record(out, entry, kEntryLayout); }
 
 DecodedRoute decode_route(std::string_view bytes) {
   DecodedRoute route;
   const std::size_t whole = bytes.size() / kCellBytes;
-  route.cells.reserve(whole);
-  for (std::size_t c = 0; c < whole; ++c) route.cells.push_back(cell_at(bytes, c * kCellBytes));
+  route.cells.resize(whole);
+  std::string unused;
+  for (std::size_t c = 0; c < whole; ++c) read_record(bytes, c * kCellBytes, kCellLayout, route.cells[c], unused);
   if (bytes.empty()) {
-    route.problem = "the file is empty: a route file holds at least one 15-byte cell";
+    route.problem = "the file is empty: a route file holds at least one " + std::to_string(kCellBytes) + "-byte cell";
   } else if (const std::size_t left = bytes.size() % kCellBytes; left != 0) {
-    route.problem = bytes_text(bytes.size()) + " are not a whole number of 15-byte cells: " + bytes_text(left) +
-                    " left over after cell " + std::to_string(whole == 0 ? 0 : whole - 1);
+    route.problem = bytes_text(bytes.size()) + " are not a whole number of " + std::to_string(kCellBytes) +
+                    "-byte cells: " + bytes_text(left) + " left over after cell " +
+                    std::to_string(whole == 0 ? 0 : whole - 1);
   }
   return route;
 }
@@ -143,29 +205,20 @@ DecodedScenario decode_scenario(std::string_view bytes) {
   DecodedScenario scenario;
   std::size_t at = 0;
   for (int entry = 0; entry < kVociSim; ++entry) {
-    const std::string which = "entry " + std::to_string(entry) + " (byte " + std::to_string(at) + ")";
-    if (at + 16 > bytes.size()) {
-      scenario.problem = which + " is cut short: the file ends before the length of its text";
-      return scenario;
-    }
-    const int16_t length = int16_at(bytes, at + 14);
-    if (length < 0) {
-      scenario.problem = which + " gives its text a negative length, " + std::to_string(length);
-      return scenario;
-    }
-    const auto n = static_cast<std::size_t>(length);
-    if (at + kEntryFixedBytes + n > bytes.size()) {
-      scenario.problem = which + " is cut short: with a text of " + bytes_text(n) + " it needs " +
-                         bytes_text(kEntryFixedBytes + n) + ", the file has " + bytes_text(bytes.size() - at) + " left";
+    voce_sim e;
+    std::string problem;
+    const std::size_t size = read_record(bytes, at, kEntryLayout, e, problem);
+    if (size == 0) {
+      scenario.problem = "entry " + std::to_string(entry) + " (byte " + std::to_string(at) + ") " + problem;
       return scenario;
     }
     scenario.offsets.push_back(at);
-    scenario.entries.push_back(entry_at(bytes, at, n));
-    at += kEntryFixedBytes + n;
+    scenario.entries.push_back(std::move(e));
+    at += size;
   }
   if (at != bytes.size()) {
-    scenario.problem =
-        bytes_text(bytes.size() - at) + " follow the last entry (86), which ends at byte " + std::to_string(at);
+    scenario.problem = bytes_text(bytes.size() - at) + " follow the last entry (" + std::to_string(kVociSim - 1) +
+                       "), which ends at byte " + std::to_string(at);
   }
   return scenario;
 }
@@ -175,15 +228,19 @@ DecodedPlan decode_plan(std::string_view bytes) {
   std::size_t at = 0;
   while (at < bytes.size()) {
     const std::string which = "value " + std::to_string(plan.values.size()) + " (byte " + std::to_string(at) + ")";
-    if (at + 2 > bytes.size()) {
+    if (at + kPlanTypeCodeBytes > bytes.size()) {
       plan.problem = which + " is cut short: the file ends inside its type code";
       return plan;
     }
     const int type_code = int16_at(bytes, at);
     const std::size_t size = plan_value_bytes(type_code);
     if (size == 0) {
-      plan.problem = which + " has the type code " + std::to_string(type_code) +
-                     "; a plan holds only 0 (empty), 2 (integer) and 5 (double)";
+      std::string known;
+      for (const PlanValueLayout& l : kPlanValueLayout) {
+        known +=
+            (known.empty() ? "" : ", ") + std::to_string(static_cast<int>(l.kind)) + " (" + std::string(l.name) + ")";
+      }
+      plan.problem = which + " has the type code " + std::to_string(type_code) + "; a plan holds only " + known;
       return plan;
     }
     if (at + size > bytes.size()) {
@@ -191,15 +248,16 @@ DecodedPlan decode_plan(std::string_view bytes) {
                      bytes_text(size) + ", the file has " + bytes_text(bytes.size() - at) + " left";
       return plan;
     }
+    const std::size_t payload = at + kPlanTypeCodeBytes;
     switch (static_cast<PlanValue::Kind>(type_code)) {
       case PlanValue::Kind::Empty:
         plan.values.push_back(PlanValue{});
         break;
       case PlanValue::Kind::Integer:
-        plan.values.push_back(PlanValue::integer(int16_at(bytes, at + 2)));
+        plan.values.push_back(PlanValue::integer(int16_at(bytes, payload)));
         break;
       case PlanValue::Kind::Double:
-        plan.values.push_back(PlanValue::real(double_at(bytes, at + 2)));
+        plan.values.push_back(PlanValue::real(double_at(bytes, payload)));
         break;
     }
     at += size;

@@ -2,51 +2,130 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "compiler/track_model.h"
 
 namespace scenario {
 
-// The byte layouts of the three compiled files, read back: the names and
-// places of the fields, and decoders that turn a file's bytes into the
-// model's records again. A decoder never reads past the end of the bytes it
-// is given; what does not fit the layout is reported, not guessed at.
+// The byte layouts of the three compiled files, each described once. A file
+// holds one array of records and nothing else: no header, count or bound. A
+// record is its fields in the order of its table, each directly after the
+// last, in little-endian:
+//
+//   a uint8_t member     Byte     1 byte
+//   an int16_t member    Integer  2 bytes
+//   an int32_t member    Long     4 bytes
+//   a std::string        String   an Integer byte count n, then n
+//                                 Windows-1252 characters
+//
+// The encoders, the decoders, the dumps and the naming of the field at an
+// offset all walk these tables.
 
+template <typename Record>
+using FieldMember = std::variant<uint8_t Record::*, int16_t Record::*, int32_t Record::*, std::string Record::*>;
+
+template <typename Record>
+struct LayoutField {
+  std::string_view name;
+  FieldMember<Record> member;
+};
+
+// The route file: one record per cell.
+inline constexpr LayoutField<cella> kCellLayout[] = {
+    {"tipo", &cella::tipo},         {"dato1", &cella::dato1},       {"dato2", &cella::dato2},
+    {"dato3", &cella::dato3},       {"dato4", &cella::dato4},       {"tempo", &cella::tempo},
+    {"avviso", &cella::avviso},     {"montagna", &cella::montagna}, {"velocita", &cella::velocita},
+    {"pendenza", &cella::pendenza}, {"aderenza", &cella::aderenza},
+};
+
+// The scenario file: the 87 entries of the scenario table.
+inline constexpr LayoutField<voce_sim> kEntryLayout[] = {
+    {"tipo", &voce_sim::tipo},           {"inizio", &voce_sim::inizio}, {"fine", &voce_sim::fine},
+    {"posizione", &voce_sim::posizione}, {"col4", &voce_sim::col4},     {"testo", &voce_sim::testo},
+    {"col7", &voce_sim::col7},           {"col8", &voce_sim::col8},     {"col10", &voce_sim::col10},
+    {"col11", &voce_sim::col11},         {"col12", &voce_sim::col12},   {"col9", &voce_sim::col9},
+    {"col13", &voce_sim::col13},         {"col6", &voce_sim::col6},     {"col5", &voce_sim::col5},
+    {"orario", &voce_sim::orario},
+};
+
+// The plan file: every x value, then every y value, each a tagged value: a
+// 16-bit type code, then a payload of that type.
+struct PlanValueLayout {
+  PlanValue::Kind kind;  // its number is the type code
+  std::string_view name;
+  std::size_t payload;  // bytes after the type code
+};
+inline constexpr PlanValueLayout kPlanValueLayout[] = {
+    {PlanValue::Kind::Empty, "empty", 0},
+    {PlanValue::Kind::Integer, "integer", 2},  // an Integer
+    {PlanValue::Kind::Double, "double", 8},    // IEEE 754 binary64
+};
+inline constexpr std::size_t kPlanTypeCodeBytes = 2;
+
+// Bytes of a field on disk, its String without its characters.
+template <typename Record>
+constexpr std::size_t fixed_bytes(const FieldMember<Record>& member) {
+  return std::visit(
+      [](auto pointer) -> std::size_t {
+        using Value = std::remove_reference_t<decltype(std::declval<Record&>().*pointer)>;
+        if constexpr (std::is_same_v<Value, std::string>) {
+          return 2;
+        } else {
+          return sizeof(Value);
+        }
+      },
+      member);
+}
+
+// Bytes of a record on disk without the characters of its String.
+template <typename Record, std::size_t N>
+constexpr std::size_t fixed_bytes(const LayoutField<Record> (&layout)[N]) {
+  std::size_t bytes = 0;
+  for (const LayoutField<Record>& field : layout) bytes += fixed_bytes<Record>(field.member);
+  return bytes;
+}
+
+inline constexpr std::size_t kCellBytes = fixed_bytes(kCellLayout);
+inline constexpr std::size_t kEntryFixedBytes = fixed_bytes(kEntryLayout);
+
+// Bytes of a plan value with this type code, or 0 for a code the plan never
+// holds.
+std::size_t plan_value_bytes(int type_code);
+std::string_view plan_kind_name(PlanValue::Kind kind);
+
+// Where a field lies within its record.
 struct FieldPlace {
-  const char* name;
+  std::string name;
   std::size_t offset;
   std::size_t size;
 };
 
-// The route file: one record of 15 bytes per cell.
-inline constexpr std::size_t kCellBytes = 15;
-inline constexpr std::array<FieldPlace, 11> kCellFields = {{{"tipo", 0, 1},
-                                                            {"dato1", 1, 2},
-                                                            {"dato2", 3, 2},
-                                                            {"dato3", 5, 2},
-                                                            {"dato4", 7, 2},
-                                                            {"tempo", 9, 1},
-                                                            {"avviso", 10, 1},
-                                                            {"montagna", 11, 1},
-                                                            {"velocita", 12, 1},
-                                                            {"pendenza", 13, 1},
-                                                            {"aderenza", 14, 1}}};
+// The places of a record's fields; a String takes two: "NAME length" for its
+// count and NAME for its characters, `text_bytes` long.
+std::vector<FieldPlace> cell_places();
+std::vector<FieldPlace> entry_places(std::size_t text_bytes);
 
-// The scenario file: 87 entries of 34 bytes plus the bytes of their text. The
-// fields after the text move with its length n.
-inline constexpr std::size_t kEntryFixedBytes = 34;
-std::array<FieldPlace, 17> scenario_entry_fields(std::size_t n);
+// The field that covers `offset` within a record (the last when none does).
+const FieldPlace& field_at(const std::vector<FieldPlace>& places, std::size_t offset);
 
-// The plan file: tagged values, a 16-bit type code and its payload. Bytes of
-// a value with this type code, or 0 for a code the plan never holds.
-std::size_t plan_value_bytes(int type_code);
+// A field's value, for the dumps: a number, or a String as UTF-8.
+using FieldValue = std::variant<int64_t, std::string>;
+FieldValue field_value(const cella& cell, const LayoutField<cella>& field);
+FieldValue field_value(const voce_sim& entry, const LayoutField<voce_sim>& field);
 
-// The field of a record that covers `offset` within it.
-const FieldPlace& field_at(const FieldPlace* fields, std::size_t count, std::size_t offset);
+// Encoders: a record appended to `out`. A String longer than 32767 bytes
+// cannot be counted by its Integer and is a run-time failure.
+void append_cell(std::string& out, const cella& cell);
+void append_entry(std::string& out, const voce_sim& entry);
 
+// Decoders, which never read past the end of the bytes they are given; what
+// does not fit the layout is reported, not guessed at.
 struct DecodedRoute {
   std::vector<cella> cells;
   std::string problem;  // empty when the bytes are whole cells

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/file_names.h"
+#include "base/read_file.h"
 #include "base/source_folder.h"
 #include "compiler/codes.h"
 #include "output/compiled_files.h"
@@ -14,7 +15,6 @@
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostics.h"
-#include "tool/input_file.h"
 
 namespace scenario::tool {
 
@@ -57,10 +57,6 @@ namespace {
 
 std::string name_of(const fs::path& file) { return file.filename().string(); }
 
-bool ends_with(const std::string& s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // The compiled files are named from the line name and the train number inside
 // OUTDIR: neither may lead out of it.
 void check_name(const std::string& name, const char* what) {
@@ -76,29 +72,15 @@ void check_name(const std::string& name, const char* what) {
 std::string line_name_of(const Arguments& arguments, const std::string& line_file) {
   if (auto given = arguments.value("--line-name")) return *given;
   const std::string name = name_of(line_file);
-  constexpr std::string_view kSuffix = "_linea.txt";
-  if (!ends_with(name, kSuffix) || name.size() == kSuffix.size()) {
-    throw UsageError("cannot take the line name from \"" + name + "\" (not NAME_linea.txt): give --line-name");
-  }
-  return name.substr(0, name.size() - kSuffix.size());
+  if (auto line = line_name_of_line_source(name)) return *line;
+  throw UsageError("cannot take the line name from \"" + name + "\" (not NAME_linea.txt): give --line-name");
 }
 
-// NAME_NUM-.txt: the number follows the line name, or else the last "_".
 std::string train_number_of(const Arguments& arguments, const std::string& train_file, const std::string& line_name) {
   if (auto given = arguments.value("--train-number")) return *given;
   const std::string name = name_of(train_file);
-  constexpr std::string_view kSuffix = "-.txt";
-  const std::string stem = ends_with(name, kSuffix) ? name.substr(0, name.size() - kSuffix.size()) : "";
-  std::string number;
-  if (stem.size() > line_name.size() + 1 && stem.compare(0, line_name.size() + 1, line_name + "_") == 0) {
-    number = stem.substr(line_name.size() + 1);
-  } else if (const std::size_t underscore = stem.rfind('_'); underscore != std::string::npos) {
-    number = stem.substr(underscore + 1);
-  }
-  if (number.empty()) {
-    throw UsageError("cannot take the train number from \"" + name + "\" (not NAME_NUM-.txt): give --train-number");
-  }
-  return number;
+  if (auto number = train_number_of_train_source(name, line_name)) return *number;
+  throw UsageError("cannot take the train number from \"" + name + "\" (not NAME_NUM-.txt): give --train-number");
 }
 
 void print_diagnostics(const CompileReport& report, const SourcePaths& paths) {
@@ -125,8 +107,8 @@ int compile_command(const std::vector<std::string>& args) {
   // The compiler reads its sources under its own names and deletes them: it
   // gets copies in memory.
   MemoryFolder sources;
-  sources.put(names.line_source(), read_input_file(line_file));
-  sources.put(names.train_source(), read_input_file(train_file));
+  sources.put(names.line_source(), read_file(line_file));
+  sources.put(names.train_source(), read_file(train_file));
 
   int32_t j = arguments.has("--no-plan") ? 0 : 1;
   CompileReport report;

@@ -1,7 +1,7 @@
 #include "tool/diagnostics.h"
 
 #include "compiler/codes.h"
-#include "tool/route_terms.h"
+#include "output/scenario_view.h"
 
 namespace scenario::tool {
 

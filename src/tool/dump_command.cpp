@@ -9,12 +9,13 @@
 #include <variant>
 #include <vector>
 
+#include "base/file_names.h"
+#include "base/read_file.h"
 #include "output/compiled_layout.h"
+#include "output/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
-#include "tool/input_file.h"
 #include "tool/json_writer.h"
-#include "tool/route_terms.h"
 
 namespace scenario::tool {
 
@@ -62,20 +63,21 @@ const char* layout_name(Layout layout) {
   return "";
 }
 
-bool ends_with(const std::string& s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // By name first; a route file's name ends in ".dat" like the plan's, so its
 // size decides when it is no whole number of cells but a sound plan. A file of
 // any other name is whichever layout it fits.
 std::optional<Layout> layout_of(const std::string& name, std::string_view bytes) {
-  if (ends_with(name, "_linea.dat")) return Layout::plan;
-  if (ends_with(name, ".sim")) return Layout::scenario;
   const bool whole_cells = !bytes.empty() && bytes.size() % kCellBytes == 0;
-  if (ends_with(name, ".dat")) {
-    if (!whole_cells && decode_plan(bytes).problem.empty()) return Layout::plan;
-    return Layout::route;
+  switch (kind_of_file(name)) {
+    case FileKind::plan:
+      return Layout::plan;
+    case FileKind::scenario:
+      return Layout::scenario;
+    case FileKind::route:
+      if (!whole_cells && decode_plan(bytes).problem.empty()) return Layout::plan;
+      return Layout::route;
+    default:
+      break;
   }
   if (decode_scenario(bytes).problem.empty()) return Layout::scenario;
   if (decode_plan(bytes).problem.empty()) return Layout::plan;
@@ -144,6 +146,26 @@ std::string object_with_reference(const cella& c) {
   return name;
 }
 
+// Values worked out from a stored field, shown after it: the speed in km/h
+// and the gradient in per mille.
+struct DerivedColumn {
+  std::string_view after;  // the stored field it follows
+  std::string_view text_name;
+  std::string_view json_name;
+  std::size_t width;
+  int64_t (*value)(int64_t stored);
+};
+constexpr DerivedColumn kDerivedCellColumns[] = {
+    {"velocita", "km/h", "speed_kmh", 6, [](int64_t v) { return v * 5; }},
+    {"pendenza", "gradient", "gradient_per_mille", 9, [](int64_t v) { return v - 100; }},
+};
+
+// A stored field's column is wide enough for its name and its widest value.
+std::size_t column_width(const LayoutField<cella>& field) {
+  const std::size_t widest = fixed_bytes<cella>(field.member) == 1 ? 3 : 6;  // "255", "-32768"
+  return std::max(field.name.size(), widest) + 1;
+}
+
 std::string dump_route(Report& report, std::string_view bytes) {
   const DecodedRoute route = decode_route(bytes);
   if (report.json()) {
@@ -154,31 +176,48 @@ std::string dump_route(Report& report, std::string_view bytes) {
       const auto cell = static_cast<int32_t>(i);
       out.begin_object();
       out.key("cell").value(int64_t{cell}).key("progressive").value(int64_t{cell_progressive(cell, c.tipo)});
-      out.key("object").value(object_name(c.tipo)).key("tipo").value(int64_t{c.tipo});
-      out.key("dato1").value(int64_t{c.dato1}).key("dato2").value(int64_t{c.dato2});
-      out.key("dato3").value(int64_t{c.dato3}).key("dato4").value(int64_t{c.dato4});
-      out.key("tempo").value(int64_t{c.tempo}).key("avviso").value(int64_t{c.avviso});
-      out.key("montagna").value(int64_t{c.montagna}).key("velocita").value(int64_t{c.velocita});
-      out.key("pendenza").value(int64_t{c.pendenza}).key("aderenza").value(int64_t{c.aderenza});
-      out.key("speed_kmh").value(int64_t{c.velocita} * 5).key("gradient_per_mille").value(int64_t{c.pendenza} - 100);
+      out.key("object").value(object_name(c.tipo));
+      for (const LayoutField<cella>& field : kCellLayout) {
+        out.key(field.name).value(std::get<int64_t>(field_value(c, field)));
+      }
+      for (const DerivedColumn& derived : kDerivedCellColumns) {
+        for (const LayoutField<cella>& field : kCellLayout) {
+          if (field.name == derived.after) {
+            out.key(derived.json_name).value(derived.value(std::get<int64_t>(field_value(c, field))));
+          }
+        }
+      }
       out.end_object();
     }
     out.end_array();
   } else {
     std::string& t = report.text();
-    t += "route file: " + num(static_cast<int64_t>(route.cells.size())) + " cells of 15 bytes\n";
-    t += " cell progressive  object                                   dato1  dato2  dato3  dato4 tempo avviso "
-         "montagna velocita  km/h pendenza gradient aderenza\n";
+    t += "route file: " + num(static_cast<int64_t>(route.cells.size())) + " cells of " +
+         num(static_cast<int64_t>(kCellBytes)) + " bytes\n";
+    // The object's name stands for tipo.
+    std::string header = " cell progressive  " + padded("object", 38, false);
+    for (const LayoutField<cella>& field : kCellLayout) {
+      if (field.name == "tipo") continue;
+      header += padded(std::string(field.name), column_width(field), true);
+      for (const DerivedColumn& derived : kDerivedCellColumns) {
+        if (derived.after == field.name) header += padded(std::string(derived.text_name), derived.width, true);
+      }
+    }
+    t += header + "\n";
     for (std::size_t i = 0; i < route.cells.size(); ++i) {
       const cella& c = route.cells[i];
       const auto cell = static_cast<int32_t>(i);
       t += padded(num(cell), 5, true) + padded(num(cell_progressive(cell, c.tipo)), 12, true) + "  ";
       t += padded(object_with_reference(c), 38, false);
-      for (const int16_t v : {c.dato1, c.dato2, c.dato3, c.dato4}) t += padded(num(v), 7, true);
-      t += padded(num(c.tempo), 6, true) + padded(num(c.avviso), 7, true) + padded(num(c.montagna), 9, true);
-      t += padded(num(c.velocita), 9, true) + padded(num(c.velocita * 5), 6, true);
-      t += padded(num(c.pendenza), 9, true) + padded(num(c.pendenza - 100), 9, true);
-      t += padded(num(c.aderenza), 9, true) + "\n";
+      for (const LayoutField<cella>& field : kCellLayout) {
+        if (field.name == "tipo") continue;
+        const int64_t value = std::get<int64_t>(field_value(c, field));
+        t += padded(num(value), column_width(field), true);
+        for (const DerivedColumn& derived : kDerivedCellColumns) {
+          if (derived.after == field.name) t += padded(num(derived.value(value)), derived.width, true);
+        }
+      }
+      t += "\n";
     }
   }
   report.finish(route.problem);
@@ -188,12 +227,16 @@ std::string dump_route(Report& report, std::string_view bytes) {
 // --- scenario --------------------------------------------------------------
 
 std::vector<Field> all_fields(const voce_sim& e) {
-  return {{"tipo", "", int64_t{e.tipo}},           {"inizio", "", int64_t{e.inizio}}, {"fine", "", int64_t{e.fine}},
-          {"posizione", "", int64_t{e.posizione}}, {"col4", "", int64_t{e.col4}},     {"testo", "", e.testo},
-          {"col7", "", int64_t{e.col7}},           {"col8", "", int64_t{e.col8}},     {"col10", "", int64_t{e.col10}},
-          {"col11", "", int64_t{e.col11}},         {"col12", "", int64_t{e.col12}},   {"col9", "", int64_t{e.col9}},
-          {"col13", "", int64_t{e.col13}},         {"col6", "", int64_t{e.col6}},     {"col5", "", int64_t{e.col5}},
-          {"orario", "", int64_t{e.orario}}};
+  std::vector<Field> fields;
+  for (const LayoutField<voce_sim>& field : kEntryLayout) {
+    const FieldValue value = field_value(e, field);
+    if (const auto* n = std::get_if<int64_t>(&value)) {
+      fields.push_back({std::string(field.name), "", *n});
+    } else {
+      fields.push_back({std::string(field.name), "", std::get<std::string>(value)});
+    }
+  }
+  return fields;
 }
 
 bool is_zero(const Field& f) {
@@ -310,18 +353,6 @@ std::string dump_scenario(Report& report, std::string_view bytes) {
 
 // --- plan --------------------------------------------------------------------
 
-const char* kind_name(PlanValue::Kind kind) {
-  switch (kind) {
-    case PlanValue::Kind::Empty:
-      return "empty";
-    case PlanValue::Kind::Integer:
-      return "integer";
-    case PlanValue::Kind::Double:
-      return "double";
-  }
-  return "";
-}
-
 void json_plan_value(JsonWriter& out, const std::string& name, const PlanValue& value) {
   out.key(name);
   if (value.kind == PlanValue::Kind::Empty) {
@@ -329,12 +360,12 @@ void json_plan_value(JsonWriter& out, const std::string& name, const PlanValue& 
   } else {
     out.value(value.value);
   }
-  out.key(name + "_kind").value(kind_name(value.kind));
+  out.key(name + "_kind").value(plan_kind_name(value.kind));
 }
 
 std::string text_plan_value(const PlanValue& value) {
   const std::string shown = value.kind == PlanValue::Kind::Empty ? "-" : number_text(value.value);
-  return padded(shown, 24, true) + "  " + padded(kind_name(value.kind), 7, false);
+  return padded(shown, 24, true) + "  " + padded(std::string(plan_kind_name(value.kind)), 7, false);
 }
 
 // A sound plan is two columns of the same length: one row per metre. Of a
@@ -389,7 +420,7 @@ int dump_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--json"}, {});
   arguments.expect_operands(1, 1);
   const std::string& file = arguments.operands()[0];
-  const std::string bytes = read_input_file(file);
+  const std::string bytes = read_file(file);
   const std::string name = fs::path(file).filename().string();
 
   const std::optional<Layout> layout = layout_of(name, bytes);

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "base/file_names.h"
+#include "base/read_file.h"
+#include "base/replace_file.h"
 #include "base/run_time_failure.h"
 #include "output/compiled_layout.h"
-#include "base/file_names.h"
-#include "base/replace_file.h"
+#include "output/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
-#include "tool/input_file.h"
-#include "tool/route_terms.h"
 #include "tool/svg_writer.h"
 
 namespace scenario::tool {
@@ -48,49 +48,13 @@ const Command kPlotCommand = {
 
 namespace {
 
-struct Station {
-  std::string name;
-  int32_t progressive = 0;
-};
-
-struct Signal {
-  int32_t progressive = 0;
-};
-
-struct Slowdown {
-  int32_t from = 0;
-  int32_t to = 0;
-  int32_t speed = 0;
-};
-
-struct Point {
-  double x = 0;
-  double y = 0;
-};
-
-// What the picture shows, read from the compiled files.
-struct Scenario {
-  std::string line_name;
-  std::string train_number;
-  int32_t length = 0;  // line length, metres
-  std::vector<cella> cells;
-  std::vector<Station> stations;
-  std::vector<Signal> signals;
-  std::vector<Slowdown> slowdowns;
-  std::optional<std::vector<Point>> plan;  // one point per metre, up to the last computed one
-};
-
-bool ends_with(const std::string& s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 fs::path find_scenario_file(const fs::path& folder, const std::optional<std::string>& train_number) {
   if (!fs::is_directory(folder)) throw RunTimeFailure("cannot read " + folder.string() + ": not a folder");
   std::vector<fs::path> found;
   for (const auto& item : fs::directory_iterator(folder)) {
     const std::string name = item.path().filename().string();
-    if (!ends_with(name, ".sim") || !item.is_regular_file()) continue;
-    if (train_number && !ends_with(name, "_" + *train_number + ".sim")) continue;
+    if (kind_of_file(name) != FileKind::scenario || !item.is_regular_file()) continue;
+    if (train_number && !name.ends_with("_" + *train_number + std::string(FileNames::kScenario))) continue;
     found.push_back(item.path());
   }
   std::sort(found.begin(), found.end());
@@ -104,56 +68,6 @@ fs::path find_scenario_file(const fs::path& folder, const std::optional<std::str
     throw UsageError(folder.string() + " holds several scenario files (" + names + "): pick one with --train-number");
   }
   return found.front();
-}
-
-Scenario read_scenario(const fs::path& sim_file) {
-  Scenario s;
-  const DecodedScenario table = decode_scenario(read_input_file(sim_file));
-  if (!table.problem.empty()) throw RunTimeFailure(sim_file.string() + " does not fit its layout: " + table.problem);
-  std::array<voce_sim, kVociSim> entries{};
-  std::copy(table.entries.begin(), table.entries.end(), entries.begin());
-  s.line_name = entries[voce::intestazione_linea].testo;
-  s.train_number = entries[voce::intestazione_treno].testo;
-  s.length = entries[voce::treno_e_linea].fine;
-  for (int e = 1; e <= voce::primo_cartello; ++e) {
-    if (entry_role(entries, e) == EntryRole::station) {
-      s.stations.push_back(
-          {entries[static_cast<std::size_t>(e)].testo, entries[static_cast<std::size_t>(e)].posizione});
-    }
-  }
-
-  // The route file has the scenario file's name with ".dat".
-  fs::path route_file = sim_file;
-  route_file.replace_extension(".dat");
-  const DecodedRoute route = decode_route(read_input_file(route_file));
-  if (!route.problem.empty()) throw RunTimeFailure(route_file.string() + " does not fit its layout: " + route.problem);
-  s.cells = route.cells;
-  const auto n = static_cast<int32_t>(s.cells.size());
-  for (int32_t c = 0; c < n; ++c) {
-    const cella& cell = s.cells[static_cast<std::size_t>(c)];
-    if (cell.tipo == tipo_cella::segnale) s.signals.push_back({cell_progressive(c, cell.tipo)});
-    if (cell.tipo == tipo_cella::inizio_rallentamento) {
-      int32_t end = c;
-      while (end < n - 1 && s.cells[static_cast<std::size_t>(end)].tipo != tipo_cella::fine_rallentamento) ++end;
-      s.slowdowns.push_back({cell_progressive(c, cell.tipo), cell_progressive(end, cell.tipo), cell.dato1});
-    }
-  }
-
-  const fs::path plan_file = in_folder(sim_file.parent_path(), FileNames{s.line_name, s.train_number}.plan());
-  if (fs::exists(plan_file)) {
-    const DecodedPlan plan = decode_plan(read_input_file(plan_file));
-    if (!plan.problem.empty()) throw RunTimeFailure(plan_file.string() + " does not fit its layout: " + plan.problem);
-    std::vector<Point> points;
-    const std::size_t metres = plan.per_column();
-    for (std::size_t m = 0; m < metres; ++m) {
-      const PlanValue& x = plan.values[m];
-      const PlanValue& y = plan.values[metres + m];
-      if (x.kind == PlanValue::Kind::Empty || y.kind == PlanValue::Kind::Empty) break;
-      points.push_back({x.value, y.value});
-    }
-    if (!points.empty()) s.plan = std::move(points);
-  }
-  return s;
 }
 
 // --- drawing -------------------------------------------------------------------
@@ -199,27 +113,27 @@ double tick_step(double span, int count) {
   return 10 * power;
 }
 
-Point plan_point(const std::vector<Point>& plan, int32_t progressive) {
+PlanPoint plan_point(const std::vector<PlanPoint>& plan, int32_t progressive) {
   const auto last = static_cast<int32_t>(plan.size()) - 1;
   return plan[static_cast<std::size_t>(std::clamp(progressive, 0, last))];
 }
 
 // The plan at one scale for x and y, with y upward.
-double draw_plan(Svg& svg, const Scenario& s, double top) {
+double draw_plan(Svg& svg, const ScenarioView& s, double top) {
   constexpr double kHeight = 560;
   const double left = 20;
   const double width = kWidth - 40;
   svg.add("<rect x=\"" + svg_number(left) + "\" y=\"" + svg_number(top) + "\" width=\"" + svg_number(width) +
           "\" height=\"" + svg_number(kHeight) + "\" fill=\"#f7f9fb\" stroke=\"#c8d0d8\"/>");
   svg.text(left + 10, top + 20, "Plan", "font-weight=\"bold\"");
-  if (!s.plan) {
+  if (!s.plan || s.plan->empty()) {
     svg.text(left + width / 2, top + kHeight / 2, "no plan file (compiled with --no-plan?)",
              "text-anchor=\"middle\" fill=\"#777\"");
     return top + kHeight;
   }
-  const std::vector<Point>& plan = *s.plan;
+  const std::vector<PlanPoint>& plan = *s.plan;
   double min_x = plan[0].x, max_x = plan[0].x, min_y = plan[0].y, max_y = plan[0].y;
-  for (const Point& p : plan) {
+  for (const PlanPoint& p : plan) {
     min_x = std::min(min_x, p.x);
     max_x = std::max(max_x, p.x);
     min_y = std::min(min_y, p.y);
@@ -231,8 +145,8 @@ double draw_plan(Svg& svg, const Scenario& s, double top) {
   const double scale = std::min((width - 2 * pad) / span_x, (kHeight - 2 * pad) / span_y);
   const double off_x = left + (width - span_x * scale) / 2;
   const double off_y = top + (kHeight - span_y * scale) / 2;
-  const auto sx = [&](const Point& p) { return off_x + (p.x - min_x) * scale; };
-  const auto sy = [&](const Point& p) { return off_y + (max_y - p.y) * scale; };
+  const auto sx = [&](const PlanPoint& p) { return off_x + (p.x - min_x) * scale; };
+  const auto sy = [&](const PlanPoint& p) { return off_y + (max_y - p.y) * scale; };
 
   // The line, then the straight run past its end, dashed.
   const auto path = [&](std::size_t from, std::size_t to) {
@@ -254,8 +168,8 @@ double draw_plan(Svg& svg, const Scenario& s, double top) {
   }
 
   // Signals: small red triangles on the line.
-  for (const Signal& signal : s.signals) {
-    const Point p = plan_point(plan, signal.progressive);
+  for (const SignalView& signal : s.signals) {
+    const PlanPoint p = plan_point(plan, signal.progressive);
     const double x = sx(p), y = sy(p);
     svg.add("<path class=\"signal\" d=\"M" + svg_number(x) + " " + svg_number(y - 5) + " L" + svg_number(x + 4.5) +
             " " + svg_number(y + 3) + " L" + svg_number(x - 4.5) + " " + svg_number(y + 3) +
@@ -263,15 +177,15 @@ double draw_plan(Svg& svg, const Scenario& s, double top) {
   }
   // Stations: a circle and the name beside it, on the side away from the
   // line's middle so that names stand clear of the track.
-  const Point middle{(min_x + max_x) / 2, (min_y + max_y) / 2};
-  for (const Station& station : s.stations) {
-    const Point p = plan_point(plan, station.progressive);
+  const PlanPoint middle{(min_x + max_x) / 2, (min_y + max_y) / 2};
+  for (const StationView& station : s.stations) {
+    const PlanPoint p = plan_point(plan, station.fields.posizione);
     const double x = sx(p), y = sy(p);
     const bool right = p.x >= middle.x;
     svg.add("<g class=\"station\"><circle cx=\"" + svg_number(x) + "\" cy=\"" + svg_number(y) +
-            "\" r=\"6\" fill=\"white\" stroke=\"#000\" stroke-width=\"2\"/><title>" + xml_escaped(station.name) +
-            " at " + std::to_string(station.progressive) + " m</title></g>");
-    svg.text(x + (right ? 10 : -10), y + 4, station.name,
+            "\" r=\"6\" fill=\"white\" stroke=\"#000\" stroke-width=\"2\"/><title>" +
+            xml_escaped(station.fields.testo) + " at " + std::to_string(station.fields.posizione) + " m</title></g>");
+    svg.text(x + (right ? 10 : -10), y + 4, station.fields.testo,
              std::string("text-anchor=\"") + (right ? "start" : "end") + "\" font-weight=\"bold\"");
   }
 
@@ -305,7 +219,7 @@ struct Axis {
   double y(double value) const { return bottom - (bottom - top) * (value - low) / (high - low); }
 };
 
-void draw_axes(Svg& svg, const Axis& a, const Scenario& s, const std::string& title, const std::string& unit,
+void draw_axes(Svg& svg, const Axis& a, const ScenarioView& s, const std::string& title, const std::string& unit,
                double value_step) {
   svg.add("<rect x=\"" + svg_number(a.left) + "\" y=\"" + svg_number(a.top) + "\" width=\"" +
           svg_number(a.right - a.left) + "\" height=\"" + svg_number(a.bottom - a.top) +
@@ -322,8 +236,8 @@ void draw_axes(Svg& svg, const Axis& a, const Scenario& s, const std::string& ti
     svg.text(a.x(km * 1000), a.bottom + 16, svg_number(km), "text-anchor=\"middle\" fill=\"#555\"");
   }
   svg.text(a.right, a.bottom + 30, "progressive (km)", "text-anchor=\"end\" fill=\"#555\"");
-  for (const Station& station : s.stations) {
-    const double x = a.x(std::clamp(static_cast<double>(station.progressive), 0.0, a.max_metres));
+  for (const StationView& station : s.stations) {
+    const double x = a.x(std::clamp(static_cast<double>(station.fields.posizione), 0.0, a.max_metres));
     svg.line(x, a.top, x, a.bottom, "class=\"station-line\" stroke=\"#888\" stroke-dasharray=\"3 3\"");
   }
   if (s.length > 0 && s.length < a.max_metres) {
@@ -349,7 +263,7 @@ std::string steps(const Axis& a, const std::vector<double>& values) {
   return d;
 }
 
-double draw_profiles(Svg& svg, const Scenario& s, double top) {
+double draw_profiles(Svg& svg, const ScenarioView& s, double top) {
   // The profiles run to the third cell before the last; the cells after it
   // carry none.
   const std::size_t profile_cells = s.cells.size() >= 3 ? s.cells.size() - 3 : 0;
@@ -362,27 +276,28 @@ double draw_profiles(Svg& svg, const Scenario& s, double top) {
 
   // Station names above the speed profile, slanted so that near ones stay apart.
   const double names_bottom = top + 90;
-  for (const Station& station : s.stations) {
-    const double x = kMargin + (kWidth - 2 * kMargin) * std::clamp(station.progressive / max_metres, 0.0, 1.0);
+  for (const StationView& station : s.stations) {
+    const double x = kMargin + (kWidth - 2 * kMargin) * std::clamp(station.fields.posizione / max_metres, 0.0, 1.0);
     svg.add("<text x=\"" + svg_number(x) + "\" y=\"" + svg_number(names_bottom) + "\" transform=\"rotate(-35 " +
-            svg_number(x) + " " + svg_number(names_bottom) + ")\" font-size=\"11\">" + xml_escaped(station.name) +
-            "</text>");
+            svg_number(x) + " " + svg_number(names_bottom) + ")\" font-size=\"11\">" +
+            xml_escaped(station.fields.testo) + "</text>");
   }
 
   double high_speed = 20;
   for (double v : speeds) high_speed = std::max(high_speed, v);
-  for (const Slowdown& slowdown : s.slowdowns) high_speed = std::max(high_speed, static_cast<double>(slowdown.speed));
+  for (const SlowdownView& slowdown : s.slowdowns)
+    high_speed = std::max(high_speed, static_cast<double>(slowdown.speed));
   const double speed_step = tick_step(high_speed, 5);
   high_speed = std::ceil(high_speed / speed_step) * speed_step;
   const Axis speed{kMargin, kWidth - kMargin, names_bottom + 30, names_bottom + 230, max_metres, 0, high_speed};
   draw_axes(svg, speed, s, "Speed limit", "km/h", speed_step);
   svg.add("<path class=\"speed\" d=\"" + steps(speed, speeds) +
           "\" fill=\"none\" stroke=\"#2ca02c\" stroke-width=\"2\"/>");
-  for (const Slowdown& slowdown : s.slowdowns) {
+  for (const SlowdownView& slowdown : s.slowdowns) {
     const double y = speed.y(slowdown.speed);
-    svg.line(speed.x(slowdown.from), y, speed.x(std::max(slowdown.to, slowdown.from + 50)), y,
+    svg.line(speed.x(slowdown.start), y, speed.x(std::max(slowdown.end, slowdown.start + 50)), y,
              "class=\"slowdown\" stroke=\"#ff7f0e\" stroke-width=\"5\"");
-    svg.text(speed.x(slowdown.from), y - 8, "slowdown " + std::to_string(slowdown.speed) + " km/h",
+    svg.text(speed.x(slowdown.start), y - 8, "slowdown " + std::to_string(slowdown.speed) + " km/h",
              "fill=\"#c05a00\" font-size=\"11\"");
   }
 
@@ -403,7 +318,7 @@ std::string counted(std::size_t n, const std::string& thing) {
   return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
 }
 
-std::string picture(const Scenario& s) {
+std::string picture(const ScenarioView& s) {
   Svg svg;
   svg.text(20, 32,
            "Line " + s.line_name + ", train " + s.train_number + ": " + svg_number(s.length / 1000.0) + " km, " +
@@ -421,7 +336,7 @@ int plot_command(const std::vector<std::string>& args) {
   arguments.expect_operands(1, 1);
   const fs::path folder = arguments.operands()[0];
   const fs::path sim_file = find_scenario_file(folder, arguments.value("--train-number"));
-  const Scenario scenario = read_scenario(sim_file);
+  const ScenarioView scenario = read_compiled_view(sim_file);
 
   fs::path out = sim_file;
   out.replace_extension(".svg");

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/binary_encoding.h"
+#include "base/file_names.h"
 #include "output/compiled_layout.h"
 
 namespace scenario::testing {
@@ -11,24 +13,27 @@ namespace scenario::testing {
 namespace {
 
 std::string describe_route(std::size_t offset) {
-  const FieldPlace& field = field_at(kCellFields.data(), kCellFields.size(), offset % kCellBytes);
-  return "cell " + std::to_string(offset / kCellBytes) + ", " + field.name;
+  return "cell " + std::to_string(offset / kCellBytes) + ", " + field_at(cell_places(), offset % kCellBytes).name;
 }
 
+// The 16-bit value at `at`, or 0 past the end.
 uint16_t int16_at(const std::string& bytes, std::size_t at) {
   if (at + 1 >= bytes.size()) return 0;
-  return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                               (static_cast<unsigned char>(bytes[at + 1]) << 8));
+  return static_cast<uint16_t>(scenario::int16_at(bytes, at));
 }
 
 std::string describe_scenario(const std::string& bytes, std::size_t offset) {
+  // Where an entry gives the length of its text.
+  const std::vector<FieldPlace> places = entry_places(0);
+  const std::size_t text_length = std::find_if(places.begin(), places.end(), [](const FieldPlace& p) {
+                                    return p.name.ends_with(" length");
+                                  })->offset;
   std::size_t start = 0;
   for (int entry = 0; start < bytes.size(); ++entry) {
-    const std::size_t n = int16_at(bytes, start + 14);
+    const std::size_t n = int16_at(bytes, start + text_length);
     const std::size_t size = kEntryFixedBytes + n;
     if (offset < start + size) {
-      const auto fields = scenario_entry_fields(n);
-      return "entry " + std::to_string(entry) + ", " + field_at(fields.data(), fields.size(), offset - start).name;
+      return "entry " + std::to_string(entry) + ", " + field_at(entry_places(n), offset - start).name;
     }
     start += size;
   }
@@ -61,22 +66,22 @@ std::string describe_text(const std::string& bytes, std::size_t offset) {
   return "line " + std::to_string(line) + ", column " + std::to_string(offset - line_start + 1);
 }
 
-bool ends_with(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 }  // namespace
 
 std::string describe_offset(const std::string& file_name, const std::string& bytes, std::size_t offset) {
   std::string where;
-  if (ends_with(file_name, "_linea.dat")) {
-    where = describe_plan(bytes, offset);
-  } else if (ends_with(file_name, ".dat")) {
-    where = describe_route(offset);
-  } else if (ends_with(file_name, ".sim")) {
-    where = describe_scenario(bytes, offset);
-  } else {
-    where = describe_text(bytes, offset);
+  switch (kind_of_file(file_name)) {
+    case FileKind::plan:
+      where = describe_plan(bytes, offset);
+      break;
+    case FileKind::route:
+      where = describe_route(offset);
+      break;
+    case FileKind::scenario:
+      where = describe_scenario(bytes, offset);
+      break;
+    default:
+      where = describe_text(bytes, offset);
   }
   return "offset " + std::to_string(offset) + " (" + where + ")";
 }

@@ -1,13 +1,14 @@
-#include "tool/input_file.h"
+#include "base/read_file.h"
 
 #include <fstream>
 #include <iterator>
+#include <system_error>
 
 #include "base/run_time_failure.h"
 
-namespace scenario::tool {
+namespace scenario {
 
-std::string read_input_file(const std::filesystem::path& file) {
+std::string read_file(const std::filesystem::path& file) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) {
     const bool exists = std::filesystem::exists(file, error);
@@ -20,4 +21,4 @@ std::string read_input_file(const std::filesystem::path& file) {
   return bytes;
 }
 
-}  // namespace scenario::tool
+}  // namespace scenario
