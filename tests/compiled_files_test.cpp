@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "base/run_time_failure.h"
 #include "base/file_names.h"
+#include "base/run_time_failure.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

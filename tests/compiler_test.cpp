@@ -6,10 +6,13 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/file_names.h"
+#include "base/source_folder.h"
+#include "compiler/codes.h"
 #include "compiler/memorizza_dati.h"
 #include "driver/form1.h"
 #include "output/memorizza_percorso.h"
@@ -54,6 +57,13 @@ Lines train_file(const Lines& records = {}) {
 std::string station(int posizione, int tipo, int length, const std::string& name = "PIANA") {
   return "stazione,  " + std::to_string(posizione) + ",  " + std::to_string(tipo) + ",  " + std::to_string(length) +
          ",  1, 1, 0,  4,1,0,  2,1,1,    30,  14,3, 0, " + name;
+}
+
+// `n` sign records, one every 50 m from 1000.
+Lines signs(int n) {
+  Lines lines;
+  for (int i = 0; i < n; ++i) lines.push_back("cartello_indicatore,  " + std::to_string(1000 + 50 * i) + ",  (s)");
+  return lines;
 }
 
 // Where the sources of a compilation are: in memory, as the tool, the tests
@@ -213,7 +223,18 @@ TEST(MemorizzaDati, EndsWithTheCodeOfTheFirstFailureAndDeletesTheFileItWasReadin
       {"read past the end", line_file(), Lines{"[generale]", "orologio, 13"}, 25, false, false},
       {"train source missing", line_file(), std::nullopt, 25, false, false},
       {"signal too near the origin", line_file(), train_file({signal_at(300)}), 25, false, false},
+      {"stations reach the sign texts", line_file(signs(77)), train_file({station(8000, 30, 0), station(9000, 30, 0)}),
+       10, false, false},
   };
+  // Every code the compile can end with is one of these cases.
+  std::set<int32_t> compile_codes;
+  for (const CodeEntry& entry : kCodeTable) {
+    if (entry.stage == CodeStage::compile) compile_codes.insert(entry.number);
+  }
+  std::set<int32_t> cased;
+  for (const Case& k : cases) cased.insert(k.code);
+  EXPECT_EQ(cased, compile_codes);
+
   // The same on disk as in memory: which files remain is the compile's
   // business, not the folder's.
   for (const Storage storage : {Storage::memory, Storage::disk}) {
@@ -393,6 +414,19 @@ TEST(MemorizzaDati, ProfilesRunFromSectionToSectionAndOnToTheThirdCellBeforeTheL
   }
 }
 
+// Each speed row writes at least one cell, even behind the running cell:
+// rows that pile up at the end of the line stop at the last cell instead of
+// writing past it.
+TEST(MemorizzaDati, SpeedRowsNeverWritePastTheLastCell) {
+  Compilation c;
+  c.line(line_file());
+  c.train(train_file(Lines(8, "velocita,  26900,  80")));
+  c.run();
+  EXPECT_EQ(c.model.codice_errore, 0);
+  EXPECT_EQ(c.model.celle[539].velocita, 16);
+  EXPECT_EQ(c.model.celle[540].velocita, 16);  // written once, by the tail
+}
+
 TEST(MemorizzaDati, ASpeedWhoseFifthPassesAByteIsARunTimeFailure) {
   Compilation c;
   c.line(line_file());
@@ -446,6 +480,25 @@ TEST(MemorizzaDati, IntegratesThePlanMetreByMetre) {
   for (int m : {26999, 27000}) {
     EXPECT_EQ(plan.at(m, 0), PlanValue{}) << m;
     EXPECT_EQ(plan.at(m, 1), PlanValue{}) << m;
+  }
+}
+
+// The first metre of a curve after a straight run along y, one unit per
+// metre, turns by exactly the class's curvature: x = k, left for "s".
+TEST(MemorizzaDati, EachCurveClassTurnsByItsCurvature) {
+  const struct {
+    const char* keyword;
+    double x;
+  } cases[] = {{"curvad1", 0.0001}, {"curvad2", 0.0002}, {"curvad3", 0.0004}, {"curvad4", 0.001},
+               {"curvad5", 0.002},  {"curvad6", 0.003},  {"curvas6", -0.003}, {"curva_destra2", -0.0002}};
+  for (const auto& k : cases) {
+    Compilation c;
+    c.line(line_file({std::string(k.keyword) + ",  500,  100"}));
+    c.train(train_file());
+    c.run();
+    ASSERT_EQ(c.model.codice_errore, 0) << k.keyword;
+    EXPECT_EQ(c.model.tracciato.at(501, 0), PlanValue::real(k.x)) << k.keyword;
+    EXPECT_EQ(c.model.tracciato.at(501, 1), PlanValue::real(501)) << k.keyword;
   }
 }
 
@@ -594,6 +647,20 @@ TEST(MemorizzaDati, StationTypesSetTheirAreasAndStops) {
   }
 }
 
+// Column 5 is kept only for a station of 600 m or more (and never for the
+// first station).
+TEST(MemorizzaDati, Column5NeedsAStationOf600m) {
+  for (const auto& [length, col5] : {std::pair{500, 0}, {600, 1}, {700, 1}}) {
+    Compilation c;
+    c.line(line_file());
+    c.train(train_file({station(1000, 30, 400), station(5000, 30, length)}));
+    c.run();
+    ASSERT_EQ(c.model.codice_errore, 0) << length;
+    EXPECT_EQ(c.model.tabella_sim[1].col5, 0) << length;
+    EXPECT_EQ(c.model.tabella_sim[2].col5, col5) << length;
+  }
+}
+
 TEST(MemorizzaDati, StationAreasMustBe350mApart) {
   Compilation c;
   c.line(line_file());
@@ -612,13 +679,11 @@ TEST(MemorizzaDati, StationsAndSignTextsShareTheScenarioTable) {
   // reaches the texts is stored, then the step ends.
   const Case cases[] = {{0, 78, 0}, {0, 79, 10}, {30, 49, 10}, {77, 2, 10}, {80, 0, 0}, {81, 0, 25}};
   for (const Case& k : cases) {
-    Lines signs, stations;
-    for (int i = 0; i < k.signs; ++i)
-      signs.push_back("cartello_indicatore,  " + std::to_string(1000 + 50 * i) + ",  (s)");
+    Lines stations;
     for (int i = 0; i < k.stations; ++i)
       stations.push_back(station(1000 + 400 * i, 30, 0, "S" + std::to_string(i + 1)));
     Compilation c;
-    c.line(line_file(signs, {"lunghezza percorso,    40000"}));
+    c.line(line_file(signs(k.signs), {"lunghezza percorso,    40000"}));
     c.train(train_file(stations));
     c.run();
     EXPECT_EQ(c.model.codice_errore, k.code) << k.signs << " signs, " << k.stations << " stations";
@@ -627,6 +692,39 @@ TEST(MemorizzaDati, StationsAndSignTextsShareTheScenarioTable) {
     }
     EXPECT_EQ(c.model.tabella_sim[0], voce_sim{}) << k.signs << " signs";
   }
+}
+
+// A model compiled before and reset compiles the next sources as a new one
+// does, though it keeps the memory of its cells and its plan.
+TEST(MemorizzaDati, AResetModelCompilesAsANewOne) {
+  Compilation first;
+  first.line(line_file({"curvas4,  500,  950", "montagna,   8700,  11050,  11", "cartello_indicatore,  2900,   (x)"},
+                       {"lunghezza percorso,    30000"}));
+  first.train(train_file({station(1000, 2, 400), "velocita,  0,  80"}));
+  first.run();
+  ASSERT_EQ(first.model.codice_errore, 0);
+
+  Compilation fresh;
+  const Lines line = line_file({"pendenza,  1500,   -5"});
+  const Lines train = train_file({"sabbia,  300"});
+  fresh.line(line);
+  fresh.train(train);
+  fresh.run();
+
+  Compilation reused;
+  reused.model = std::move(first.model);
+  reused.model.reset();
+  reused.model.nome_linea = fresh.model.nome_linea;
+  reused.model.numero_treno = fresh.model.numero_treno;
+  reused.model.scrivi_linea = 1;
+  reused.line(line);
+  reused.train(train);
+  reused.run();
+  EXPECT_EQ(reused.model.celle, fresh.model.celle);
+  EXPECT_EQ(reused.model.tabella_sim, fresh.model.tabella_sim);
+  EXPECT_EQ(reused.model.tracciato, fresh.model.tracciato);
+  EXPECT_EQ(reused.model.montagna_inizio, fresh.model.montagna_inizio);
+  EXPECT_EQ(reused.model.n_montagne, fresh.model.n_montagne);
 }
 
 TEST(MemorizzaDati, CompilesTheBuiltInScenario) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "base/run_time_failure.h"
 #include "base/file_names.h"
+#include "base/run_time_failure.h"
 #include "base/windows1252.h"
 #include "sources/text_cells.h"
 #include "sources/text_writers.h"

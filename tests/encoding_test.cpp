@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "base/nearest.h"
 #include "base/binary_encoding.h"
+#include "base/nearest.h"
 #include "base/windows1252.h"
 
 namespace scenario {

@@ -71,6 +71,16 @@ TEST(FinishingSweep, PlacesMarksByRulesAToD) {
        Layout().slowdown(205, 213, 120).signal(218),
        {200, 194, 187}},
       {"a start at cell 15 is too close to the origin for window 3", Layout().slowdown(15, 23, 50), {10, 4, 22}},
+      {"each window falls back to its last candidate",
+       Layout()
+           .slowdown(205, 213, 120)
+           .occupied(200)
+           .occupied(199)
+           .occupied(194)
+           .occupied(193)
+           .occupied(187)
+           .occupied(186),
+       {198, 192, 185}},
       {"each signal in the 20 cells before a warning board gets a mark",
        Layout().board(181).signal(170).signal(165),
        {169, 164}},

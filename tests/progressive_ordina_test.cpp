@@ -42,6 +42,14 @@ const Case kCases[] = {
     {"tre greatest, due and uno tied", {500, 1, 0}, {500, 2, 0}, {900, 3, 0}, {900, 3, 0}, {500, 1, 0}, {500, 2, 0}},
     {"uno greatest, due and tre tied", {900, 1, 0}, {500, 2, 0}, {500, 3, 0}, {900, 1, 0}, {500, 2, 0}, {500, 3, 0}},
     {"a shared greatest start clears all", {1500, 1, 0}, {1500, 2, 0}, {0, 3, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+    // The starts add up past 32 bits: the sum is not 0, so they are ordered.
+    {"starts whose sum passes 32 bits",
+     {0, 1, 0},
+     {1000, 2, 0},
+     {2147483600, 3, 0},
+     {2147483600, 3, 0},
+     {1000, 2, 0},
+     {0, 1, 0}},
 };
 
 Triple triple_of(const voce_sim& e) { return {e.inizio, e.fine, e.posizione}; }

@@ -60,8 +60,9 @@ void progressive_ordina(TrackModel& model) {
   const Reference b = reference_of(e82);
   const Reference c = reference_of(e83);
 
-  // Normally all three references start at progressive 0.
-  const bool all_at_origin = add32(add32(a.inizio, b.inizio), c.inizio) == 0;
+  // Normally all three references start at progressive 0. The sum is only
+  // compared with 0, so it is taken whole: three starts never overflow it.
+  const bool all_at_origin = int64_t{a.inizio} + b.inizio + c.inizio == 0;
   const Order order = all_at_origin ? by_kilometre_value(a, b, c) : by_start(a, b, c);
 
   voce_sim* const entries[] = {&e81, &e82, &e83};

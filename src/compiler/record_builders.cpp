@@ -3,9 +3,9 @@
 #include <array>
 #include <string>
 
-#include "compiler/integer_fields.h"
 #include "base/nearest.h"
 #include "base/run_time_failure.h"
+#include "compiler/integer_fields.h"
 
 namespace scenario {
 
