@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "base/run_time_failure.h"
 #include "base/replace_file.h"
+#include "base/run_time_failure.h"
 #include "base/windows1252.h"
 
 namespace scenario {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "driver/form1.h"
 #include "base/file_names.h"
+#include "driver/form1.h"
 #include "sources/text_writers.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"

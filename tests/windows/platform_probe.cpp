@@ -13,7 +13,10 @@
 //   platform_probe failure REPORT
 //       Runs the whole build, which the check has made fail on a file, and
 //       reports the message box.
-#include <shellapi.h>  // after windows.h, which the platform header brings
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>  // after windows.h
+// clang-format on
 
 #include <filesystem>
 #include <fstream>
