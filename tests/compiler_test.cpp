@@ -86,10 +86,10 @@ class Compilation {
   void line(const Lines& lines) { write(names().line_source(), lines); }
   void train(const Lines& lines) { write(names().train_source(), lines); }
 
-  void run() {
+  void run(CompileObserver* observer = nullptr) {
     model.codice_errore = 0;
     model.clear_tabella_sim();
-    memorizza_dati(model, files(), report);
+    memorizza_dati(model, files(), report, observer);
   }
 
   bool line_left() { return files().exists(names().line_source()); }
@@ -116,6 +116,64 @@ class Compilation {
   std::optional<testing::TempFolder> disk_folder_;
   std::optional<DiskFolder> disk_;
 };
+
+// Every field the compile reads, as an observer is told of it.
+class FieldLog : public CompileObserver {
+ public:
+  void file_opened(std::string_view name, std::string_view) override { log.push_back("file " + std::string(name)); }
+  void record(const RecordFormat& format, const FieldRead& keyword) override {
+    log.push_back(at(keyword) + " record " + std::string(format.keyword));
+  }
+  void field(const FieldFormat& format, const FieldRead& field) override {
+    log.push_back(at(field) + " " + std::string(format.name) + " " +
+                  (field.text.empty() ? std::to_string(field.number) : std::string(field.text)));
+  }
+  void passed_over(const FieldRead& field, PassedOver why) override {
+    static const char* const kWhy[] = {"before", "header", "comment", "unknown", "last"};
+    log.push_back(at(field) + " " + kWhy[static_cast<int>(why)] + " " + std::string(field.text));
+  }
+
+  std::vector<std::string> log;
+
+ private:
+  static std::string at(const FieldRead& f) {
+    return std::string(f.file) + ":" + std::to_string(f.line) + ":" + std::to_string(f.column);
+  }
+};
+
+TEST(MemorizzaDati, TellsAnObserverEveryFieldItReads) {
+  Compilation c;
+  c.line({"prima", "[generale]", "lunghezza percorso,  20000", " -- nota", "sfondo uno,  1", "[curve]",
+          "pendeza,  1500,  5", "pendenza,  1500,  -5", "[fine]"});
+  c.train({"[generale]", "sabbia, 300", "[fine]"});
+  FieldLog observer;
+  c.run(&observer);
+  EXPECT_EQ(c.model.codice_errore, 0);
+  const std::vector<std::string> expected = {
+      "file Valle_linea.txt",
+      "Valle_linea.txt:1:0 before prima",
+      "Valle_linea.txt:2:0 header [generale]",
+      "Valle_linea.txt:3:0 record lunghezza percorso",
+      "Valle_linea.txt:3:21 length 20000",
+      "Valle_linea.txt:4:1 comment -- nota",
+      "Valle_linea.txt:5:0 record sfondo uno",
+      "Valle_linea.txt:5:13 value 1",
+      "Valle_linea.txt:6:0 header [curve]",
+      "Valle_linea.txt:7:0 unknown pendeza",
+      "Valle_linea.txt:7:10 unknown 1500",
+      "Valle_linea.txt:7:17 unknown 5",
+      "Valle_linea.txt:8:0 record pendenza",
+      "Valle_linea.txt:8:11 progressive 1500",
+      "Valle_linea.txt:8:18 gradient -5",
+      "Valle_linea.txt:9:0 last [fine]",
+      "file Valle_123-.txt",
+      "Valle_123-.txt:1:0 header [generale]",
+      "Valle_123-.txt:2:0 record sabbia",
+      "Valle_123-.txt:2:8 value 300",
+      "Valle_123-.txt:3:0 last [fine]",
+  };
+  EXPECT_EQ(observer.log, expected);
+}
 
 TEST(MemorizzaDati, FillsTheHeaderSlotsAndSizesTheLine) {
   Compilation c;

@@ -85,8 +85,15 @@ bool LinePhase::run() {
 bool LinePhase::find_general_block() {
   while (!reader().at_end()) {
     model_.riga = reader().read_text();
-    if (reader().at_end()) break;  // a "[generale]" that ends the file opens nothing
-    if (contains_ignoring_case(model_.riga, kGeneralHeader)) return true;
+    if (reader().at_end()) {  // a "[generale]" that ends the file opens nothing
+      pass_over(PassedOver::end_of_file);
+      break;
+    }
+    if (contains_ignoring_case(model_.riga, kGeneralHeader)) {
+      pass_over(PassedOver::header);
+      return true;
+    }
+    pass_over(PassedOver::before_general_block);
   }
   fail(code::no_general_block);
   return false;
@@ -95,9 +102,13 @@ bool LinePhase::find_general_block() {
 bool LinePhase::read_general_block() {
   while (!reader().at_end()) {
     model_.riga = reader().read_text();
-    if (reader().at_end()) break;
+    if (reader().at_end()) {
+      pass_over(PassedOver::end_of_file);
+      break;
+    }
     // Up to ten comment fields in a row; these reads do not stop at the end.
     for (int i = 0; i < line_format().general_comments && contains(model_.riga, "-"); ++i) {
+      pass_over(PassedOver::comment);
       model_.riga = reader().read_text();
     }
     keyword_line_ = reader().line();

@@ -67,7 +67,11 @@ bool TrainPhase::run() {
 void TrainPhase::skip_to_general_block() {
   while (!reader().at_end()) {
     model_.riga = reader().read_text();
-    if (contains_ignoring_case(model_.riga, kGeneralHeader)) return;
+    if (contains_ignoring_case(model_.riga, kGeneralHeader)) {
+      pass_over(PassedOver::header);
+      return;
+    }
+    pass_over(PassedOver::before_general_block);
   }
 }
 

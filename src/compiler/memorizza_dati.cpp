@@ -36,12 +36,12 @@ void remove_both(SourceFolder& files, const FileNames& names) {
 
 }  // namespace
 
-void memorizza_dati(TrackModel& model, SourceFolder& files, CompileReport& report) {
+void memorizza_dati(TrackModel& model, SourceFolder& files, CompileReport& report, CompileObserver* observer) {
   const FileNames names{model.nome_linea, model.numero_treno};
   SourceInReading source{names.line_source(), std::nullopt};
   report.place = {};
   report.reason.clear();
-  CompileContext context{model, files, source, report};
+  CompileContext context{model, files, source, report, observer};
 
   try {
     model.voce_at(voce::intestazione_linea).testo = model.nome_linea;

@@ -12,20 +12,31 @@ SourcePhase::SourcePhase(CompileContext& context, std::string file_name)
       files_(context.files),
       source_(context.source),
       report_(context.report),
+      observer_(context.observer),
       file_name_(std::move(file_name)) {
   source_.file_name = file_name_;
   source_.reader.reset();
 }
 
-void SourcePhase::open() { source_.reader.emplace(files_.read(file_name_), file_name_); }
+void SourcePhase::open() {
+  source_.reader.emplace(files_.read(file_name_), file_name_);
+  if (observer_ != nullptr) observer_->file_opened(file_name_, reader().bytes());
+}
 
 bool SourcePhase::next_keyword(int comments) {
   if (reader().at_end()) return false;
   model_.riga = reader().read_text();
-  if (reader().at_end()) return false;
+  if (reader().at_end()) {
+    pass_over(PassedOver::end_of_file);
+    return false;
+  }
   for (int i = 0; i < comments && contains(model_.riga, "-"); ++i) {
+    pass_over(PassedOver::comment);
     model_.riga = reader().read_text();
-    if (reader().at_end()) return false;
+    if (reader().at_end()) {
+      pass_over(PassedOver::end_of_file);
+      return false;
+    }
   }
   keyword_line_ = reader().line();
   keyword_column_ = reader().column();
@@ -44,12 +55,31 @@ bool SourcePhase::read_records(std::span<const RecordFormat> formats, int commen
 // Every test is tried on the keyword, in the table's order: a keyword that
 // passes two tests is handled as both records.
 Next SourcePhase::dispatch(std::span<const RecordFormat> formats, const std::string& keyword) {
+  bool recognised = false;
   for (const RecordFormat& format : formats) {
     if (!recognises(format, keyword)) continue;
+    recognised = true;
     start_record(format);
+    if (observer_ != nullptr) observer_->record(format, {file_name_, keyword_line_, keyword_column_, keyword, 0});
     if (const Next next = record(format, keyword); next != Next::record) return next;
   }
+  if (!recognised) {
+    const bool header = contains(keyword, "[") && contains(keyword, "]");
+    if (observer_ != nullptr) {
+      observer_->passed_over({file_name_, keyword_line_, keyword_column_, keyword, 0},
+                             header ? PassedOver::header : PassedOver::unknown);
+    }
+  }
   return Next::record;
+}
+
+void SourcePhase::pass_over(PassedOver why) {
+  if (observer_ != nullptr)
+    observer_->passed_over({file_name_, reader().line(), reader().column(), model_.riga, 0}, why);
+}
+
+void SourcePhase::observe_field(const FieldFormat& format, std::string_view text, int32_t number) {
+  if (observer_ != nullptr) observer_->field(format, {file_name_, reader().line(), reader().column(), text, number});
 }
 
 void SourcePhase::start_record(const RecordFormat& format) {
@@ -83,6 +113,7 @@ int32_t SourcePhase::number(std::string_view field) {
       throw std::logic_error("a text field read as a number");
   }
   field_places_[fields_read_++] = {reader().line(), reader().column()};
+  observe_field(format, {}, value);
   return value;
 }
 
@@ -102,6 +133,7 @@ std::string SourcePhase::text(std::string_view field) {
       throw std::logic_error("a number field read as a text");
   }
   field_places_[fields_read_++] = {reader().line(), reader().column()};
+  observe_field(format, value, 0);
   return value;
 }
 

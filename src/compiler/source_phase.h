@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/source_folder.h"
+#include "compiler/compile_observer.h"
 #include "compiler/compile_report.h"
 #include "compiler/source_format.h"
 #include "compiler/source_reader.h"
@@ -40,6 +41,7 @@ struct CompileContext {
   SourceFolder& files;
   SourceInReading& source;
   CompileReport& report;
+  CompileObserver* observer;  // none when nobody watches
 };
 
 // One source file in compilation.
@@ -81,6 +83,9 @@ class SourcePhase {
     return values;
   }
 
+  // Tells the observer that the field just read into riga is passed over.
+  void pass_over(PassedOver why);
+
   // Whether an object at progressive p lies inside the line:
   // (p + margin) / 50 is not beyond the last cell.
   bool in_line(int32_t p, int32_t margin = 100) const;
@@ -112,9 +117,12 @@ class SourcePhase {
   Place place_of(std::string_view field) const;
   void set_code(int32_t code, std::string_view field);
 
+  void observe_field(const FieldFormat& format, std::string_view text, int32_t number);
+
   SourceFolder& files_;
   SourceInReading& source_;
   CompileReport& report_;
+  CompileObserver* observer_;
   const std::string file_name_;
 
   const RecordFormat* record_ = nullptr;  // the record being handled

@@ -27,6 +27,7 @@ class SourceReader {
   SourceReader(std::string bytes, std::string name);
 
   bool at_end() const { return pos_ >= bytes_.size(); }
+  std::string_view bytes() const { return bytes_; }
   const std::string& name() const { return name_; }
 
   // Line (from 1) on which the field last read stands, 0 before the first;

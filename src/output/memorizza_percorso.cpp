@@ -44,12 +44,13 @@ std::string_view errore_number(Finish finish) {
   return "";
 }
 
-Finish compile_and_finish(TrackModel& model, SourceFolder& sources, CompileReport& report, int32_t& j) {
+Finish compile_and_finish(TrackModel& model, SourceFolder& sources, CompileReport& report, int32_t& j,
+                          CompileObserver* observer) {
   model.scrivi_linea = j;
   model.codice_errore = 0;
   model.clear_tabella_sim();
 
-  memorizza_dati(model, sources, report);
+  memorizza_dati(model, sources, report, observer);
   // A line source file that is missing, or broken before its length, leaves no
   // cells to finish: nothing sensible can be written.
   if (model.celle.empty()) {

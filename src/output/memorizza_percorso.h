@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/source_folder.h"
+#include "compiler/compile_observer.h"
 #include "compiler/compile_report.h"
 #include "compiler/track_model.h"
 
@@ -25,8 +26,9 @@ std::string_view errore_number(Finish finish);
 // source files in `sources`, runs the finishing sweep and stores the fixed
 // values and the competition codes. The finished model is left for the caller
 // to write. A line source file that gives no line (no cell 1 for the fixed
-// values) is a run-time failure.
-Finish compile_and_finish(TrackModel& model, SourceFolder& sources, CompileReport& report, int32_t& j);
+// values) is a run-time failure. An observer, when given, watches the compile.
+Finish compile_and_finish(TrackModel& model, SourceFolder& sources, CompileReport& report, int32_t& j,
+                          CompileObserver* observer = nullptr);
 
 // The build step that turns the two source files into the compiled files:
 // compile_and_finish, then, when compiled, the three compiled files written
