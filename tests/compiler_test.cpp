@@ -346,11 +346,18 @@ TEST(MemorizzaDati, ReportsTheFieldThatSetTheCode) {
        train_file(),
        5,
        {"Valle_linea.txt", 10, 2}},
-      {"no line",
+      // Checked after both files, at the reference's own field.
+      {"a kilometre value off 50 m",
        line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}),
        train_file(),
        2,
-       {"Valle_linea.txt", 0, 0}},
+       {"Valle_linea.txt", 10, 36}},
+      // A speed that does not fit fails when the next row writes it: at the row that gave it.
+      {"a speed too high",
+       line_file(),
+       train_file({"velocita,  0,  1280", "velocita,  1500,  80"}),
+       25,
+       {"Valle_123-.txt", 2, 15}},
       {"no line source", std::nullopt, train_file(), 101, {"Valle_linea.txt", 0, 0}},
   };
   for (const Case& k : cases) {

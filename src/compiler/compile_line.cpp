@@ -48,13 +48,14 @@ class LinePhase : public SourcePhase {
 
   bool run();
   int32_t sign_slot() const { return sign_slot_; }
+  const ReferenceSources& references() const { return references_; }
 
  private:
   bool find_general_block();
   bool read_general_block();
   Next record(const RecordFormat& format, const std::string& keyword) override;
   Next lunghezza_percorso();
-  void read_reference(int entry);
+  void read_reference(int entry, Record record);
   Next ripetizione_segnali(const std::string& keyword);
   void start_records();
   Next pendenza();
@@ -65,6 +66,7 @@ class LinePhase : public SourcePhase {
   void finish();
   void write_gradient_cell();
 
+  ReferenceSources references_{};             // by entry, 81 to 83
   int32_t sign_slot_ = voce::primo_cartello;  // entry of the next sign text
   int32_t plan_metre_ = 2;                    // next point of the plan
   int32_t gradient_cell_ = 0;                 // first cell of the gradient profile not yet written
@@ -128,13 +130,12 @@ Next LinePhase::record(const RecordFormat& format, const std::string& keyword) {
     case Record::lunghezza_percorso:
       return lunghezza_percorso();
     case Record::progressiva_tre:
-      read_reference(voce::progressiva_tre);
-      return Next::record;
     case Record::progressiva_due:
-      read_reference(voce::progressiva_due);
-      return Next::record;
     case Record::progressiva_uno:
-      read_reference(voce::progressiva_uno);
+      read_reference(format.id == Record::progressiva_tre   ? voce::progressiva_tre
+                     : format.id == Record::progressiva_due ? voce::progressiva_due
+                                                            : voce::progressiva_uno,
+                     format.id);
       return Next::record;
     // Scenery selectors: "tre" is stored before "due".
     case Record::sfondo_uno:
@@ -173,10 +174,14 @@ Next LinePhase::lunghezza_percorso() {
   return Next::record;
 }
 
-void LinePhase::read_reference(int entry) {
+void LinePhase::read_reference(int entry, Record record) {
   voce_sim& reference = model_.voce_at(entry);
+  ReferenceSource& source = references_[static_cast<std::size_t>(entry - voce::progressiva_tre)];
+  source = {true, record, record_place(), {}, {}};
   reference.inizio = number("start");
+  source.start = place_here();
   reference.fine = number("kilometre");
+  source.kilometre = place_here();
   reference.posizione = number("direction");
 }
 
@@ -200,6 +205,11 @@ Next LinePhase::ripetizione_segnali(const std::string& keyword) {
 }
 
 void LinePhase::start_records() {
+  // The references move as whole triples; where each came from moves with it.
+  const std::optional<std::array<int, 3>> order = progressive_order(model_);
+  const ReferenceSources read = references_;
+  for (std::size_t i = 0; i < 3; ++i)
+    references_[i] = order ? read[static_cast<std::size_t>((*order)[i])] : ReferenceSource{};
   progressive_ordina(model_);
   model_.n_montagne = 0;
   // The plan starts at the origin heading along y, one unit per metre.
@@ -224,7 +234,7 @@ Next LinePhase::pendenza() {
   const int32_t p = number("progressive");
   const int32_t g = number("gradient");
   if (!in_line(p)) return outside_line("progressive");
-  const int32_t c = nearest(p / 50.0);
+  const int32_t c = boundary_cell(p);
   if (c > 0) {
     do {
       write_gradient_cell();
@@ -287,7 +297,7 @@ Next LinePhase::cartello_indicatore() {
   const int32_t p = number("progressive");
   model_.riga = text("text");
   if (!in_line(p)) return outside_line("progressive");
-  cella& cell = model_.cella_at(nearest(p / 50.0 + 1));
+  cella& cell = model_.cella_at(object_cell(p));
   if (!libera(cell)) return fail(code::sign_cell_taken, "progressive");
   // Entry 0 stays cleared: 80 sign texts fill the table down to entry 1.
   if (sign_slot_ < 1) throw RunTimeFailure("no entry of the scenario table left for another sign text");
@@ -300,6 +310,7 @@ Next LinePhase::cartello_indicatore() {
 
 // After the last record, also after one outside the line.
 void LinePhase::finish() {
+  source().record = nullptr;
   close_and_delete();
   // The last gradient runs on to the third cell before the last.
   do {
@@ -314,10 +325,12 @@ void LinePhase::finish() {
 
 }  // namespace
 
-bool compile_line_source(CompileContext& context, const std::string& file_name, int32_t& sign_slot) {
+bool compile_line_source(CompileContext& context, const std::string& file_name, int32_t& sign_slot,
+                         ReferenceSources& references) {
   LinePhase phase(context, file_name);
   const bool go_on = phase.run();
   sign_slot = phase.sign_slot();
+  references = phase.references();
   return go_on;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "compiler/source_format.h"
 
 namespace scenario {
 
@@ -38,6 +41,11 @@ struct CompileReport {
   int32_t code = 0;
   SourcePlace place;
   std::string reason;  // after a run-time failure (code 25), what failed
+  // The record being read when the code was set, and where its keyword
+  // stands; none for a code that belongs to no record (101, 102, 2 of a
+  // reference read in no record).
+  std::optional<Record> record;
+  SourcePlace record_place;
   std::vector<MissingMark> missing_marks;
 };
 

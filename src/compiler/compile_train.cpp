@@ -50,6 +50,9 @@ class TrainPhase : public SourcePhase {
   int32_t station_index_ = 1;  // entry of the next station
   int32_t speed_cell_ = 0;     // first cell of the speed profile not yet written
   int32_t carried_speed_ = 0;  // the speed that goes there, km/h
+  // The row that gave the carried speed, and its speed field.
+  SourcePlace carried_speed_row_;
+  SourcePlace carried_speed_field_;
   int32_t adhesion_cell_ = 0;
   int32_t carried_adhesion_ = 0;
 };
@@ -111,8 +114,18 @@ Next TrainPhase::record(const RecordFormat& format, const std::string&) {
   }
 }
 
+// A speed that does not fit the field fails when its cells are written, at a
+// later row or at the end: the failure belongs to the row that gave it.
 void TrainPhase::write_speed_cell() {
-  model_.cella_at(speed_cell_).velocita = speed_field(carried_speed_);
+  cella& cell = model_.cella_at(speed_cell_);
+  try {
+    cell.velocita = speed_field(carried_speed_);
+  } catch (const RunTimeFailure&) {
+    source().record = &record_format(Record::velocita);
+    source().record_place = carried_speed_row_;
+    source().cause = carried_speed_field_;
+    throw;
+  }
   ++speed_cell_;
 }
 
@@ -127,8 +140,9 @@ void TrainPhase::write_adhesion_cell() {
 Next TrainPhase::velocita() {
   const int32_t p = number("progressive");
   const int32_t v = number("speed");
+  const SourcePlace speed_place = place_here();
   if (!in_line(p)) return outside_line("progressive");
-  const int32_t c = nearest(p / 50.0);
+  const int32_t c = boundary_cell(p);
   if (c > 0) {
     do {
       if (speed_cell_ >= model_.ultima_cella()) break;
@@ -136,6 +150,8 @@ Next TrainPhase::velocita() {
     } while (speed_cell_ < c);
   }
   carried_speed_ = v;
+  carried_speed_row_ = record_place();
+  carried_speed_field_ = speed_place;
   return Next::record;
 }
 
@@ -144,7 +160,7 @@ Next TrainPhase::aderenza() {
   const int32_t p = number("progressive");
   const int32_t a = number("value");
   if (!in_line(p)) return outside_line("progressive");
-  const int32_t c = nearest(p / 50.0);
+  const int32_t c = boundary_cell(p);
   if (c > 0) {
     do {
       write_adhesion_cell();
@@ -176,7 +192,7 @@ Next TrainPhase::abbattimento() {
   const int32_t p = number("progressive");
   const int32_t value = number("value");
   if (!in_line(p)) return outside_line("progressive");
-  cella& cell = model_.cella_at(nearest(p / 50.0));
+  cella& cell = model_.cella_at(boundary_cell(p));
   if (!libera(cell)) return fail(code::abatement_cell_taken, "progressive");
   if (value >= 1) {
     cell.tipo = tipo_cella::abbattimento_valore;
@@ -267,6 +283,7 @@ Next TrainPhase::stazione() {
 // After the last record, also after one outside the line: the carried speed
 // and adhesion run on to the third cell before the last.
 void TrainPhase::finish() {
+  source().record = nullptr;
   close_and_delete();
   do {
     write_speed_cell();

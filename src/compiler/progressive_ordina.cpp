@@ -24,14 +24,14 @@ void store(voce_sim& entry, const Reference& r) {
   entry.posizione = r.posizione;
 }
 
-// The references for entries 81, 82, 83, from those found there (a, b, c);
-// none when all three entries are to be cleared.
-using Order = std::optional<std::array<Reference, 3>>;
+// For entries 81, 82, 83, which of the references found there (0, 1, 2 for
+// a, b, c) goes to each; none when all three entries are to be cleared.
+using Order = std::optional<std::array<int, 3>>;
 
 Order by_kilometre_value(const Reference& a, const Reference& b, const Reference& c) {
-  if (c.fine > 0) return Order{{c, b, a}};
-  if (b.fine > 0) return Order{{b, a, c}};
-  if (a.fine > 0) return Order{{a, b, c}};
+  if (c.fine > 0) return Order{{2, 1, 0}};
+  if (b.fine > 0) return Order{{1, 0, 2}};
+  if (a.fine > 0) return Order{{0, 1, 2}};
   return std::nullopt;
 }
 
@@ -39,37 +39,40 @@ Order by_kilometre_value(const Reference& a, const Reference& b, const Reference
 // starts the later entry goes first; a shared greatest start places nothing.
 Order by_start(const Reference& a, const Reference& b, const Reference& c) {
   if (a.inizio > b.inizio && a.inizio > c.inizio) {
-    return b.inizio > c.inizio ? Order{{a, b, c}} : Order{{a, c, b}};
+    return b.inizio > c.inizio ? Order{{0, 1, 2}} : Order{{0, 2, 1}};
   }
   if (b.inizio > a.inizio && b.inizio > c.inizio) {
-    return a.inizio > c.inizio ? Order{{b, a, c}} : Order{{b, c, a}};
+    return a.inizio > c.inizio ? Order{{1, 0, 2}} : Order{{1, 2, 0}};
   }
   if (c.inizio > a.inizio && c.inizio > b.inizio) {
-    return a.inizio > b.inizio ? Order{{c, a, b}} : Order{{c, b, a}};
+    return a.inizio > b.inizio ? Order{{2, 0, 1}} : Order{{2, 1, 0}};
   }
   return std::nullopt;
 }
 
+std::array<Reference, 3> references_of(const TrackModel& model) {
+  return {reference_of(model.tabella_sim[voce::progressiva_tre]),
+          reference_of(model.tabella_sim[voce::progressiva_due]),
+          reference_of(model.tabella_sim[voce::progressiva_uno])};
+}
+
 }  // namespace
 
-void progressive_ordina(TrackModel& model) {
-  voce_sim& e81 = model.voce_at(voce::progressiva_tre);
-  voce_sim& e82 = model.voce_at(voce::progressiva_due);
-  voce_sim& e83 = model.voce_at(voce::progressiva_uno);
-  const Reference a = reference_of(e81);
-  const Reference b = reference_of(e82);
-  const Reference c = reference_of(e83);
-
+std::optional<std::array<int, 3>> progressive_order(const TrackModel& model) {
+  const auto [a, b, c] = references_of(model);
   // Normally all three references start at progressive 0. The sum is only
   // compared with 0, so it is taken whole: three starts never overflow it.
   const bool all_at_origin = int64_t{a.inizio} + b.inizio + c.inizio == 0;
-  const Order order = all_at_origin ? by_kilometre_value(a, b, c) : by_start(a, b, c);
+  return all_at_origin ? by_kilometre_value(a, b, c) : by_start(a, b, c);
+}
 
-  voce_sim* const entries[] = {&e81, &e82, &e83};
+void progressive_ordina(TrackModel& model) {
+  const std::array<Reference, 3> found = references_of(model);
+  const Order order = progressive_order(model);
   for (int i = 0; i < 3; ++i) {
-    Reference r = order ? (*order)[i] : Reference{};
+    Reference r = order ? found[static_cast<std::size_t>((*order)[static_cast<std::size_t>(i)])] : Reference{};
     if (r.posizione == 1) r.fine = add32(r.fine, 100);
-    store(*entries[i], r);
+    store(model.voce_at(voce::progressiva_tre + i), r);
   }
 }
 

@@ -11,9 +11,6 @@ namespace scenario {
 
 namespace {
 
-// Index of the cell of an object at progressive p.
-int32_t object_cell(int32_t p) { return nearest(p / 50.0 + 1); }
-
 // One speed pair of a board: the "s" speed times 20 plus a fifth of the "d"
 // speed, rounded.
 int16_t speed_pair(int32_t vs, int32_t vd) {
@@ -41,7 +38,7 @@ void memo_montagna(TrackModel& model, int32_t inizio, int32_t fine, int32_t tipo
 
   // Mountains cover cells from nearest(inizio / 50), without the + 1 of
   // objects, to one cell before nearest(fine / 50).
-  const int32_t first = nearest(inizio / 50.0);
+  const int32_t first = boundary_cell(inizio);
   const int32_t last = nearest(fine / 50.0 - 1);
   if (first <= last) {
     model.cella_at(first);
@@ -86,7 +83,7 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int3
   // The four cells before the warning board, numbered 1 (next to it) to 4.
   std::array<cella*, 4> before{};
   if (f_ta != 0) {
-    const int32_t h = nearest(sub32(x, 1200) / 50.0);
+    const int32_t h = boundary_cell(sub32(x, 1200));
     for (int32_t i = 0; i < 4; ++i) before[i] = &model.cella_at(h - i);
   }
 

@@ -16,6 +16,8 @@ SourcePhase::SourcePhase(CompileContext& context, std::string file_name)
       file_name_(std::move(file_name)) {
   source_.file_name = file_name_;
   source_.reader.reset();
+  source_.record = nullptr;
+  source_.cause.reset();
 }
 
 void SourcePhase::open() {
@@ -45,6 +47,7 @@ bool SourcePhase::next_keyword(int comments) {
 
 bool SourcePhase::read_records(std::span<const RecordFormat> formats, int comments) {
   while (next_keyword(comments)) {
+    source_.record = nullptr;
     const Next next = dispatch(formats, model_.riga);
     if (next == Next::end_of_step) return false;
     if (next == Next::end_of_phase) break;
@@ -86,6 +89,8 @@ void SourcePhase::start_record(const RecordFormat& format) {
   if (format.fields.size() > kMaxFields) throw std::logic_error("a record with more fields than a station");
   record_ = &format;
   fields_read_ = 0;
+  source_.record = &format;
+  source_.record_place = {file_name_, keyword_line_, keyword_column_};
 }
 
 const FieldFormat& SourcePhase::next_field(std::string_view name) {
@@ -158,7 +163,16 @@ void SourcePhase::set_code(int32_t code, std::string_view field) {
   const Place place = place_of(field);
   model_.codice_errore = code;
   report_.place = {file_name_, place.line, place.column};
+  if (record_ != nullptr) {
+    report_.record = record_->id;
+    report_.record_place = {file_name_, keyword_line_, keyword_column_};
+  } else {
+    report_.record.reset();
+    report_.record_place = {};
+  }
 }
+
+SourcePlace SourcePhase::place_here() { return {file_name_, reader().line(), reader().column()}; }
 
 Next SourcePhase::fail(int32_t code, std::string_view field) {
   close_and_delete();

@@ -26,6 +26,12 @@ namespace scenario {
 struct SourceInReading {
   std::string file_name;
   std::optional<SourceReader> reader;  // empty until the file is opened
+  // The record being read, and where its keyword stands; and, for a failure
+  // that a later field only brings to light (a carried speed that does not
+  // fit its field), the field that caused it.
+  const RecordFormat* record = nullptr;
+  SourcePlace record_place;
+  std::optional<SourcePlace> cause;
 };
 
 // What follows a record of a source file.
@@ -86,6 +92,12 @@ class SourcePhase {
   // Tells the observer that the field just read into riga is passed over.
   void pass_over(PassedOver why);
 
+  // The place of the field just read, in this file, and of the record being
+  // handled.
+  SourcePlace place_here();
+  SourcePlace record_place() const { return source_.record_place; }
+  SourceInReading& source() { return source_; }
+
   // Whether an object at progressive p lies inside the line:
   // (p + margin) / 50 is not beyond the last cell.
   bool in_line(int32_t p, int32_t margin = 100) const;
@@ -131,10 +143,23 @@ class SourcePhase {
   std::array<Place, kMaxFields> field_places_{};
 };
 
+// Where the line source file gave the reference that ends up in each of the
+// entries 81, 82 and 83 once ordered.
+struct ReferenceSource {
+  bool given = false;  // false: no record gave it
+  Record record = Record::progressiva_uno;
+  SourcePlace keyword;
+  SourcePlace start;
+  SourcePlace kilometre;
+};
+using ReferenceSources = std::array<ReferenceSource, 3>;
+
 // The two phases. Each returns false when the compile has ended inside it.
 // Sign texts fill the scenario table from 80 downward, stations from 1 upward:
-// the line phase leaves in `sign_slot` the first entry below the sign texts.
-bool compile_line_source(CompileContext& context, const std::string& file_name, int32_t& sign_slot);
+// the line phase leaves in `sign_slot` the first entry below the sign texts,
+// and in `references` where each ordered kilometre reference came from.
+bool compile_line_source(CompileContext& context, const std::string& file_name, int32_t& sign_slot,
+                         ReferenceSources& references);
 bool compile_train_source(CompileContext& context, const std::string& file_name, int32_t sign_slot);
 
 }  // namespace scenario
