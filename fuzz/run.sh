@@ -3,6 +3,10 @@
 #
 #   fuzz/run.sh [SECONDS] [libFuzzer options...]
 #
+# The target is compile_fuzzer, or the one FUZZ_TARGET names (check_fuzzer:
+# the checker on the same inputs); each keeps its corpus in
+# build-fuzz/corpus/ (compile_fuzzer) or build-fuzz/corpus-TARGET/.
+#
 # SECONDS (default 120) bounds the run. The seeds are the built-in scenario, as
 # the program writes its source files, and the small inputs in fuzz/corpus/;
 # what the fuzzer learns goes to build-fuzz/corpus/ and is kept for the next
@@ -19,13 +23,16 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j2
 
 build=build-fuzz
+target=${FUZZ_TARGET:-compile_fuzzer}
+corpus=$build/corpus
+[[ $target == compile_fuzzer ]] || corpus=$build/corpus-$target
 rm -rf "$build/seeds"
-mkdir -p "$build/seeds" "$build/corpus" "$build/artifacts"
+mkdir -p "$build/seeds" "$corpus" "$build/artifacts"
 "$build/bin/make_seeds" "$build/seeds"
 cp fuzz/corpus/* "$build/seeds/"
 
 # One process: the machine's two cores are shared. -seed=1 makes a run from
 # the same corpus repeatable; -timeout turns a hang into a finding.
-"$build/bin/compile_fuzzer" -seed=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+"$build/bin/$target" -seed=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -dict=fuzz/scenario.dict -artifact_prefix="$build/artifacts/" -print_final_stats=1 "$@" \
-  "$build/corpus" "$build/seeds"
+  "$corpus" "$build/seeds"

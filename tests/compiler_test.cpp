@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,7 +16,10 @@
 #include "compiler/codes.h"
 #include "compiler/memorizza_dati.h"
 #include "driver/form1.h"
+#include "output/checker.h"
+#include "output/error_messages.h"
 #include "output/memorizza_percorso.h"
+#include "output/observation.h"
 #include "sources/text_writers.h"
 #include "support/temp_folder.h"
 
@@ -93,6 +97,12 @@ class Compilation {
   }
 
   bool line_left() { return files().exists(names().line_source()); }
+  // The sources as written, before any compile.
+  std::optional<std::string> written(const std::string& name) const {
+    const auto found = written_.find(name);
+    if (found == written_.end()) return std::nullopt;
+    return found->second;
+  }
   bool train_left() { return files().exists(names().train_source()); }
 
   TrackModel model;
@@ -105,6 +115,7 @@ class Compilation {
   void write(const std::string& name, const Lines& lines) {
     std::string bytes;
     for (const std::string& l : lines) bytes += l + "\r\n";
+    written_[name] = bytes;
     if (disk_) {
       testing::write_file(disk_folder_->path() / name, bytes);
     } else {
@@ -113,6 +124,7 @@ class Compilation {
   }
 
   MemoryFolder memory_;
+  std::map<std::string, std::string> written_;
   std::optional<testing::TempFolder> disk_folder_;
   std::optional<DiskFolder> disk_;
 };
@@ -307,6 +319,28 @@ TEST(MemorizzaDati, EndsWithTheCodeOfTheFirstFailureAndDeletesTheFileItWasReadin
       EXPECT_EQ(c.line_left(), k.line_left) << k.what << where;
       EXPECT_EQ(c.train_left(), k.train_left) << k.what << where;
     }
+  }
+
+  // The checker's first error on the same sources is the compile's: the same
+  // code, in the same file, at the same line.
+  for (const Case& k : cases) {
+    Compilation c;
+    if (k.line) c.line(*k.line);
+    if (k.train) c.train(*k.train);
+    const FileNames names{c.model.nome_linea, c.model.numero_treno};
+    Observation observation;
+    c.run(&observation);
+    const std::optional<Diagnostic> compiled = compile_error(c.report, observation, c.model);
+    ASSERT_TRUE(compiled) << k.what;
+    const CheckResult checked =
+        check_scenario({names, c.written(names.line_source()), c.written(names.train_source())});
+    ASSERT_FALSE(checked.diagnostics.empty()) << k.what;
+    const auto first = std::find_if(checked.diagnostics.begin(), checked.diagnostics.end(),
+                                    [](const Diagnostic& d) { return d.severity == Severity::error; });
+    ASSERT_NE(first, checked.diagnostics.end()) << k.what;
+    EXPECT_EQ(first->code, k.code) << k.what;
+    EXPECT_EQ(first->place.file, compiled->place.file) << k.what;
+    EXPECT_EQ(first->place.line, compiled->place.line) << k.what;
   }
 }
 

@@ -9,11 +9,13 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/small_scenario.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
@@ -67,43 +69,14 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
-std::string crlf(const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& line : lines) bytes += line + "\r\n";
-  return bytes;
-}
+using testing::crlf;
 
 const fs::path kGolden = fs::path(SCENARIO_SOURCE_DIR) / "tests" / "golden";
 const std::vector<std::string> kCompiled = {"Corvalle_Brinta_linea.dat", "Corvalle_Brinta_24817.sim",
                                             "Corvalle_Brinta_24817.dat"};
 
-// A 20 km line with a board and a sign, and a train with two stations, a
-// signal and a slowdown: it compiles clean.
-const std::vector<std::string> kLine = {
-    "[generale]",                                                 // 1
-    "lunghezza percorso,    20000",                               // 2
-    "progressiva chilometrica uno,    0,    5000,    0",          // 3
-    "ripetizione segnali 4 codici,    0    ,0",                   // 4
-    "[pendenze]",                                                 // 5
-    "pendenza,  0,   0",                                          // 6
-    "pendenza,  1500,   -5",                                      // 7
-    "[cartelli]",                                                 // 8
-    "indicatori_vmax,  1550,  125,  135,  135,  0,  ,  ,  ,  0",  // 9
-    "[indicazioni]",                                              // 10
-    "cartello_indicatore,  2900,   (PL km)(1+522)",               // 11
-    "[fine]",                                                     // 12
-};
-const std::vector<std::string> kTrain = {
-    "[generale]",                                                                     // 1
-    "numero vetture,    4",                                                           // 2
-    "velocita,       0,    80",                                                       // 3
-    "aderenza,   0,    100",                                                          // 4
-    "stazione,       0,  2,  700,  1, 0, 0,  4,1,0,  2,1,1,    1,  13,58, 0, PIANA",  // 5
-    "stazione,    8050, 28,  300,  0, 0, 0,  0,0,0,  0,0,0,   30,  14, 3, 0, MONTE",  // 6
-    "segnale,    2800,   1, 4, 0,  0, 0,    0,  0,0,0, 0",                            // 7
-    "rallentamento,   10200,    50,  400, 0,  1,  0",                                 // 8
-    "[fine]",                                                                         // 9
-};
+const std::vector<std::string>& kLine = testing::kSmallLine;
+const std::vector<std::string>& kTrain = testing::kSmallTrain;
 
 using Edit = std::function<void(std::vector<std::string>& line, std::vector<std::string>& train)>;
 
@@ -148,7 +121,9 @@ TEST(ScenarioTool, SourcesThenCompileGivesTheProgramsFilesAndLeavesTheSourcesAlo
   // Compiled into the sources' own folder, the default.
   const ToolRun compile = tool(author.path(), {"compile", "Corvalle_Brinta_linea.txt", "Corvalle_Brinta_24817-.txt"});
   EXPECT_EQ(compile.status, 0);
-  EXPECT_EQ(compile.err, "");
+  // The built-in sources have notes, and no warning or error.
+  EXPECT_TRUE(lines_of(compile.err).back().starts_with("0 errors, 0 warnings, 2 notes; read 35 gradient rows"))
+      << compile.err;
   EXPECT_EQ(compile.last_line(), "codice_errore 0");
   EXPECT_EQ(testing::read_file(author / "Corvalle_Brinta_linea.txt"), line);
   EXPECT_EQ(testing::read_file(author / "Corvalle_Brinta_24817-.txt"), train);
@@ -203,17 +178,20 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
       {"clean", nullptr, "", 0, "codice_errore 0", true},
       {"a sign on the board's cell",
        [](auto& line, auto&) { replace(line, "cartello_indicatore,  2900", "cartello_indicatore,  1550"); },
-       "src/Valle_linea.txt:11: error 6: the sign board's cell is not free\n", 1, "codice_errore 6", true},
+       "src/Valle_linea.txt:11: error 6: the sign's cell 32 (progressive 1550) already holds a maximum-speed board "
+       "(Valle_linea.txt:9)\n",
+       1, "codice_errore 6", true},
       {"a gradient past the end of the line",
        [](auto& line, auto&) { replace(line, "pendenza,  1500", "pendenza,  26950"); },
-       "src/Valle_linea.txt:7: error 15: the record lies beyond the end of the line; the rest of the file is not "
-       "read\n",
+       "src/Valle_linea.txt:7: error 15: the record lies beyond the line's last cell (cell 540 (progressive 26950), "
+       "on a line of 20000 m); the rest of the file is not read\n",
        1, "codice_errore 15", true},
       {"a station off the 50 m grid",
        [](auto&, auto& train) { replace(train, "stazione,    8050", "stazione,    8060"); },
-       "src/Valle_123-.txt:6: error 8: the station progressive is not a multiple of 50\n", 1, "codice_errore 8", true},
+       "src/Valle_123-.txt:6: error 8: the station progressive 8060 is not a multiple of 50\n", 1, "codice_errore 8",
+       true},
       {"a word for a number", [](auto&, auto& train) { replace(train, "numero vetture,    4", "sabbia,  molta"); },
-       "src/Valle_123-.txt:2: error 25: run-time failure while compiling: \"molta\" is not a whole number\n", 1,
+       "src/Valle_123-.txt:2: error 25: the value of \"sabbia\": \"molta\" is not a whole number\n", 1,
        "codice_errore 25", true},
       {"signals on the three cells 250 to 350 m before the slowdown",
        [&](auto&, auto& train) {
@@ -225,23 +203,33 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
       {"an abatement point in cell 1",
        [](auto&, auto& train) { replace(train, "numero vetture,    4", "abbattimento,  50,  7"); },
        "src/Valle_123-.txt:cell 1 (progressive 50): error 1250: cell 1 holds a speed abatement point whose dato1 "
-       "is 7; dato1 of cell 1 is reserved for the fixed value 5121, so cell 1 must hold no object\n",
+       "is 7; dato1 of cell 1 is reserved for the fixed value 5121, so cell 1 must hold no object; the program stops "
+       "with \" Errore n. 1250\" and writes no compiled file\n",
        2, "errore 1250", false},
       {"a board in cell 1",
        [](auto& line, auto&) { replace(line, "indicatori_vmax,  1550,  125", "indicatori_vmax,  0,  0"); },
        "src/Valle_linea.txt:cell 1 (progressive 0): error 1251: cell 1 holds a maximum-speed board whose dato2 is "
-       "2700; dato2 of cell 1 is reserved for the competition code, so cell 1 must hold no object\n",
+       "2700; dato2 of cell 1 is reserved for the competition code, so cell 1 must hold no object; the program stops "
+       "with \" Errore n. 1251\" and writes no compiled file\n",
        2, "errore 1251", false},
       {"no line length", [](auto& line, auto&) { line.erase(line.begin() + 1); },
-       "src/Valle_linea.txt:4: error 25: run-time failure while compiling: ", 2, "", false},
+       "src/Valle_linea.txt:4: error 25: the line has no length: \"lunghezza percorso\" is missing from the general "
+       "block",
+       2, "", false},
   };
   for (const auto& c : cases) {
     Author author(c.edit);
     const ToolRun run = author.compile();
-    if (c.diagnostic.ends_with("\n")) {
-      EXPECT_EQ(run.err, c.diagnostic) << c.what;
+    // The error lines, then the checker's summary.
+    const std::vector<std::string> err = lines_of(run.err);
+    ASSERT_FALSE(err.empty()) << c.what;
+    EXPECT_TRUE(err.back().starts_with(c.diagnostic.empty() ? "0 errors, 0 warnings" : "1 error, 0 warnings"))
+        << c.what << ": " << err.back();
+    const std::string before_summary = run.err.substr(0, run.err.size() - err.back().size() - 1);
+    if (c.diagnostic.ends_with("\n") || c.diagnostic.empty()) {
+      EXPECT_EQ(before_summary, c.diagnostic) << c.what;
     } else {
-      EXPECT_EQ(run.err.substr(0, c.diagnostic.size()), c.diagnostic) << c.what;
+      EXPECT_EQ(before_summary.substr(0, c.diagnostic.size()), c.diagnostic) << c.what;
     }
     EXPECT_EQ(run.status, c.status) << c.what;
     EXPECT_EQ(run.last_line(), c.last_line) << c.what;
@@ -549,9 +537,152 @@ TEST(ScenarioTool, PlotDrawsWellFormedSvgWithOneMarkerPerStation) {
   EXPECT_TRUE(well_formed(testing::read_file(author.folder / "no_plan.svg")));
 }
 
+TEST(ScenarioTool, CheckReportsEveryProblemAndGradesItsExitStatus) {
+  const Edit misspelled = [](auto& line, auto&) { replace(line, "pendenza,  1500", "pendeza,  1500"); };
+  const Edit error = [](auto&, auto& train) { replace(train, "stazione,    8050", "stazione,    8060"); };
+  const struct {
+    const char* what;
+    Edit edit;
+    std::vector<std::string> options;
+    int status;
+    std::string first_line;
+  } cases[] = {
+      {"clean",
+       nullptr,
+       {},
+       0,
+       "0 errors, 0 warnings, 0 notes; read 2 gradient rows, 1 speed board, 1 sign, 1 speed row"},
+      {"a warning",
+       misspelled,
+       {},
+       1,
+       "src/Valle_linea.txt:7:1: warning 201: \"pendeza\" names no record: it is skipped"},
+      {"a warning switched off by number", misspelled, {"--disable", "201"}, 0, "0 errors, 0 warnings"},
+      {"a warning switched off by name", misspelled, {"--disable=unknown-keyword"}, 0, "0 errors, 0 warnings"},
+      {"a warning taken as an error", misspelled, {"--warnings-as-errors"}, 2, "src/Valle_linea.txt:7:1: error 201"},
+      {"an error",
+       error,
+       {},
+       2,
+       "src/Valle_123-.txt:6:14: error 8: the station progressive 8060 is not a multiple of 50"},
+      {"an error cannot be switched off", error, {"--disable", "8"}, 64, ""},
+      {"no such code", misspelled, {"--disable", "nonsense"}, 64, ""},
+      {"no such format", nullptr, {"--format", "xml"}, 64, ""},
+  };
+  for (const auto& c : cases) {
+    Author author(c.edit);
+    std::vector<std::string> args = {"check", "src/Valle_linea.txt", "src/Valle_123-.txt"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const ToolRun run = tool(author.folder.path(), args);
+    EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;
+    if (!c.first_line.empty()) {
+      EXPECT_TRUE(run.out.starts_with(c.first_line)) << c.what << ": " << run.out;
+    }
+    EXPECT_TRUE(author.sources_untouched()) << c.what;
+    EXPECT_FALSE(fs::exists(author.folder / "out")) << c.what;
+  }
+  // The source line and a caret under the field, then the hint.
+  Author author(misspelled);
+  const std::vector<std::string> lines =
+      lines_of(tool(author.folder.path(), {"check", "src/Valle_linea.txt", "src/Valle_123-.txt"}).out);
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "    pendeza,  1500,   -5");
+  EXPECT_EQ(lines[2], "    ^~~~~~~");
+  EXPECT_EQ(lines[3], "  hint: did you mean \"pendenza\"?");
+}
+
+// SARIF 2.1.0 as editors and CI read it: its version, one run whose tool
+// names its rules, and results that name a rule, a level and a place.
+TEST(ScenarioTool, CheckWritesSarifAndJsonForMachines) {
+  Author author([](auto& line, auto& train) {
+    replace(line, "pendenza,  1500", "pendeza,  1500");
+    replace(train, "stazione,    8050", "stazione,    8060");
+  });
+  const ToolRun sarif =
+      tool(author.folder.path(), {"check", "src/Valle_linea.txt", "src/Valle_123-.txt", "--format", "sarif"});
+  EXPECT_EQ(sarif.status, 2);
+  const nlohmann::json log = nlohmann::json::parse(sarif.out);
+  EXPECT_EQ(log.at("version"), "2.1.0");
+  EXPECT_TRUE(log.at("$schema").get<std::string>().ends_with("sarif-2.1.0.json"));
+  ASSERT_EQ(log.at("runs").size(), 1u);
+  const nlohmann::json& run = log.at("runs")[0];
+  EXPECT_EQ(run.at("tool").at("driver").at("name"), "scenario_tool");
+  const nlohmann::json& rules = run.at("tool").at("driver").at("rules");
+  std::vector<std::string> levels;
+  for (const nlohmann::json& result : run.at("results")) {
+    const std::string id = result.at("ruleId");
+    const std::size_t index = result.at("ruleIndex");
+    ASSERT_LT(index, rules.size());
+    EXPECT_EQ(rules[index].at("id"), id);
+    EXPECT_FALSE(rules[index].at("shortDescription").at("text").get<std::string>().empty());
+    levels.push_back(result.at("level"));
+    EXPECT_FALSE(result.at("message").at("text").get<std::string>().empty());
+    const nlohmann::json& location = result.at("locations").at(0).at("physicalLocation");
+    EXPECT_TRUE(location.at("artifactLocation").at("uri").get<std::string>().starts_with("file:///"));
+    EXPECT_GE(location.at("region").at("startLine").get<int>(), 1);
+    EXPECT_GE(location.at("region").at("startColumn").get<int>(), 1);
+  }
+  EXPECT_EQ(levels, (std::vector<std::string>{"warning", "error"}));
+  const nlohmann::json& first = run.at("results")[0];
+  EXPECT_EQ(first.at("ruleId"), "201");
+  EXPECT_EQ(first.at("locations")[0].at("physicalLocation").at("region").at("startLine"), 7);
+  EXPECT_TRUE(first.at("locations")[0]
+                  .at("physicalLocation")
+                  .at("artifactLocation")
+                  .at("uri")
+                  .get<std::string>()
+                  .ends_with("/src/Valle_linea.txt"));
+
+  const ToolRun json =
+      tool(author.folder.path(), {"check", "src/Valle_linea.txt", "src/Valle_123-.txt", "--format", "json"});
+  const nlohmann::json report = nlohmann::json::parse(json.out);
+  ASSERT_EQ(report.at("diagnostics").size(), 2u);
+  EXPECT_EQ(report.at("diagnostics")[1].at("code"), 8);
+  EXPECT_EQ(report.at("diagnostics")[1].at("name"), "station-off-grid");
+  EXPECT_EQ(report.at("diagnostics")[1].at("file"), "src/Valle_123-.txt");
+  EXPECT_EQ(report.at("summary").at("errors"), 1);
+  EXPECT_EQ(report.at("summary").at("read").at("stazione"), 1);
+}
+
+TEST(ScenarioTool, ExplainTellsEveryCodeAndTheFormatReferenceIsTheDocs) {
+  testing::TempFolder folder;
+  const ToolRun list = tool(folder.path(), {"explain", "--list"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_NE(list.out.find("16    error    signal-cell-taken"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("201   warning  unknown-keyword"), std::string::npos) << list.out;
+  const ToolRun by_number = tool(folder.path(), {"explain", "16"});
+  EXPECT_EQ(by_number.status, 0);
+  EXPECT_NE(by_number.out.find("How to fix it:"), std::string::npos) << by_number.out;
+  EXPECT_EQ(tool(folder.path(), {"explain", "signal-cell-taken"}).out, by_number.out);
+  EXPECT_EQ(tool(folder.path(), {"explain", "999"}).status, 1);
+
+  // docs/source-format.md is what explain --format prints: run
+  //   build/bin/scenario_tool explain --format > docs/source-format.md
+  // after a change to the format or code tables.
+  const ToolRun reference = tool(folder.path(), {"explain", "--format"});
+  EXPECT_EQ(reference.status, 0);
+  EXPECT_TRUE(reference.out == testing::read_file(fs::path(SCENARIO_SOURCE_DIR) / "docs" / "source-format.md"))
+      << "docs/source-format.md is out of date";
+}
+
+TEST(ScenarioTool, AnnotatedSourcesCompileToTheSameBytesAndCheckClean) {
+  testing::TempFolder author;
+  ASSERT_EQ(tool(author.path(), {"sources", "--annotated"}).status, 0);
+  EXPECT_TRUE(testing::read_file(author / "Corvalle_Brinta_linea.txt").starts_with("-- "));
+  const ToolRun check = tool(author.path(), {"check", "Corvalle_Brinta_linea.txt", "Corvalle_Brinta_24817-.txt"});
+  EXPECT_EQ(check.status, 0) << check.out;
+  EXPECT_TRUE(lines_of(check.out).back().starts_with("0 errors, 0 warnings, 2 notes")) << check.out;
+  const ToolRun compile =
+      tool(author.path(), {"compile", "Corvalle_Brinta_linea.txt", "Corvalle_Brinta_24817-.txt", "out"});
+  EXPECT_EQ(compile.status, 0) << compile.err;
+  for (const std::string& name : kCompiled) {
+    EXPECT_EQ(testing::read_file(author / "out" / name), testing::read_file(kGolden / name)) << name;
+  }
+}
+
 TEST(ScenarioTool, HelpVersionAndUsageErrors) {
   testing::TempFolder folder;
-  for (const char* command : {"sources", "compile", "dump", "plot"}) {
+  for (const char* command : {"sources", "check", "compile", "dump", "plot", "explain"}) {
     const ToolRun help = tool(folder.path(), {command, "--help"});
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_EQ(help.out.rfind(std::string("usage: scenario_tool ") + command, 0), 0u) << help.out;
@@ -559,8 +690,15 @@ TEST(ScenarioTool, HelpVersionAndUsageErrors) {
   }
   EXPECT_EQ(tool(folder.path(), {"--help"}).status, 0);
   EXPECT_EQ(tool(folder.path(), {"--version"}).out, "scenario_tool 1.0\n");
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"draw"}, {"dump"}, {"dump", "a", "b"}, {"sources", "--quiet"}, {"plot"}, {"compile", "--no-plan=1"}}) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{},
+                                                                                    {"draw"},
+                                                                                    {"dump"},
+                                                                                    {"dump", "a", "b"},
+                                                                                    {"sources", "--quiet"},
+                                                                                    {"plot"},
+                                                                                    {"compile", "--no-plan=1"},
+                                                                                    {"check", "a_linea.txt"},
+                                                                                    {"explain"}}) {
     EXPECT_EQ(tool(folder.path(), args).status, 64) << (args.empty() ? "" : args[0]);
   }
   EXPECT_TRUE(fs::is_empty(folder.path()));

@@ -25,4 +25,22 @@ const CodeEntry* find_code(int32_t number) {
   return found == std::end(kCodeTable) ? nullptr : found;
 }
 
+const CodeEntry* find_code(std::string_view name) {
+  const auto found = std::find_if(std::begin(kCodeTable), std::end(kCodeTable),
+                                  [name](const CodeEntry& entry) { return entry.name == name; });
+  return found == std::end(kCodeTable) ? nullptr : found;
+}
+
+std::string_view severity_name(Severity severity) {
+  switch (severity) {
+    case Severity::error:
+      return "error";
+    case Severity::warning:
+      return "warning";
+    case Severity::note:
+      return "note";
+  }
+  return "error";
+}
+
 }  // namespace scenario

@@ -6,23 +6,28 @@
 
 namespace scenario {
 
-// Every code a build can end with, in one table: the compile step's codes in
-// codice_errore, the finishing sweep's 11 to 13, and the two error numbers
-// the program shows, 1250 and 1251. The compiler, the finishing step, the
-// authoring tool's messages and the fuzz target all take their codes from
-// here.
+// Every code a build can end with, and every warning and note an author is
+// told of, in one table: the compile step's codes in codice_errore, the
+// finishing sweep's 11 to 13, the two error numbers the program shows, 1250
+// and 1251, and the checker's warnings (200 and up) and notes (300 and up).
+// The compiler, the finishing step, the checker, the authoring tool's messages
+// and the fuzz targets all take their codes from here.
 
 enum class CodeStage {
   compile,    // set by the compile step; the compile ends
   finishing,  // set by the finishing sweep, which goes on
   shown,      // shown to the user; nothing is written
+  check,      // found by the checker; the build does not see it
 };
+
+enum class Severity { error, warning, note };
 
 struct CodeEntry {
   int32_t number;
   std::string_view name;  // stable, for machines: "signal-cell-taken"
-  std::string_view text;  // what went wrong, in a few words
+  std::string_view text;  // what is wrong, in a few words
   CodeStage stage;
+  Severity severity = Severity::error;
 };
 
 inline constexpr CodeEntry kCodeTable[] = {
@@ -71,10 +76,76 @@ inline constexpr CodeEntry kCodeTable[] = {
     {1251, "competition-code-taken",
      "cell 1's dato2 or entry 85's orario is already taken; they are reserved for the competition codes",
      CodeStage::shown},
+
+    // Warnings: it compiles, but almost certainly not as meant.
+    {201, "unknown-keyword", "a keyword field that names no record: the record is skipped", CodeStage::check,
+     Severity::warning},
+    {202, "keyword-in-comment", "a hyphen makes this keyword field a comment: the record is skipped", CodeStage::check,
+     Severity::warning},
+    {203, "hash-is-no-comment", "a line starting with # is read as a record, not as a comment", CodeStage::check,
+     Severity::warning},
+    {204, "stray-field", "a field after the record's last one: it is read as a keyword field and skipped",
+     CodeStage::check, Severity::warning},
+    {205, "record-continues-on-next-line",
+     "the record has fewer fields on its line than it needs: it takes the rest from the next line", CodeStage::check,
+     Severity::warning},
+    {206, "train-without-general-block", "the train source file has no [generale]: nothing of it is read",
+     CodeStage::check, Severity::warning},
+    {207, "record-of-the-other-file", "a record of the other source file: this file does not read it", CodeStage::check,
+     Severity::warning},
+    {208, "curve-side-from-an-s", "the curve turns left because its keyword holds an \"s\"", CodeStage::check,
+     Severity::warning},
+    {209, "curve-with-two-classes", "the curve keyword holds more than one class digit: the lowest counts",
+     CodeStage::check, Severity::warning},
+    {210, "rows-out-of-order", "a row stands before the previous row of its profile", CodeStage::check,
+     Severity::warning},
+    {211, "curves-overlap", "the curve starts before the previous one ends: the turn goes on from the plan's end",
+     CodeStage::check, Severity::warning},
+    {212, "mountain-ends-before-start", "the mountain ends before it starts: it covers no cell", CodeStage::check,
+     Severity::warning},
+    {213, "station-time-goes-back", "the station's time is earlier than the previous station's", CodeStage::check,
+     Severity::warning},
+    {214, "no-speed-at-origin", "no speed row at progressive 0: the speed limit is 0 km/h up to the first row",
+     CodeStage::check, Severity::warning},
+    {215, "no-adhesion-at-origin", "no adhesion row at progressive 0: the adhesion is 0 up to the first row",
+     CodeStage::check, Severity::warning},
+    {216, "speed-rounded", "the speed is not a multiple of 5 km/h: it is stored rounded", CodeStage::check,
+     Severity::warning},
+    {217, "past-the-line-end", "the record stands past the end of the line, in the 7000 m the line runs on",
+     CodeStage::check, Severity::warning},
+    {218, "general-keyword-case", "a general block keyword in other letter case: those are matched exactly",
+     CodeStage::check, Severity::warning},
+    {219, "references-share-start", "two kilometre references share the greatest start: the ordering clears all three",
+     CodeStage::check, Severity::warning},
+    {220, "text-in-utf8", "the text looks like UTF-8, but the file is read as Windows-1252", CodeStage::check,
+     Severity::warning},
+    {221, "general-record-twice", "a general block record given twice: the later one counts", CodeStage::check,
+     Severity::warning},
+    {222, "empty-text", "an empty sign text or station name", CodeStage::check, Severity::warning},
+    {223, "value-overlaps-digits",
+     "a value that does not fit its decimal digit: it spills into the next value packed with it", CodeStage::check,
+     Severity::warning},
+    {224, "board-speed-not-stored-whole",
+     "a board speed the packing cannot hold whole: not a multiple of 5, or a d speed of 100 km/h or more",
+     CodeStage::check, Severity::warning},
+
+    // Notes: worth knowing, not wrong.
+    {301, "rounded-into-a-cell", "the progressive is not a multiple of 50: the record lands in the nearest cell",
+     CodeStage::check, Severity::note},
+    {302, "direction-raises-kilometre", "direction 1 raises the kilometre value by 100", CodeStage::check,
+     Severity::note},
+    {303, "signal-time-raised", "a signal time of 1 to 100 s is stored as 101", CodeStage::check, Severity::note},
+    {304, "signal-time-unused", "a signal time is kept only when sx is 2", CodeStage::check, Severity::note},
+    {305, "slowdown-without-warning-board", "a slowdown starting within 1500 m of the origin gets no warning board",
+     CodeStage::check, Severity::note},
 };
 
-// The entry of a code; nullptr for a number that is no code.
+// The entry of a code; nullptr for a number that is no code. The same by
+// its name.
 const CodeEntry* find_code(int32_t number);
+const CodeEntry* find_code(std::string_view name);
+
+std::string_view severity_name(Severity severity);  // "error", "warning", "note"
 
 // The number of a code by its name. Used at compile time, so a name that is
 // not in the table does not build.
@@ -116,6 +187,37 @@ inline constexpr int32_t no_general_block = code_number("no-general-block");
 inline constexpr int32_t curve_without_class = code_number("curve-without-class");
 inline constexpr int32_t fixed_value_taken = code_number("fixed-value-taken");
 inline constexpr int32_t competition_code_taken = code_number("competition-code-taken");
+
+inline constexpr int32_t unknown_keyword = code_number("unknown-keyword");
+inline constexpr int32_t keyword_in_comment = code_number("keyword-in-comment");
+inline constexpr int32_t hash_is_no_comment = code_number("hash-is-no-comment");
+inline constexpr int32_t stray_field = code_number("stray-field");
+inline constexpr int32_t record_continues_on_next_line = code_number("record-continues-on-next-line");
+inline constexpr int32_t train_without_general_block = code_number("train-without-general-block");
+inline constexpr int32_t record_of_the_other_file = code_number("record-of-the-other-file");
+inline constexpr int32_t curve_side_from_an_s = code_number("curve-side-from-an-s");
+inline constexpr int32_t curve_with_two_classes = code_number("curve-with-two-classes");
+inline constexpr int32_t rows_out_of_order = code_number("rows-out-of-order");
+inline constexpr int32_t curves_overlap = code_number("curves-overlap");
+inline constexpr int32_t mountain_ends_before_start = code_number("mountain-ends-before-start");
+inline constexpr int32_t station_time_goes_back = code_number("station-time-goes-back");
+inline constexpr int32_t no_speed_at_origin = code_number("no-speed-at-origin");
+inline constexpr int32_t no_adhesion_at_origin = code_number("no-adhesion-at-origin");
+inline constexpr int32_t speed_rounded = code_number("speed-rounded");
+inline constexpr int32_t past_the_line_end = code_number("past-the-line-end");
+inline constexpr int32_t general_keyword_case = code_number("general-keyword-case");
+inline constexpr int32_t references_share_start = code_number("references-share-start");
+inline constexpr int32_t text_in_utf8 = code_number("text-in-utf8");
+inline constexpr int32_t general_record_twice = code_number("general-record-twice");
+inline constexpr int32_t empty_text = code_number("empty-text");
+inline constexpr int32_t value_overlaps_digits = code_number("value-overlaps-digits");
+inline constexpr int32_t board_speed_not_stored_whole = code_number("board-speed-not-stored-whole");
+
+inline constexpr int32_t rounded_into_a_cell = code_number("rounded-into-a-cell");
+inline constexpr int32_t direction_raises_kilometre = code_number("direction-raises-kilometre");
+inline constexpr int32_t signal_time_raised = code_number("signal-time-raised");
+inline constexpr int32_t signal_time_unused = code_number("signal-time-unused");
+inline constexpr int32_t slowdown_without_warning_board = code_number("slowdown-without-warning-board");
 }  // namespace code
 
 }  // namespace scenario

@@ -5,6 +5,7 @@
 
 #include "base/nearest.h"
 #include "base/run_time_failure.h"
+#include "compiler/codes.h"
 #include "compiler/integer_fields.h"
 
 namespace scenario {
@@ -57,41 +58,53 @@ void memo_montagna(TrackModel& model, int32_t inizio, int32_t fine, int32_t tipo
   }
 }
 
-void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v) {
+SlowdownCells slowdown_cells(int32_t x, int32_t l, int32_t f_ta) {
+  SlowdownCells cells;
   // A slowdown starting within 1500 m of the origin has no warning board.
-  const bool board = x > 1500;
-  if (!board) f_ta = 0;
+  if (x > 1500) {
+    cells.warning = object_cell(sub32(x, 1200));
+    if (f_ta != 0) {
+      const int32_t h = boundary_cell(sub32(x, 1200));
+      cells.before_warning = std::array<int32_t, 4>{h, h - 1, h - 2, h - 3};
+    }
+  }
+  cells.start = object_cell(x);
+  cells.end = object_cell(add32(x, l));
+  return cells;
+}
+
+void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v) {
+  const SlowdownCells at = slowdown_cells(x, l, f_ta);
 
   cella* warning = nullptr;
-  if (board) {
-    warning = &model.cella_at(object_cell(sub32(x, 1200)));
+  if (at.warning) {
+    warning = &model.cella_at(*at.warning);
     if (!libera(*warning)) {
-      model.codice_errore = 17;
+      model.codice_errore = code::warning_board_cell_taken;
       return;
     }
   }
-  cella& start = model.cella_at(object_cell(x));
+  cella& start = model.cella_at(at.start);
   if (!libera(start)) {
-    model.codice_errore = 18;
+    model.codice_errore = code::slowdown_start_cell_taken;
     return;
   }
-  cella& end = model.cella_at(object_cell(add32(x, l)));
+  cella& end = model.cella_at(at.end);
   if (!libera(end)) {
-    model.codice_errore = 19;
+    model.codice_errore = code::slowdown_end_cell_taken;
     return;
   }
   // The four cells before the warning board, numbered 1 (next to it) to 4.
   std::array<cella*, 4> before{};
-  if (f_ta != 0) {
-    const int32_t h = boundary_cell(sub32(x, 1200));
-    for (int32_t i = 0; i < 4; ++i) before[i] = &model.cella_at(h - i);
+  if (at.before_warning) {
+    for (std::size_t i = 0; i < 4; ++i) before[i] = &model.cella_at((*at.before_warning)[i]);
   }
 
   end.tipo = tipo_cella::fine_rallentamento;
   if (d_v != 0) end.dato2 = low16(d_v);
   start.tipo = tipo_cella::inizio_rallentamento;
   if (d_v != 0) start.dato2 = low16(d_v);
-  if (board) {
+  if (warning != nullptr) {
     warning->tipo = tipo_cella::avviso_rallentamento;
     if (d_v != 0) warning->dato2 = low16(d_v);
     warning->dato1 = low16(v);
@@ -101,17 +114,17 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int3
   start.dato3 = low16(f_tt);
   end.dato3 = low16(f_tt);
 
-  if (f_ta == 0) return;
+  if (!at.before_warning) return;
   for (const cella* cell : before) {
     if (!libera(*cell)) {
-      model.codice_errore = 20;
+      model.codice_errore = code::before_warning_board_cell_taken;
       return;
     }
   }
   for (int32_t i = 0; i < 4; ++i) {
-    before[i]->tipo = tipo_cella::prima_avviso;
-    before[i]->dato1 = low16(i + 1);
-    if (d_v != 0) before[i]->dato2 = low16(i + 1);
+    before[static_cast<std::size_t>(i)]->tipo = tipo_cella::prima_avviso;
+    before[static_cast<std::size_t>(i)]->dato1 = low16(i + 1);
+    if (d_v != 0) before[static_cast<std::size_t>(i)]->dato2 = low16(i + 1);
   }
 }
 
@@ -120,7 +133,7 @@ void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, 
   const int32_t c = object_cell(posizione);
   cella& cell = model.cella_at(c);
   if (!libera(cell)) {
-    model.codice_errore = 16;
+    model.codice_errore = code::signal_cell_taken;
     return;
   }
   std::array<cella*, 4> approach{};  // 100, 200, 300 and 400 m before the signal
@@ -153,7 +166,7 @@ void memo_indicatori_v_max(TrackModel& model, int32_t posizione, int32_t vas, in
                            int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int32_t strisced) {
   cella& cell = model.cella_at(object_cell(posizione));
   if (!libera(cell)) {
-    model.codice_errore = 21;
+    model.codice_errore = code::board_cell_taken;
     return;
   }
   const int16_t dato1 = speed_pair(vas, vad);

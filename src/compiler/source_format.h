@@ -83,6 +83,7 @@ struct RecordFormat {
   bool exact_case;
   std::span<const FieldFormat> fields;  // after the keyword, in order, all on the keyword's line
   std::string_view meaning;
+  std::string_view plural = {};  // how a count of them reads, "13 stations"; empty for the general block
 };
 
 // A section header as the template writes it. Only "[generale]" means

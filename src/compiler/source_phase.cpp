@@ -65,6 +65,8 @@ Next SourcePhase::dispatch(std::span<const RecordFormat> formats, const std::str
     start_record(format);
     if (observer_ != nullptr) observer_->record(format, {file_name_, keyword_line_, keyword_column_, keyword, 0});
     if (const Next next = record(format, keyword); next != Next::record) return next;
+    // A failure from here on belongs to no record, until the next begins.
+    source_.record = nullptr;
   }
   if (!recognised) {
     const bool header = contains(keyword, "[") && contains(keyword, "]");

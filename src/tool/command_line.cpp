@@ -56,6 +56,14 @@ std::optional<std::string> Arguments::value(std::string_view option) const {
   return found;
 }
 
+std::vector<std::string> Arguments::values(std::string_view option) const {
+  std::vector<std::string> found;
+  for (const auto& [name, value] : values_) {
+    if (name == option) found.push_back(value);
+  }
+  return found;
+}
+
 void Arguments::expect_operands(std::size_t least, std::size_t most) const {
   if (operands_.size() < least) throw UsageError("missing operand");
   if (operands_.size() > most) throw UsageError("unexpected operand " + operands_[most]);

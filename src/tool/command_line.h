@@ -36,7 +36,8 @@ class Arguments {
             const std::vector<std::string_view>& valued);
 
   bool has(std::string_view flag) const;
-  std::optional<std::string> value(std::string_view option) const;
+  std::optional<std::string> value(std::string_view option) const;  // the last one given
+  std::vector<std::string> values(std::string_view option) const;   // every one, in order
   const std::vector<std::string>& operands() const { return operands_; }
 
   // The operands must number from `least` to `most`.

@@ -10,10 +10,14 @@
 #include "base/read_file.h"
 #include "base/source_folder.h"
 #include "compiler/codes.h"
+#include "output/checker.h"
 #include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
+#include "output/observation.h"
+#include "tool/author_sources.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
+#include "tool/diagnostic_output.h"
 #include "tool/diagnostics.h"
 
 namespace scenario::tool {
@@ -35,12 +39,14 @@ const Command kCompileCommand = {
     "never changed or deleted. The line name and the train number come from the\n"
     "file names NAME_linea.txt and NAME_NUM-.txt unless given.\n"
     "\n"
-    "Each code is reported on standard error, one per line:\n"
+    "First the checker's warnings and notes go to standard error (as \"scenario_tool\n"
+    "check\" writes them), then each code of the build, one per line:\n"
     "  FILE:LINE: error CODE: what went wrong\n"
     "  FILE:cell N (progressive P): error CODE: ...   (finishing codes 11 to 13)\n"
     "The last line on standard output is \"codice_errore N\" (0 when clean) after a\n"
     "run that wrote its files, or \"errore 1250\" / \"errore 1251\" when a reserved\n"
-    "value was taken and nothing was written.\n"
+    "value was taken and nothing was written. A summary of what \"scenario_tool\n"
+    "check\" finds ends standard error.\n"
     "\n"
     "Options:\n"
     "  --line-name NAME      the line name (the compiled files are named from it)\n"
@@ -55,36 +61,14 @@ const Command kCompileCommand = {
 
 namespace {
 
-std::string name_of(const fs::path& file) { return file.filename().string(); }
-
-// The compiled files are named from the line name and the train number inside
-// OUTDIR: neither may lead out of it.
-void check_name(const std::string& name, const char* what) {
-  if (name.empty()) throw UsageError(std::string(what) + " is empty");
-  if (name == "." || name == "..") throw UsageError(std::string(what) + " \"" + name + "\" is not a file name");
-  for (const char c : name) {
-    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
-      throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
-    }
+// What the checker finds besides the compile's own errors, before anything is
+// written: its warnings and notes, with their source lines.
+CheckResult warnings_first(const AuthorSources& sources) {
+  CheckResult result = check_scenario({sources.names, sources.line, sources.train});
+  for (const Diagnostic& d : result.diagnostics) {
+    if (d.severity != Severity::error) std::cerr << diagnostic_text(d, sources);
   }
-}
-
-std::string line_name_of(const Arguments& arguments, const std::string& line_file) {
-  if (auto given = arguments.value("--line-name")) return *given;
-  const std::string name = name_of(line_file);
-  if (auto line = line_name_of_line_source(name)) return *line;
-  throw UsageError("cannot take the line name from \"" + name + "\" (not NAME_linea.txt): give --line-name");
-}
-
-std::string train_number_of(const Arguments& arguments, const std::string& train_file, const std::string& line_name) {
-  if (auto given = arguments.value("--train-number")) return *given;
-  const std::string name = name_of(train_file);
-  if (auto number = train_number_of_train_source(name, line_name)) return *number;
-  throw UsageError("cannot take the train number from \"" + name + "\" (not NAME_NUM-.txt): give --train-number");
-}
-
-void print_diagnostics(const CompileReport& report, const SourcePaths& paths) {
-  for (const std::string& line : model_diagnostics(report, paths)) std::cerr << line << "\n";
+  return result;
 }
 
 }  // namespace
@@ -92,47 +76,47 @@ void print_diagnostics(const CompileReport& report, const SourcePaths& paths) {
 int compile_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--no-plan"}, {"--line-name", "--train-number"});
   arguments.expect_operands(2, 3);
-  const std::string& line_file = arguments.operands()[0];
-  const std::string& train_file = arguments.operands()[1];
   const fs::path out_folder = arguments.operands().size() > 2 ? fs::path(arguments.operands()[2]) : fs::path(".");
-
-  TrackModel model;
-  model.nome_linea = line_name_of(arguments, line_file);
-  check_name(model.nome_linea, "the line name");
-  model.numero_treno = train_number_of(arguments, train_file, model.nome_linea);
-  check_name(model.numero_treno, "the train number");
-  const FileNames names{model.nome_linea, model.numero_treno};
-  const SourcePaths paths{line_file, train_file, names.line_source(), names.train_source()};
+  const AuthorSources sources = read_author_sources(arguments);
+  const CheckResult checked = warnings_first(sources);
 
   // The compiler reads its sources under its own names and deletes them: it
   // gets copies in memory.
-  MemoryFolder sources;
-  sources.put(names.line_source(), read_file(line_file));
-  sources.put(names.train_source(), read_file(train_file));
-
+  MemoryFolder folder;
+  folder.put(sources.names.line_source(), sources.line);
+  folder.put(sources.names.train_source(), sources.train);
+  TrackModel model;
+  model.nome_linea = sources.names.nome_linea;
+  model.numero_treno = sources.names.numero_treno;
   int32_t j = arguments.has("--no-plan") ? 0 : 1;
   CompileReport report;
+  Observation observation;
+  const auto print_errors = [&]() {
+    for (const std::string& line : compile_error_lines(report, observation, model, sources)) std::cerr << line << "\n";
+  };
   Finish finish = Finish::compiled;
   try {
-    finish = compile_and_finish(model, sources, report, j);
+    finish = compile_and_finish(model, folder, report, j, &observation);
   } catch (const std::exception& failure) {
-    print_diagnostics(report, paths);
+    print_errors();
     std::cerr << kToolName << ": " << failure.what() << "\n";
     if (model.celle.empty() && report.code == code::run_time_failure) {
-      std::cerr << kToolName << ": the line is sized by \"lunghezza percorso\" in the [generale] block of " << line_file
-                << ", which must come before anything that needs the line\n";
+      std::cerr << kToolName << ": the line is sized by \"lunghezza percorso\" in the [generale] block of "
+                << sources.line_path << ", which must come before anything that needs the line\n";
     }
+    std::cerr << summary_text(checked) << "\n";
     return kExitNoFiles;
   }
   if (finish != Finish::compiled) {
-    const std::string number(errore_number(finish));
-    print_diagnostics(report, paths);
-    std::cerr << fixed_value_diagnostic(model, number, paths) << "\n";
-    std::cout << "errore " << number << "\n";
+    print_errors();
+    std::cerr << fixed_value_line(finish, observation, model, sources) << "\n" << summary_text(checked) << "\n";
+    std::cout << "errore " << errore_number(finish) << "\n";
     return kExitNoFiles;
   }
 
-  print_diagnostics(report, paths);
+  print_errors();
+  std::cerr << summary_text(checked) << "\n";
+  const FileNames& names = sources.names;
   try {
     fs::create_directories(out_folder);
     write_compiled_files(model, out_folder);

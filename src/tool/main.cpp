@@ -14,8 +14,9 @@ namespace {
 
 using scenario::tool::Command;
 
-const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCompileCommand,
-                                    &scenario::tool::kDumpCommand, &scenario::tool::kPlotCommand};
+const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCheckCommand,
+                                    &scenario::tool::kCompileCommand, &scenario::tool::kDumpCommand,
+                                    &scenario::tool::kPlotCommand,    &scenario::tool::kExplainCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
@@ -27,10 +28,13 @@ void print_overview(std::ostream& out) {
   for (const Command* command : kCommands) out << "  " << command->usage << "\n";
   out << "\n"
          "  sources    write the built-in line and train source files as a template\n"
+         "  check      report every problem of an author's source files: errors,\n"
+         "             warnings and notes, with codes, places and hints\n"
          "  compile    compile an author's source files, reporting every code at its\n"
          "             file and line, and write the three compiled files\n"
          "  dump       decode a route, scenario or plan file into readable text or JSON\n"
          "  plot       draw a compiled scenario as an SVG picture\n"
+         "  explain    what a code means and how to fix it; the source formats\n"
          "\n"
          "  scenario_tool COMMAND --help    what a command does, its options and exit status\n"
          "  scenario_tool --version         the tool's version\n";

@@ -6,6 +6,7 @@
 #include "base/file_names.h"
 #include "driver/form1.h"
 #include "sources/text_writers.h"
+#include "tool/annotated_sources.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 const Command kSourcesCommand = {
     "sources",
-    "scenario_tool sources [DIR] [--force]",
+    "scenario_tool sources [DIR] [--force] [--annotated]",
     "Writes the built-in scenario's line and train source files into DIR (default:\n"
     "the working directory), as a template to start from:\n"
     "\n"
@@ -29,7 +30,9 @@ const Command kSourcesCommand = {
     "replaced unless --force is given.\n"
     "\n"
     "Options:\n"
-    "  --force    replace existing files\n"
+    "  --force        replace existing files\n"
+    "  --annotated    with comment lines that explain each section and the fields\n"
+    "                 of each record; the files compile to the same bytes\n"
     "\n"
     "Exit status: 0 written; 2 nothing written (a file exists, or cannot be\n"
     "written); 64 usage error.\n",
@@ -37,7 +40,7 @@ const Command kSourcesCommand = {
 };
 
 int sources_command(const std::vector<std::string>& args) {
-  const Arguments arguments(args, {"--force"}, {});
+  const Arguments arguments(args, {"--force", "--annotated"}, {});
   arguments.expect_operands(0, 1);
   const fs::path folder = arguments.operands().empty() ? fs::path(".") : fs::path(arguments.operands()[0]);
 
@@ -61,8 +64,13 @@ int sources_command(const std::vector<std::string>& args) {
   }
 
   fs::create_directories(folder);
-  dati_linea(folder, model);
-  dati_treno(folder, model);
+  if (arguments.has("--annotated")) {
+    annotated(line_source_table(), line_format()).write(line_file);
+    annotated(train_source_table(), train_format()).write(train_file);
+  } else {
+    dati_linea(folder, model);
+    dati_treno(folder, model);
+  }
   std::cout << "wrote " << line_file.string() << "\nwrote " << train_file.string() << "\n";
   return kExitClean;
 }

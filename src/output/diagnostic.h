@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "compiler/codes.h"
+#include "compiler/compile_report.h"
+
+namespace scenario {
+
+// One problem in a scenario's sources, as an author is told of it: how bad it
+// is, its code from the code table, where it is (the compiler's name of the
+// file, the line from 1, 0 for the file as a whole, and the column as the
+// byte offset in the line, from 0, with the length in bytes of the field it is
+// about), what is wrong and, where it helps, how to put it right.
+struct Diagnostic {
+  Severity severity = Severity::error;
+  int32_t code = 0;
+  SourcePlace place;
+  int32_t length = 0;
+  std::string message;
+  std::string hint;
+
+  bool operator==(const Diagnostic&) const = default;
+};
+
+using Diagnostics = std::vector<Diagnostic>;
+
+// A diagnostic of `code` with the severity the code table gives it.
+Diagnostic diagnostic(int32_t code, SourcePlace place, int32_t length, std::string message, std::string hint = {});
+
+}  // namespace scenario

@@ -1,0 +1,183 @@
+#include "tool/diagnostic_output.h"
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "base/windows1252.h"
+#include "compiler/code_explanations.h"
+
+namespace scenario::tool {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The line of a file (from 1) without its line end.
+std::string_view line_in(std::string_view bytes, int32_t line) {
+  std::size_t start = 0;
+  for (int32_t l = 1; l < line; ++l) {
+    const std::size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) return {};
+    start = end + 1;
+    if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
+  }
+  const std::size_t end = bytes.find_first_of("\r\n", start);
+  return bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+const std::string& bytes_of(const AuthorSources& sources, const std::string& file) {
+  static const std::string none;
+  if (file == sources.names.line_source()) return sources.line;
+  if (file == sources.names.train_source()) return sources.train;
+  return none;
+}
+
+std::string plural(int n, const char* thing) { return std::to_string(n) + " " + thing + (n == 1 ? "" : "s"); }
+
+// A file URI for a path: absolute, with every byte outside the unreserved
+// set and "/" written as %XX.
+std::string file_uri(const std::string& path) {
+  std::string absolute = std::filesystem::absolute(std::filesystem::path(path)).generic_string();
+  if (!absolute.starts_with("/")) absolute = "/" + absolute;  // a drive letter on Windows
+  std::string uri = "file://";
+  static const char* const kHex = "0123456789ABCDEF";
+  for (const char c : absolute) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '-' || c == '_' ||
+        c == '.' || c == '~' || c == '/' || c == ':') {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[u >> 4];
+      uri += kHex[u & 15];
+    }
+  }
+  return uri;
+}
+
+std::string level_of(Severity severity) {
+  return severity == Severity::note ? "note" : std::string(severity_name(severity));
+}
+
+Json json_output(const CheckResult& result, const AuthorSources& sources) {
+  Json diagnostics = Json::array();
+  for (const Diagnostic& d : result.diagnostics) {
+    const CodeEntry* entry = find_code(d.code);
+    Json item = {{"file", sources.path_of(d.place.file)}};
+    if (d.place.line > 0) {
+      item["line"] = d.place.line;
+      item["column"] = d.place.column + 1;
+      item["end_column"] = d.place.column + 1 + d.length;
+    }
+    item["severity"] = std::string(severity_name(d.severity));
+    item["code"] = d.code;
+    item["name"] = entry != nullptr ? std::string(entry->name) : "";
+    item["message"] = d.message;
+    item["hint"] = d.hint;
+    diagnostics.push_back(item);
+  }
+  Json read = Json::object();
+  for (const RecordsRead& r : result.read) read[std::string(record_format(r.record).keyword)] = r.count;
+  return {{"diagnostics", diagnostics},
+          {"summary",
+           {{"errors", result.count(Severity::error)},
+            {"warnings", result.count(Severity::warning)},
+            {"notes", result.count(Severity::note)},
+            {"read", read}}}};
+}
+
+Json sarif_output(const CheckResult& result, const AuthorSources& sources) {
+  // The rules are the codes the results name, each once, in table order.
+  Json rules = Json::array();
+  std::vector<int32_t> rule_codes;
+  for (const CodeEntry& entry : kCodeTable) {
+    const bool used = std::any_of(result.diagnostics.begin(), result.diagnostics.end(),
+                                  [&entry](const Diagnostic& d) { return d.code == entry.number; });
+    if (!used) continue;
+    rule_codes.push_back(entry.number);
+    Json rule = {{"id", std::to_string(entry.number)},
+                 {"name", std::string(entry.name)},
+                 {"shortDescription", {{"text", std::string(entry.text)}}}};
+    if (const CodeExplanation* explanation = explanation_of(entry.number)) {
+      rule["fullDescription"] = {{"text", std::string(explanation->why)}};
+      rule["help"] = {{"text", std::string(explanation->fix)}};
+    }
+    rule["defaultConfiguration"] = {{"level", level_of(entry.severity)}};
+    rules.push_back(rule);
+  }
+  Json results = Json::array();
+  for (const Diagnostic& d : result.diagnostics) {
+    const auto rule_index = std::find(rule_codes.begin(), rule_codes.end(), d.code) - rule_codes.begin();
+    Json physical = {{"artifactLocation", {{"uri", file_uri(sources.path_of(d.place.file))}}}};
+    if (d.place.line > 0) {
+      Json region = {{"startLine", d.place.line}, {"startColumn", d.place.column + 1}};
+      if (d.length > 0) region["endColumn"] = d.place.column + 1 + d.length;
+      physical["region"] = region;
+    }
+    Json item = {{"ruleId", std::to_string(d.code)},
+                 {"ruleIndex", rule_index},
+                 {"level", level_of(d.severity)},
+                 {"message", {{"text", d.message + (d.hint.empty() ? "" : " (" + d.hint + ")")}}},
+                 {"locations", Json::array({{{"physicalLocation", physical}}})}};
+    results.push_back(item);
+  }
+  return {
+      {"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+      {"version", "2.1.0"},
+      {"runs",
+       Json::array({{{"tool",
+                      {{"driver",
+                        {{"name", std::string(kToolName)}, {"version", std::string(kToolVersion)}, {"rules", rules}}}}},
+                     {"results", results}}})}};
+}
+
+}  // namespace
+
+OutputFormat output_format(const Arguments& arguments) {
+  const std::optional<std::string> format = arguments.value("--format");
+  if (!format || *format == "text") return OutputFormat::text;
+  if (*format == "json") return OutputFormat::json;
+  if (*format == "sarif") return OutputFormat::sarif;
+  throw UsageError("unknown format \"" + *format + "\": text, json or sarif");
+}
+
+std::string diagnostic_text(const Diagnostic& d, const AuthorSources& sources) {
+  std::string text = sources.path_of(d.place.file);
+  if (d.place.line > 0) text += ":" + std::to_string(d.place.line) + ":" + std::to_string(d.place.column + 1);
+  text += ": " + std::string(severity_name(d.severity)) + " " + std::to_string(d.code) + ": " + d.message + "\n";
+  if (d.place.line > 0) {
+    const std::string_view line = line_in(bytes_of(sources, d.place.file), d.place.line);
+    if (!line.empty()) {
+      text += "    " + from_windows1252(line) + "\n    ";
+      // One byte a character in the file: tabs stay tabs so that the caret
+      // lines up under the field.
+      for (std::size_t i = 0; i < static_cast<std::size_t>(d.place.column) && i < line.size(); ++i) {
+        text += line[i] == '\t' ? '\t' : ' ';
+      }
+      text += "^" + std::string(d.length > 1 ? static_cast<std::size_t>(d.length - 1) : 0, '~') + "\n";
+    }
+  }
+  if (!d.hint.empty()) text += "  hint: " + d.hint + "\n";
+  return text;
+}
+
+std::string summary_text(const CheckResult& result) {
+  return plural(result.count(Severity::error), "error") + ", " + plural(result.count(Severity::warning), "warning") +
+         ", " + plural(result.count(Severity::note), "note") + "; read " + records_read_text(result.read);
+}
+
+std::string check_output(const CheckResult& result, const AuthorSources& sources, OutputFormat format) {
+  switch (format) {
+    case OutputFormat::json:
+      return json_output(result, sources).dump(2) + "\n";
+    case OutputFormat::sarif:
+      return sarif_output(result, sources).dump(2) + "\n";
+    case OutputFormat::text:
+      break;
+  }
+  std::string text;
+  for (const Diagnostic& d : result.diagnostics) text += diagnostic_text(d, sources);
+  return text + summary_text(result) + "\n";
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,128 @@
+#include "tool/format_reference.h"
+
+#include "compiler/codes.h"
+#include "compiler/source_format.h"
+
+namespace scenario::tool {
+
+namespace {
+
+std::string type_name(FieldType type) {
+  switch (type) {
+    case FieldType::int32:
+      return "whole number";
+    case FieldType::int16:
+      return "whole number, -32768 to 32767";
+    case FieldType::uint8:
+      return "whole number, 0 to 255";
+    case FieldType::text:
+      return "text";
+    case FieldType::stored_text:
+      return "text, at most 32767 characters";
+  }
+  return "";
+}
+
+// A table cell: "|" would end it.
+std::string cell(std::string_view text) {
+  std::string out;
+  for (const char c : text) out += c == '|' ? std::string("\\|") : std::string(1, c);
+  return out.empty() ? "" : out;
+}
+
+std::string tests_text(const RecordFormat& record) {
+  std::string text;
+  for (const std::string_view test : record.tests) {
+    if (test.empty()) continue;
+    text += (text.empty() ? "\"" : " and \"") + std::string(test) + "\"";
+  }
+  return text + (record.exact_case ? " (exact letter case)" : " (any letter case)");
+}
+
+void records_section(std::string& out, std::span<const RecordFormat> records) {
+  for (const RecordFormat& record : records) {
+    out += "#### `" + std::string(record.keyword) + "`\n\n";
+    std::string meaning = cell(record.meaning);
+    if (!meaning.empty() && meaning[0] >= 'a' && meaning[0] <= 'z')
+      meaning[0] = static_cast<char>(meaning[0] - 'a' + 'A');
+    out += meaning + ". Recognised when the keyword field contains " + tests_text(record) + ".\n\n";
+    out += "| # | field | type | unit | range | meaning | what the compiler makes of it |\n";
+    out += "|---|---|---|---|---|---|---|\n";
+    for (std::size_t i = 0; i < record.fields.size(); ++i) {
+      const FieldFormat& f = record.fields[i];
+      out += "| " + std::to_string(i + 1) + " | `" + std::string(f.name) + "` | " + type_name(f.type) + " | " +
+             cell(f.unit) + " | " + cell(f.range) + " | " + cell(f.meaning) + " | " + cell(f.stored) + " |\n";
+    }
+    out += "\nAs the template writes it: `" + std::string(record.keyword);
+    for (const FieldFormat& f : record.fields) out += ", " + std::string(f.name);
+    out += "`\n\n";
+  }
+}
+
+void file_section(std::string& out, const SourceFormat& format, const char* title) {
+  out += "## " + std::string(title) + " (`" + std::string(format.file_name) + "`)\n\n";
+  out += "Sections, in the order the template writes them:\n\n| header | holds |\n|---|---|\n";
+  for (const SectionFormat& section : format.sections) {
+    out += "| `" + std::string(section.header) + "` | " + cell(section.meaning) + " |\n";
+  }
+  out += "\n";
+  if (!format.general.empty()) {
+    out +=
+        "### The general block\n\nRead from `[generale]` to the next section header; each keyword field is "
+        "tried against every record below, in this order.\n\n";
+    records_section(out, format.general);
+    out +=
+        "### The records\n\nRead after the general block, under any header; each keyword field is tried "
+        "against every record below, in this order.\n\n";
+  } else {
+    out +=
+        "### The records\n\nRead from `[generale]` to the end of the file, under any header; each keyword field "
+        "is tried against every record below, in this order.\n\n";
+  }
+  records_section(out, format.records);
+}
+
+}  // namespace
+
+std::string format_reference() {
+  std::string out =
+      "# The source files of a scenario\n\n"
+      "A scenario is two text files: the line source file (the line: its length, kilometre references, curves, "
+      "gradients, mountains, speed boards and signs) and the train source file (the train: its composition, "
+      "clock, speed and adhesion profiles, stations, slowdowns and signals). `scenario_tool sources` writes the "
+      "built-in pair as a template (`--annotated` with comments), `scenario_tool check` reports every problem, "
+      "`scenario_tool compile` builds the compiled files. This reference is made from the tables the compiler "
+      "reads with (`scenario_tool explain --format` prints it).\n\n"
+      "## How the files are read\n\n"
+      "- Both files are Windows-1252 text, one record a line, lines ended by CR LF (a lone CR or LF counts too).\n"
+      "- A file is a stream of fields. A field ends at a comma or at the end of a line; blanks before a field "
+      "are skipped. Fields are read across line ends: a record is its keyword field and exactly the number of "
+      "fields listed for it, so write each record on one line with exactly those fields.\n"
+      "- A number is a whole decimal number, optionally signed (`-1500`); it also ends at the first blank after "
+      "its digits, so `13   57   40` is three numbers. An empty number field reads 0. Numbers take no unit and no "
+      "decimals: `8,5` is the number 8 and a stray field.\n"
+      "- A text runs to the next comma or line end: a name or a sign text holds no comma.\n"
+      "- A keyword field is recognised by the texts it contains, anywhere in it (see each record). A field that "
+      "names no record is skipped.\n"
+      "- Comments: a keyword field that contains a hyphen `-` is discarded and the next field is read in its "
+      "place; up to 10 in a row in the line file's general block, 2 in a row elsewhere. Write a comment as a line "
+      "of its own that starts with `--` and holds no comma. A line starting with `#` is not a comment.\n"
+      "- Only what follows `[generale]` is read. The other section headers are for people; the file's last "
+      "field is never read, so the template ends with `[fine]`.\n"
+      "- Progressives are metres from the line's origin. The line is divided into cells of 50 m: an object at "
+      "progressive p stands in cell nearest(p / 50 + 1), a profile section or a speed abatement point starts at "
+      "cell nearest(p / 50); a cell holds one object.\n\n";
+  file_section(out, line_format(), "The line source file");
+  file_section(out, train_format(), "The train source file");
+  out +=
+      "## Codes\n\nErrors are the compile's codes (the compile stops at the first), the finishing codes and the "
+      "two error numbers the program shows; warnings and notes are the checker's. `scenario_tool explain CODE` "
+      "tells why each matters and how to fix it.\n\n| code | severity | name | meaning |\n|---|---|---|---|\n";
+  for (const CodeEntry& entry : kCodeTable) {
+    out += "| " + std::to_string(entry.number) + " | " + std::string(severity_name(entry.severity)) + " | `" +
+           std::string(entry.name) + "` | " + cell(entry.text) + " |\n";
+  }
+  return out;
+}
+
+}  // namespace scenario::tool
