@@ -665,6 +665,20 @@ TEST(ScenarioTool, ExplainTellsEveryCodeAndTheFormatReferenceIsTheDocs) {
       << "docs/source-format.md is out of date";
 }
 
+// The editor's grammars are the tool's: run
+//   build/bin/scenario_tool lsp --grammar line > editors/vscode/syntaxes/scenario-line.tmLanguage.json
+// (and train) after a change to the format table.
+TEST(ScenarioTool, TheEditorGrammarsAreTheFormatTables) {
+  testing::TempFolder folder;
+  for (const char* kind : {"line", "train"}) {
+    const ToolRun grammar = tool(folder.path(), {"lsp", "--grammar", kind});
+    EXPECT_EQ(grammar.status, 0);
+    const fs::path file = fs::path(SCENARIO_SOURCE_DIR) / "editors" / "vscode" / "syntaxes" /
+                          (std::string("scenario-") + kind + ".tmLanguage.json");
+    EXPECT_TRUE(grammar.out == testing::read_file(file)) << file << " is out of date";
+  }
+}
+
 TEST(ScenarioTool, AnnotatedSourcesCompileToTheSameBytesAndCheckClean) {
   testing::TempFolder author;
   ASSERT_EQ(tool(author.path(), {"sources", "--annotated"}).status, 0);

@@ -197,6 +197,11 @@ constexpr CodeExplanation kExplanations[] = {
      "km/h or more, does not read back as given.",
      "Give speeds in multiples of 5, d speeds under 100 km/h.", "indicatori_vmax,  1550,  127, ..."},
 
+    {225,
+     "A line source file and its train source file are checked together, found by their names in the same folder "
+     "(NAME_linea.txt and NAME_NUM-.txt); without its partner a file is checked alone, as far as that goes.",
+     "Keep the two files side by side, named as the compiler expects.", "Valle_linea.txt and Valle_123-.txt"},
+
     // --- notes ------------------------------------------------------------------------------
     {301, "Objects and profile sections are placed by cell, one every 50 m.",
      "Nothing, if the nearest cell is meant; else give a multiple of 50.", "segnale,    2810, ...   (lands at 2800)"},

@@ -128,6 +128,8 @@ inline constexpr CodeEntry kCodeTable[] = {
     {224, "board-speed-not-stored-whole",
      "a board speed the packing cannot hold whole: not a multiple of 5, or a d speed of 100 km/h or more",
      CodeStage::check, Severity::warning},
+    {225, "partner-missing", "the file's partner source file is not beside it: it is checked alone", CodeStage::check,
+     Severity::warning},
 
     // Notes: worth knowing, not wrong.
     {301, "rounded-into-a-cell", "the progressive is not a multiple of 50: the record lands in the nearest cell",
@@ -212,6 +214,7 @@ inline constexpr int32_t general_record_twice = code_number("general-record-twic
 inline constexpr int32_t empty_text = code_number("empty-text");
 inline constexpr int32_t value_overlaps_digits = code_number("value-overlaps-digits");
 inline constexpr int32_t board_speed_not_stored_whole = code_number("board-speed-not-stored-whole");
+inline constexpr int32_t partner_missing = code_number("partner-missing");
 
 inline constexpr int32_t rounded_into_a_cell = code_number("rounded-into-a-cell");
 inline constexpr int32_t direction_raises_kilometre = code_number("direction-raises-kilometre");

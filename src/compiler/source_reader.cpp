@@ -54,6 +54,7 @@ std::string_view SourceReader::text_field() {
   const std::size_t begin = pos_;
   while (!at_end() && bytes_[pos_] != ',' && !is_line_end(bytes_[pos_])) ++pos_;
   const std::string_view field(bytes_.data() + begin, pos_ - begin);
+  field_end_ = static_cast<int32_t>(pos_ - line_start_);
   consume_separator();
   return field;
 }
@@ -76,6 +77,7 @@ int32_t SourceReader::read_int32() {
   const std::size_t begin = pos_;
   while (!at_end() && bytes_[pos_] != ',' && !is_line_end(bytes_[pos_]) && !is_blank(bytes_[pos_])) ++pos_;
   const std::string_view field(bytes_.data() + begin, pos_ - begin);
+  field_end_ = static_cast<int32_t>(pos_ - line_start_);
   skip_blanks();
   consume_separator();
 

@@ -35,6 +35,8 @@ class SourceReader {
   // blanks before it).
   int32_t line() const { return field_line_; }
   int32_t column() const { return field_column_; }
+  // Where that field ends in its line: the byte after its last one.
+  int32_t end_column() const { return field_end_; }
 
   std::string read_text();
   // A text the scenario table keeps (a sign text, a station name): the
@@ -59,6 +61,7 @@ class SourceReader {
   std::size_t line_start_ = 0;  // where that line starts
   int32_t field_line_ = 0;      // line of the field last read
   int32_t field_column_ = 0;    // and its column
+  int32_t field_end_ = 0;       // and where it ends
 };
 
 // Keyword tests: a keyword field is recognised by the texts it contains.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 
 #include "base/run_time_failure.h"
 #include "base/source_folder.h"
@@ -15,10 +16,6 @@
 namespace scenario {
 
 namespace {
-
-// Compiles that find errors one by one stop after this many: a file of
-// nothing but errors is told enough.
-constexpr int kMostErrors = 200;
 
 // The two files as the checker edits them: records that failed are blanked
 // out (their lines turned into blanks, line ends kept, so that every later
@@ -142,14 +139,21 @@ int CheckResult::count(Severity severity) const {
                                         [severity](const Diagnostic& d) { return d.severity == severity; }));
 }
 
-CheckResult check_scenario(const CheckSources& sources) {
+CheckResult check_scenario(const CheckSources& sources, const CheckLimits& limits) {
   const FileNames& names = sources.names;
   Texts texts{sources.line, sources.train};
   Diagnostics errors;
   TrackModel model;
   Round round;
   bool shortened = false;
-  while (static_cast<int>(errors.size()) < kMostErrors) {
+  const auto started = std::chrono::steady_clock::now();
+  const auto out_of_time = [&]() {
+    return limits.seconds > 0 &&
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() > limits.seconds;
+  };
+  // A file of nothing but errors is told enough: the compiles that find them
+  // one by one stop at the limits.
+  while (static_cast<int>(errors.size()) < limits.most_errors && !(errors.size() > 0 && out_of_time())) {
     round = compile_once(texts, names, model);
     const CompileReport& report = round.report;
     const Observation& o = round.observation;

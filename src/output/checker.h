@@ -36,7 +36,14 @@ struct CheckResult {
   int count(Severity severity) const;
 };
 
-CheckResult check_scenario(const CheckSources& sources);
+// How far a check goes: after this many errors, or this long, it stops
+// looking for more; the first error is always found.
+struct CheckLimits {
+  int most_errors = 200;
+  double seconds = 0;  // 0: no limit
+};
+
+CheckResult check_scenario(const CheckSources& sources, const CheckLimits& limits = {});
 
 // What to report of a check: codes switched off, and warnings taken as errors.
 struct CheckOptions {

@@ -24,6 +24,7 @@ int dump_command(const std::vector<std::string>& args);
 int plot_command(const std::vector<std::string>& args);
 int check_command(const std::vector<std::string>& args);
 int explain_command(const std::vector<std::string>& args);
+int lsp_command(const std::vector<std::string>& args);
 
 extern const Command kSourcesCommand;
 extern const Command kCompileCommand;
@@ -31,5 +32,6 @@ extern const Command kDumpCommand;
 extern const Command kPlotCommand;
 extern const Command kCheckCommand;
 extern const Command kExplainCommand;
+extern const Command kLspCommand;
 
 }  // namespace scenario::tool

@@ -16,7 +16,8 @@ using scenario::tool::Command;
 
 const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCheckCommand,
                                     &scenario::tool::kCompileCommand, &scenario::tool::kDumpCommand,
-                                    &scenario::tool::kPlotCommand,    &scenario::tool::kExplainCommand};
+                                    &scenario::tool::kPlotCommand,    &scenario::tool::kExplainCommand,
+                                    &scenario::tool::kLspCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
@@ -35,6 +36,7 @@ void print_overview(std::ostream& out) {
          "  dump       decode a route, scenario or plan file into readable text or JSON\n"
          "  plot       draw a compiled scenario as an SVG picture\n"
          "  explain    what a code means and how to fix it; the source formats\n"
+         "  lsp        the language server of the source formats, for editors\n"
          "\n"
          "  scenario_tool COMMAND --help    what a command does, its options and exit status\n"
          "  scenario_tool --version         the tool's version\n";

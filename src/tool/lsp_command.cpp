@@ -1,0 +1,53 @@
+// scenario_tool lsp: the language server of the two source formats, on
+// standard input and output, for editors.
+#include <iostream>
+#include <string>
+
+#include "tool/binary_stdio.h"
+#include "tool/command_line.h"
+#include "tool/commands.h"
+#include "tool/editor_grammar.h"
+#include "tool/lsp/server.h"
+
+namespace scenario::tool {
+
+const Command kLspCommand = {
+    "lsp",
+    "scenario_tool lsp [--grammar line|train]",
+    "Runs the language server of the line and train source files on standard\n"
+    "input and output (Language Server Protocol 3.17, JSON-RPC with\n"
+    "Content-Length headers), for an editor to start:\n"
+    "\n"
+    "  diagnostics     what \"scenario_tool check\" finds, published when a file is\n"
+    "                  opened, changed (once the typing pauses) or saved; a line\n"
+    "                  file and its train file (NAME_linea.txt, NAME_NUM-.txt in\n"
+    "                  one folder) are checked together, the editor's unsaved text\n"
+    "                  before the disk's\n"
+    "  hover           the record a keyword names and its fields; a field's unit,\n"
+    "                  range, meaning and what it becomes; a diagnostic's\n"
+    "                  explanation\n"
+    "  completion      the records of the section, with a placeholder a field\n"
+    "  outline         sections, stations, signals and curves; folding by section\n"
+    "\n"
+    "Options:\n"
+    "  --grammar line|train    print the TextMate grammar of a format instead\n"
+    "\n"
+    "Exit status: 0 after the editor's shutdown and exit; 1 when the input ends\n"
+    "first; 64 usage error.\n",
+    lsp_command,
+};
+
+int lsp_command(const std::vector<std::string>& args) {
+  const Arguments arguments(args, {}, {"--grammar"});
+  arguments.expect_operands(0, 0);
+  if (const std::optional<std::string> grammar = arguments.value("--grammar")) {
+    if (*grammar != "line" && *grammar != "train") throw UsageError("--grammar takes line or train");
+    std::cout << textmate_grammar(*grammar == "line" ? SourceKind::line : SourceKind::train);
+    return kExitClean;
+  }
+  use_binary_stdio();
+  std::ios::sync_with_stdio(false);
+  return lsp::serve(std::cin, std::cout);
+}
+
+}  // namespace scenario::tool
