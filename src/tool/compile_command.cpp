@@ -15,6 +15,7 @@
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostics.h"
+#include "tool/scenario_files.h"
 
 namespace scenario::tool {
 
@@ -54,34 +55,6 @@ const Command kCompileCommand = {
 };
 
 namespace {
-
-std::string name_of(const fs::path& file) { return file.filename().string(); }
-
-// The compiled files are named from the line name and the train number inside
-// OUTDIR: neither may lead out of it.
-void check_name(const std::string& name, const char* what) {
-  if (name.empty()) throw UsageError(std::string(what) + " is empty");
-  if (name == "." || name == "..") throw UsageError(std::string(what) + " \"" + name + "\" is not a file name");
-  for (const char c : name) {
-    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
-      throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
-    }
-  }
-}
-
-std::string line_name_of(const Arguments& arguments, const std::string& line_file) {
-  if (auto given = arguments.value("--line-name")) return *given;
-  const std::string name = name_of(line_file);
-  if (auto line = line_name_of_line_source(name)) return *line;
-  throw UsageError("cannot take the line name from \"" + name + "\" (not NAME_linea.txt): give --line-name");
-}
-
-std::string train_number_of(const Arguments& arguments, const std::string& train_file, const std::string& line_name) {
-  if (auto given = arguments.value("--train-number")) return *given;
-  const std::string name = name_of(train_file);
-  if (auto number = train_number_of_train_source(name, line_name)) return *number;
-  throw UsageError("cannot take the train number from \"" + name + "\" (not NAME_NUM-.txt): give --train-number");
-}
 
 void print_diagnostics(const CompileReport& report, const SourcePaths& paths) {
   for (const std::string& line : model_diagnostics(report, paths)) std::cerr << line << "\n";

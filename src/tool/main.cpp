@@ -1,7 +1,7 @@
 // scenario_tool: the authoring tool of the scenario builder. It writes the
 // built-in sources as a template, compiles an author's sources with the
 // program's own compiler and finishing step, decodes compiled files and draws
-// a compiled scenario.
+// a compiled scenario, and shows a scenario in a browser.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -15,7 +15,8 @@ namespace {
 using scenario::tool::Command;
 
 const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCompileCommand,
-                                    &scenario::tool::kDumpCommand, &scenario::tool::kPlotCommand};
+                                    &scenario::tool::kDumpCommand, &scenario::tool::kPlotCommand,
+                                    &scenario::tool::kViewCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
@@ -31,6 +32,8 @@ void print_overview(std::ostream& out) {
          "             file and line, and write the three compiled files\n"
          "  dump       decode a route, scenario or plan file into readable text or JSON\n"
          "  plot       draw a compiled scenario as an SVG picture\n"
+         "  view       write one HTML page to explore a scenario, linked to its sources;\n"
+         "             with --watch, serve it and rebuild it as the sources change\n"
          "\n"
          "  scenario_tool COMMAND --help    what a command does, its options and exit status\n"
          "  scenario_tool --version         the tool's version\n";

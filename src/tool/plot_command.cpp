@@ -17,6 +17,7 @@
 #include "output/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
+#include "tool/scenario_files.h"
 #include "tool/svg_writer.h"
 
 namespace scenario::tool {
@@ -47,28 +48,6 @@ const Command kPlotCommand = {
 };
 
 namespace {
-
-fs::path find_scenario_file(const fs::path& folder, const std::optional<std::string>& train_number) {
-  if (!fs::is_directory(folder)) throw RunTimeFailure("cannot read " + folder.string() + ": not a folder");
-  std::vector<fs::path> found;
-  for (const auto& item : fs::directory_iterator(folder)) {
-    const std::string name = item.path().filename().string();
-    if (kind_of_file(name) != FileKind::scenario || !item.is_regular_file()) continue;
-    if (train_number && !name.ends_with("_" + *train_number + std::string(FileNames::kScenario))) continue;
-    found.push_back(item.path());
-  }
-  std::sort(found.begin(), found.end());
-  if (found.empty()) {
-    throw RunTimeFailure("no scenario file (NAME_NUM.sim" +
-                         std::string(train_number ? " for train " + *train_number : "") + ") in " + folder.string());
-  }
-  if (found.size() > 1) {
-    std::string names;
-    for (const fs::path& f : found) names += (names.empty() ? "" : ", ") + f.filename().string();
-    throw UsageError(folder.string() + " holds several scenario files (" + names + "): pick one with --train-number");
-  }
-  return found.front();
-}
 
 // --- drawing -------------------------------------------------------------------
 
