@@ -15,7 +15,8 @@
   let range = { from: 0, to: 1 }; // the progressives the profiles show
   let plan = { cx: 0, cy: 0, scale: 1 }; // the plan's centre (metres) and pixels per metre
   let hover = null; // the progressive under the pointer
-  let drawn = { stations: 0, signals: 0 };
+  let drawn = { stations: 0, signals: 0, diagnostics: 0 };
+  let drawnLabels = { plan: [], posts: [] }; // the boxes of the labels drawn, as the browser measures them
 
   const planCanvas = document.getElementById("plan");
   const profileCanvas = document.getElementById("profiles");
@@ -95,10 +96,14 @@
 
   function metres(p) { return Math.round(p).toLocaleString("en-US") + " m"; }
 
+  // A source line as "name.txt:12": the file's own name, the path being in
+  // the Sources panel.
   function sourceText(src) {
     if (!src || !data.files.length) return "";
-    return data.files[src[0]] + ":" + src[1];
+    return baseName(data.files[src[0]]) + ":" + src[1];
   }
+
+  function baseName(file) { return file.split(/[\\/]/).pop(); }
 
   // The plan level fine enough for `scale` pixels per metre.
   function planLevel(scale) {
@@ -183,7 +188,8 @@
   function drawPlan() {
     const { ctx, w, h } = sizeCanvas(planCanvas);
     ctx.clearRect(0, 0, w, h);
-    drawn = { stations: 0, signals: 0 };
+    drawn = { stations: 0, signals: 0, diagnostics: 0 };
+    drawnLabels.plan = [];
     if (!data.plan) {
       ctx.fillStyle = "#777";
       ctx.font = "14px " + FONT;
@@ -247,13 +253,16 @@
     }
     mark(0, (x, y) => flag(ctx, x, y, "start", "#2ca02c"));
     mark(data.length, (x, y) => flag(ctx, x, y, "end", "#1d2630"));
-    for (const d of diagnosticPlaces()) mark(d.p, (x, y) => warningMark(ctx, x, y, d.severity));
+    for (const d of diagnosticPlaces()) if (mark(d.p, (x, y) => warningMark(ctx, x, y, d.severity))) ++drawn.diagnostics;
 
     // Labels, as laid out by the tool for this scale.
     for (const label of data.labels.plan) {
       if (label.from > plan.scale) continue;
       if (!onPlan(label.x, label.y, 300)) continue;
       drawLabel(ctx, planX(label.x), planY(label.y), label);
+      ctx.font = (label.bold ? "bold " : "") + label.font + "px " + FONT;
+      const width = ctx.measureText(label.t).width;
+      drawnLabels.plan.push({ t: label.t, x: planX(label.x) + label.dx, y: planY(label.y) + label.dy - label.font / 2, w: width, h: label.font });
     }
     scaleBar(ctx, w, h);
     legend(ctx);
@@ -363,7 +372,7 @@
     let top = names + track + 4;
     keys.forEach((key, i) => {
       const height = rest * share[i];
-      rows.charts.push({ key, title: titles[i], top: top + 6, bottom: top + height - 4, axis: data.axes[key] });
+      rows.charts.push({ key, title: titles[i], top: top + 16, bottom: top + height - 4, axis: data.axes[key] });
       top += height;
     });
     rows.axis = { top: top + 2, bottom: top + axis };
@@ -435,11 +444,14 @@
     ctx.fillStyle = "#5a6672"; ctx.font = "10px " + FONT; ctx.textAlign = "right"; ctx.textBaseline = "top";
     ctx.fillText("km", LEFT - 8, axisY + 4);
     ctx.save(); ctx.beginPath(); ctx.rect(LEFT - 20, axisY, right - LEFT + 40, h - axisY); ctx.clip();
+    drawnLabels.posts = [];
     for (const label of data.labels.posts) {
       if (label.from > scale || !visible(label.x)) continue;
       const x = profileX(label.x);
       ctx.beginPath(); ctx.moveTo(x, axisY); ctx.lineTo(x, axisY + 5); ctx.stroke();
       ctx.textAlign = "center"; ctx.fillText(label.t, x, axisY + 7);
+      const width = ctx.measureText(label.t).width;
+      drawnLabels.posts.push({ t: label.t, x: x - width / 2, y: axisY + 7, w: width, h: label.font });
     }
     ctx.restore();
     document.getElementById("range").textContent =
@@ -533,10 +545,8 @@
     }
     ctx.restore();
     ctx.lineWidth = 1;
-    ctx.font = "bold 11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "top";
-    const titleWidth = ctx.measureText(chart.title).width;
-    ctx.fillStyle = "rgba(255, 255, 255, 0.85)"; ctx.fillRect(LEFT + 1, chart.top + 1, titleWidth + 8, 14);
-    ctx.fillStyle = "#1d2630"; ctx.fillText(chart.title, LEFT + 4, chart.top + 2);
+    ctx.font = "bold 11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "bottom";
+    ctx.fillStyle = "#1d2630"; ctx.fillText(chart.title, LEFT, chart.top - 2);
   }
 
   // --- what is here ------------------------------------------------------------
@@ -802,7 +812,7 @@
     for (const d of data.diagnostics) {
       const li = document.createElement("li");
       const badge = document.createElement("span"); badge.className = "severity " + d.severity; badge.textContent = d.severity + " " + d.code;
-      const where = document.createElement("span"); where.className = "src"; where.textContent = " " + d.file + (d.line ? ":" + d.line : "") + " ";
+      const where = document.createElement("span"); where.className = "src"; where.textContent = " " + baseName(d.file) + (d.line ? ":" + d.line : "") + " "; where.title = d.file;
       const message = document.createElement("div"); message.textContent = d.message;
       li.append(badge, where, message);
       if (d.hint) { const hint = document.createElement("div"); hint.className = "hint"; hint.textContent = d.hint; li.append(hint); }
@@ -864,6 +874,7 @@
       range: () => ({ ...range }),
       planScale: () => plan.scale,
       drawn: () => ({ ...drawn }),
+      drawnLabels: () => JSON.parse(JSON.stringify(drawnLabels)),
       version: () => data.version,
       profileX,
       chartRows: () => profileRows(profileCanvas.clientHeight),
