@@ -204,14 +204,23 @@ test("the largest line: loads, and its labels never overlap as it is zoomed", { 
   assert.deepEqual(await viewer(page, () => window.scenarioViewer.drawn()), { stations: 39, signals: 499, diagnostics: 0 });
   await page.screenshot({ path: path.join(artifacts, "largest-whole-line.png") });
 
-  const plan = await page.$eval("#plan", (c) => { const r = c.getBoundingClientRect(); return { x: r.left + r.width / 2, y: r.top + r.height / 2 }; });
-  await page.mouse.move(plan.x, plan.y);
+  // Zoomed in at a station, more labels show, never overlapping.
+  const station = await page.evaluate(() => {
+    const r = document.getElementById("plan").getBoundingClientRect();
+    const [x, y] = window.scenarioViewer.planScreen(512500);
+    return { x: r.left + x, y: r.top + y };
+  });
+  await page.mouse.move(station.x, station.y);
+  const labelsAtFirst = (await viewer(page, () => window.scenarioViewer.drawnLabels())).plan.length;
   for (let step = 0; step < 6; ++step) {
     const labels = await viewer(page, () => window.scenarioViewer.drawnLabels());
     assert.equal(overlapping(labels.plan), null, "plan labels at zoom step " + step);
     assert.equal(overlapping(labels.posts), null, "kilometre posts at zoom step " + step);
     for (let i = 0; i < 3; ++i) await page.mouse.wheel({ deltaY: -100 });
   }
+  const zoomedLabels = (await viewer(page, () => window.scenarioViewer.drawnLabels())).plan;
+  assert.ok(zoomedLabels.some((l) => l.t === "STAZIONE 21"), JSON.stringify(zoomedLabels.map((l) => l.t)));
+  assert.ok(labelsAtFirst > 0);
   await page.screenshot({ path: path.join(artifacts, "largest-plan-zoomed.png") });
   const at = await chartPoint(page, 500000, "speed");
   await page.mouse.move(at.x, at.y);

@@ -877,6 +877,7 @@
       drawnLabels: () => JSON.parse(JSON.stringify(drawnLabels)),
       version: () => data.version,
       profileX,
+      planScreen: (p) => { const [x, y] = planPointAt(p); return [planX(x), planY(y)]; },
       chartRows: () => profileRows(profileCanvas.clientHeight),
     };
   }
