@@ -246,6 +246,11 @@ ChildRun integrate_in_new_process(std::size_t metri) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--run") return run_one_build(argv[2], argv[3]);
   if (argc == 3 && std::string(argv[1]) == "--integrate") return run_one_integration(argv[2]);
+  // The largest line's two source files, for a look at them with the tool.
+  if (argc == 3 && std::string(argv[1]) == "--write-largest-line") {
+    bench::write_largest_line_sources(argv[2], "Linea_Massima", "1");
+    return 0;
+  }
 
   std::printf("%-24s %9s %17s %8s %17s %6s %8s %6s %10s %5s %8s %8s %5s\n", "case", "build ms", "(min-max)", "floor ms",
               "(min-max)", "ratio", "plan ms", "least", "bytes", "code", "peak MB", "largest", "x");

@@ -179,7 +179,7 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
       {"a sign on the board's cell",
        [](auto& line, auto&) { replace(line, "cartello_indicatore,  2900", "cartello_indicatore,  1550"); },
        "src/Valle_linea.txt:11: error 6: the sign's cell 32 (progressive 1550) already holds a maximum-speed board "
-       "(Valle_linea.txt:9)\n",
+       "(src/Valle_linea.txt:9)\n",
        1, "codice_errore 6", true},
       {"a gradient past the end of the line",
        [](auto& line, auto&) { replace(line, "pendenza,  1500", "pendenza,  26950"); },
@@ -694,9 +694,42 @@ TEST(ScenarioTool, AnnotatedSourcesCompileToTheSameBytesAndCheckClean) {
   }
 }
 
+TEST(ScenarioTool, ViewWritesOnePageFromCompiledFilesOrFromSources) {
+  testing::TempFolder folder;
+  for (const std::string& name : kCompiled) fs::copy_file(kGolden / name, folder / name);
+  const ToolRun compiled = tool(folder.path(), {"view", "."});
+  ASSERT_EQ(compiled.status, 0) << compiled.err;
+  EXPECT_EQ(compiled.last_line(), "wrote ./Corvalle_Brinta_24817.html");
+  const std::string page = testing::read_file(folder / "Corvalle_Brinta_24817.html");
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(page.find("\"files\":[]"), std::string::npos);  // no sources to link to
+
+  // From sources: every object links to its line; with a code set the page is
+  // still written, the code reported as compile reports it, status 1.
+  Author author;
+  ASSERT_EQ(tool(author.folder.path(), {"view", "src/Valle_linea.txt", "src/Valle_123-.txt", "-o", "v.html"}).status,
+            0);
+  const std::string linked = testing::read_file(author.folder / "v.html");
+  EXPECT_NE(linked.find("\"files\":[\"src/Valle_linea.txt\",\"src/Valle_123-.txt\"]"), std::string::npos);
+  EXPECT_NE(linked.find("\"name\":\"MONTE\",\"p\":8050,\"src\":[1,6]"), std::string::npos);
+  EXPECT_TRUE(author.sources_untouched());
+
+  Author clash([](auto&, auto& train) {
+    train.insert(train.begin() + 7, "segnale,    2810,   1, 4, 0,  0, 0,    0,  0,0,0, 0");
+  });
+  const ToolRun run = tool(clash.folder.path(), {"view", "src/Valle_linea.txt", "src/Valle_123-.txt"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_TRUE(
+      run.err.starts_with("src/Valle_123-.txt:8:13: error 16: the signal's cell 57 (progressive 2800) already "
+                          "holds a signal (src/Valle_123-.txt:7)\n"))
+      << run.err;
+  EXPECT_NE(testing::read_file(clash.folder / "Valle_123.html").find("\"code\":\"16\""), std::string::npos);
+  EXPECT_EQ(tool(clash.folder.path(), {"view", "src/none_linea.txt", "src/Valle_123-.txt"}).status, 2);
+}
+
 TEST(ScenarioTool, HelpVersionAndUsageErrors) {
   testing::TempFolder folder;
-  for (const char* command : {"sources", "check", "compile", "dump", "plot", "explain"}) {
+  for (const char* command : {"sources", "check", "compile", "dump", "plot", "view", "explain", "lsp"}) {
     const ToolRun help = tool(folder.path(), {command, "--help"});
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_EQ(help.out.rfind(std::string("usage: scenario_tool ") + command, 0), 0u) << help.out;
@@ -704,15 +737,21 @@ TEST(ScenarioTool, HelpVersionAndUsageErrors) {
   }
   EXPECT_EQ(tool(folder.path(), {"--help"}).status, 0);
   EXPECT_EQ(tool(folder.path(), {"--version"}).out, "scenario_tool 1.0\n");
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{},
-                                                                                    {"draw"},
-                                                                                    {"dump"},
-                                                                                    {"dump", "a", "b"},
-                                                                                    {"sources", "--quiet"},
-                                                                                    {"plot"},
-                                                                                    {"compile", "--no-plan=1"},
-                                                                                    {"check", "a_linea.txt"},
-                                                                                    {"explain"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"draw"},
+                                             {"dump"},
+                                             {"dump", "a", "b"},
+                                             {"sources", "--quiet"},
+                                             {"plot"},
+                                             {"compile", "--no-plan=1"},
+                                             {"check", "a_linea.txt"},
+                                             {"explain"},
+                                             {"lsp", "--grammar", "both"},
+                                             {"view"},
+                                             {"view", "a", "b", "c"},
+                                             {"view", "a", "b", "--port", "80"},
+                                             {"view", "a", "b", "--watch", "--port", "http"}}) {
     EXPECT_EQ(tool(folder.path(), args).status, 64) << (args.empty() ? "" : args[0]);
   }
   EXPECT_TRUE(fs::is_empty(folder.path()));

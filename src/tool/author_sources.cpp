@@ -3,40 +3,33 @@
 #include <filesystem>
 
 #include "base/read_file.h"
+#include "tool/scenario_files.h"
 
 namespace scenario::tool {
 
-namespace {
+const std::string& SourcePaths::author_file(const std::string& compiler_name) const {
+  if (compiler_name == line_name) return line;
+  if (compiler_name == train_name) return train;
+  return compiler_name;
+}
 
-std::string name_of(const std::string& file) { return std::filesystem::path(file).filename().string(); }
-
-// The compiled files are named from the line name and the train number inside
-// OUTDIR: neither may lead out of it.
-void check_name(const std::string& name, const char* what) {
-  if (name.empty()) throw UsageError(std::string(what) + " is empty");
-  if (name == "." || name == "..") throw UsageError(std::string(what) + " \"" + name + "\" is not a file name");
-  for (const char c : name) {
-    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
-      throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
+std::string SourcePaths::with_author_names(std::string text) const {
+  for (const auto& [name, path] : {std::pair{line_name, line}, std::pair{train_name, train}}) {
+    if (name == path) continue;
+    const std::string place = name + ":";
+    std::size_t at = 0;
+    while ((at = text.find(place, at)) != std::string::npos) {
+      // Only a whole name: not the end of a longer one.
+      if (at > 0 && text[at - 1] != ' ' && text[at - 1] != '(') {
+        at += place.size();
+        continue;
+      }
+      text.replace(at, name.size(), path);
+      at += path.size() + 1;
     }
   }
+  return text;
 }
-
-std::string line_name_of(const Arguments& arguments, const std::string& line_file) {
-  if (auto given = arguments.value("--line-name")) return *given;
-  const std::string name = name_of(line_file);
-  if (auto line = line_name_of_line_source(name)) return *line;
-  throw UsageError("cannot take the line name from \"" + name + "\" (not NAME_linea.txt): give --line-name");
-}
-
-std::string train_number_of(const Arguments& arguments, const std::string& train_file, const std::string& line_name) {
-  if (auto given = arguments.value("--train-number")) return *given;
-  const std::string name = name_of(train_file);
-  if (auto number = train_number_of_train_source(name, line_name)) return *number;
-  throw UsageError("cannot take the train number from \"" + name + "\" (not NAME_NUM-.txt): give --train-number");
-}
-
-}  // namespace
 
 const std::string& AuthorSources::path_of(const std::string& compiler_name) const {
   if (compiler_name == names.line_source()) return line_path;

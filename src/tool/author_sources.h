@@ -8,6 +8,22 @@
 
 namespace scenario::tool {
 
+// The author's paths of the two source files, beside the names the compiler
+// reads them under.
+struct SourcePaths {
+  std::string line;  // as given on the command line
+  std::string train;
+  std::string line_name;   // the compiler's name for the line source file
+  std::string train_name;  // and for the train source file
+
+  // The author's path for one of the compiler's names (the name itself for
+  // any other).
+  const std::string& author_file(const std::string& compiler_name) const;
+  // A message with the compiler's "NAME:LINE" places told by the author's
+  // paths.
+  std::string with_author_names(std::string text) const;
+};
+
 // An author's two source files, as the commands that read them take them:
 // the paths as given, the line name and the train number (from the file
 // names unless given with --line-name and --train-number), the names the
@@ -19,8 +35,7 @@ struct AuthorSources {
   std::string line;
   std::string train;
 
-  // The author's path for one of the compiler's names (the name itself for
-  // any other).
+  SourcePaths paths() const { return {line_path, train_path, names.line_source(), names.train_source()}; }
   const std::string& path_of(const std::string& compiler_name) const;
 };
 

@@ -25,6 +25,7 @@ int plot_command(const std::vector<std::string>& args);
 int check_command(const std::vector<std::string>& args);
 int explain_command(const std::vector<std::string>& args);
 int lsp_command(const std::vector<std::string>& args);
+int view_command(const std::vector<std::string>& args);
 
 extern const Command kSourcesCommand;
 extern const Command kCompileCommand;
@@ -33,5 +34,6 @@ extern const Command kPlotCommand;
 extern const Command kCheckCommand;
 extern const Command kExplainCommand;
 extern const Command kLspCommand;
+extern const Command kViewCommand;
 
 }  // namespace scenario::tool

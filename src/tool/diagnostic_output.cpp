@@ -72,8 +72,8 @@ Json json_output(const CheckResult& result, const AuthorSources& sources) {
     item["severity"] = std::string(severity_name(d.severity));
     item["code"] = d.code;
     item["name"] = entry != nullptr ? std::string(entry->name) : "";
-    item["message"] = d.message;
-    item["hint"] = d.hint;
+    item["message"] = sources.paths().with_author_names(d.message);
+    item["hint"] = sources.paths().with_author_names(d.hint);
     diagnostics.push_back(item);
   }
   Json read = Json::object();
@@ -114,11 +114,13 @@ Json sarif_output(const CheckResult& result, const AuthorSources& sources) {
       if (d.length > 0) region["endColumn"] = d.place.column + 1 + d.length;
       physical["region"] = region;
     }
-    Json item = {{"ruleId", std::to_string(d.code)},
-                 {"ruleIndex", rule_index},
-                 {"level", level_of(d.severity)},
-                 {"message", {{"text", d.message + (d.hint.empty() ? "" : " (" + d.hint + ")")}}},
-                 {"locations", Json::array({{{"physicalLocation", physical}}})}};
+    Json item = {
+        {"ruleId", std::to_string(d.code)},
+        {"ruleIndex", rule_index},
+        {"level", level_of(d.severity)},
+        {"message",
+         {{"text", sources.paths().with_author_names(d.message + (d.hint.empty() ? "" : " (" + d.hint + ")"))}}},
+        {"locations", Json::array({{{"physicalLocation", physical}}})}};
     results.push_back(item);
   }
   return {
@@ -144,7 +146,9 @@ OutputFormat output_format(const Arguments& arguments) {
 std::string diagnostic_text(const Diagnostic& d, const AuthorSources& sources) {
   std::string text = sources.path_of(d.place.file);
   if (d.place.line > 0) text += ":" + std::to_string(d.place.line) + ":" + std::to_string(d.place.column + 1);
-  text += ": " + std::string(severity_name(d.severity)) + " " + std::to_string(d.code) + ": " + d.message + "\n";
+  const SourcePaths paths = sources.paths();
+  text += ": " + std::string(severity_name(d.severity)) + " " + std::to_string(d.code) + ": " +
+          paths.with_author_names(d.message) + "\n";
   if (d.place.line > 0) {
     const std::string_view line = line_in(bytes_of(sources, d.place.file), d.place.line);
     if (!line.empty()) {
@@ -157,7 +161,7 @@ std::string diagnostic_text(const Diagnostic& d, const AuthorSources& sources) {
       text += "^" + std::string(d.length > 1 ? static_cast<std::size_t>(d.length - 1) : 0, '~') + "\n";
     }
   }
-  if (!d.hint.empty()) text += "  hint: " + d.hint + "\n";
+  if (!d.hint.empty()) text += "  hint: " + paths.with_author_names(d.hint) + "\n";
   return text;
 }
 

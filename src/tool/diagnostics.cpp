@@ -34,13 +34,15 @@ std::vector<std::string> compile_error_lines(const CompileReport& report, const 
   if (const std::optional<Diagnostic> error = compile_error(report, observation, model)) {
     const std::string& file =
         report.place.file == sources.names.train_source() ? sources.train_path : sources.line_path;
-    lines.push_back(error_line(where_in_file(file, error->place.line), error->code, error->message));
+    lines.push_back(error_line(where_in_file(file, error->place.line), error->code,
+                               sources.paths().with_author_names(error->message)));
   }
   const Diagnostics marks = missing_mark_errors(report, observation, model, sources.names);
   for (std::size_t i = 0; i < report.missing_marks.size() && i < marks.size(); ++i) {
     const MissingMark& miss = report.missing_marks[i];
     const uint8_t tipo = miss.rule == 'A' || miss.rule == 'D' ? tipo_cella::segnale : tipo_cella::inizio_rallentamento;
-    lines.push_back(error_line(where_in_route(sources.train_path, miss.cell, tipo), miss.code, marks[i].message));
+    lines.push_back(error_line(where_in_route(sources.train_path, miss.cell, tipo), miss.code,
+                               sources.paths().with_author_names(marks[i].message)));
   }
   return lines;
 }

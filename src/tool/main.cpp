@@ -1,7 +1,7 @@
 // scenario_tool: the authoring tool of the scenario builder. It writes the
 // built-in sources as a template, compiles an author's sources with the
 // program's own compiler and finishing step, decodes compiled files and draws
-// a compiled scenario.
+// a compiled scenario, and shows a scenario in a browser.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -16,8 +16,8 @@ using scenario::tool::Command;
 
 const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCheckCommand,
                                     &scenario::tool::kCompileCommand, &scenario::tool::kDumpCommand,
-                                    &scenario::tool::kPlotCommand,    &scenario::tool::kExplainCommand,
-                                    &scenario::tool::kLspCommand};
+                                    &scenario::tool::kPlotCommand,    &scenario::tool::kViewCommand,
+                                    &scenario::tool::kExplainCommand, &scenario::tool::kLspCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
@@ -35,6 +35,8 @@ void print_overview(std::ostream& out) {
          "             file and line, and write the three compiled files\n"
          "  dump       decode a route, scenario or plan file into readable text or JSON\n"
          "  plot       draw a compiled scenario as an SVG picture\n"
+         "  view       write one HTML page to explore a scenario, linked to its sources;\n"
+         "             with --watch, serve it and rebuild it as the sources change\n"
          "  explain    what a code means and how to fix it; the source formats\n"
          "  lsp        the language server of the source formats, for editors\n"
          "\n"

@@ -14,9 +14,13 @@
 #include "base/replace_file.h"
 #include "base/run_time_failure.h"
 #include "output/compiled_layout.h"
+#include "output/line_profiles.h"
 #include "output/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
+#include "tool/label_layout.h"
+#include "tool/scenario_files.h"
+#include "tool/scene_labels.h"
 #include "tool/svg_writer.h"
 
 namespace scenario::tool {
@@ -30,8 +34,11 @@ const Command kPlotCommand = {
     "\n"
     "  - the plan of the line (x to the right, y upward) with the stations named\n"
     "    and the signals marked; the 7 km past the end of the line are dashed;\n"
-    "  - under it the speed limit (with the slowdowns) and the gradient against\n"
-    "    the progressive in km, the stations marked.\n"
+    "  - under it the speed limit (the profile lowered by the slowdowns) and the\n"
+    "    gradient against the progressive in km, the stations marked.\n"
+    "\n"
+    "Names, kilometre posts and texts are drawn where they stand clear of each\n"
+    "other and of the markers, as the viewer (scenario_tool view) draws them.\n"
     "\n"
     "DIR must hold one scenario file NAME_NUM.sim with its route file NAME_NUM.dat;\n"
     "the plan file NAME_linea.dat is drawn when present. When DIR holds several\n"
@@ -47,28 +54,6 @@ const Command kPlotCommand = {
 };
 
 namespace {
-
-fs::path find_scenario_file(const fs::path& folder, const std::optional<std::string>& train_number) {
-  if (!fs::is_directory(folder)) throw RunTimeFailure("cannot read " + folder.string() + ": not a folder");
-  std::vector<fs::path> found;
-  for (const auto& item : fs::directory_iterator(folder)) {
-    const std::string name = item.path().filename().string();
-    if (kind_of_file(name) != FileKind::scenario || !item.is_regular_file()) continue;
-    if (train_number && !name.ends_with("_" + *train_number + std::string(FileNames::kScenario))) continue;
-    found.push_back(item.path());
-  }
-  std::sort(found.begin(), found.end());
-  if (found.empty()) {
-    throw RunTimeFailure("no scenario file (NAME_NUM.sim" +
-                         std::string(train_number ? " for train " + *train_number : "") + ") in " + folder.string());
-  }
-  if (found.size() > 1) {
-    std::string names;
-    for (const fs::path& f : found) names += (names.empty() ? "" : ", ") + f.filename().string();
-    throw UsageError(folder.string() + " holds several scenario files (" + names + "): pick one with --train-number");
-  }
-  return found.front();
-}
 
 // --- drawing -------------------------------------------------------------------
 
@@ -101,22 +86,6 @@ class Svg {
  private:
   std::string body_;
 };
-
-// A round step for axis ticks: about `count` ticks over `span`.
-double tick_step(double span, int count) {
-  if (span <= 0) return 1;
-  const double raw = span / count;
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (const double f : {1.0, 2.0, 5.0, 10.0}) {
-    if (raw <= f * power) return f * power;
-  }
-  return 10 * power;
-}
-
-PlanPoint plan_point(const std::vector<PlanPoint>& plan, int32_t progressive) {
-  const auto last = static_cast<int32_t>(plan.size()) - 1;
-  return plan[static_cast<std::size_t>(std::clamp(progressive, 0, last))];
-}
 
 // The plan at one scale for x and y, with y upward.
 double draw_plan(Svg& svg, const ScenarioView& s, double top) {
@@ -175,18 +144,27 @@ double draw_plan(Svg& svg, const ScenarioView& s, double top) {
             " " + svg_number(y + 3) + " L" + svg_number(x - 4.5) + " " + svg_number(y + 3) +
             " Z\" fill=\"#d62728\"><title>signal at " + std::to_string(signal.progressive) + " m</title></path>");
   }
-  // Stations: a circle and the name beside it, on the side away from the
-  // line's middle so that names stand clear of the track.
-  const PlanPoint middle{(min_x + max_x) / 2, (min_y + max_y) / 2};
+  // Stations: a circle for each.
   for (const StationView& station : s.stations) {
     const PlanPoint p = plan_point(plan, station.fields.posizione);
-    const double x = sx(p), y = sy(p);
-    const bool right = p.x >= middle.x;
-    svg.add("<g class=\"station\"><circle cx=\"" + svg_number(x) + "\" cy=\"" + svg_number(y) +
+    svg.add("<g class=\"station\"><circle cx=\"" + svg_number(sx(p)) + "\" cy=\"" + svg_number(sy(p)) +
             "\" r=\"6\" fill=\"white\" stroke=\"#000\" stroke-width=\"2\"/><title>" +
             xml_escaped(station.fields.testo) + " at " + std::to_string(station.fields.posizione) + " m</title></g>");
-    svg.text(x + (right ? 10 : -10), y + 4, station.fields.testo,
-             std::string("text-anchor=\"") + (right ? "start" : "end") + "\" font-weight=\"bold\"");
+  }
+  // The names, kilometre posts, board speeds and sign texts that fit at this
+  // scale without overlapping each other or the markers, laid out as the
+  // viewer lays them out.
+  for (const SceneLabel& label : plan_labels(s, kilometre_posts(kilometre_sections(s), s.length), scale, scale)) {
+    if (label.kind == LabelKind::marker || !label.from || *label.from > scale) continue;
+    const double x = sx({label.box.x, label.box.y}) + label.box.dx - label.box.width / 2;
+    const double y = sy({label.box.x, label.box.y}) + label.box.dy + label.font * 0.35;
+    const char* colour = label.kind == LabelKind::station    ? "#000"
+                         : label.kind == LabelKind::slowdown ? "#a04a00"
+                         : label.kind == LabelKind::sign     ? "#1e6b1e"
+                                                             : "#555";
+    svg.text(x, y, label.text,
+             std::string("font-size=\"") + svg_number(label.font) + "\" fill=\"" + colour + "\"" +
+                 (label.bold ? " font-weight=\"bold\"" : ""));
   }
 
   // Scale bar.
@@ -274,13 +252,16 @@ double draw_profiles(Svg& svg, const ScenarioView& s, double top) {
   }
   const double max_metres = std::max(1.0, static_cast<double>(s.cells.size()) * 50);
 
-  // Station names above the speed profile, slanted so that near ones stay apart.
+  // Station names above the speed profile, slanted, as many as stand clear of
+  // each other at this scale, laid out as the viewer lays them out.
   const double names_bottom = top + 90;
-  for (const StationView& station : s.stations) {
-    const double x = kMargin + (kWidth - 2 * kMargin) * std::clamp(station.fields.posizione / max_metres, 0.0, 1.0);
-    svg.add("<text x=\"" + svg_number(x) + "\" y=\"" + svg_number(names_bottom) + "\" transform=\"rotate(-35 " +
-            svg_number(x) + " " + svg_number(names_bottom) + ")\" font-size=\"11\">" +
-            xml_escaped(station.fields.testo) + "</text>");
+  const double axis_scale = (kWidth - 2 * kMargin) / max_metres;
+  for (const SceneLabel& label : axis_station_labels(s, axis_scale, axis_scale)) {
+    if (!label.from || *label.from > axis_scale) continue;
+    const double x = kMargin + (kWidth - 2 * kMargin) * std::clamp(label.box.x / max_metres, 0.0, 1.0);
+    svg.add("<text x=\"" + svg_number(x) + "\" y=\"" + svg_number(names_bottom) + "\" transform=\"rotate(-" +
+            svg_number(kStationNameAngle) + " " + svg_number(x) + " " + svg_number(names_bottom) +
+            ")\" font-size=\"11\" font-weight=\"bold\">" + xml_escaped(label.text) + "</text>");
   }
 
   double high_speed = 20;
@@ -291,14 +272,23 @@ double draw_profiles(Svg& svg, const ScenarioView& s, double top) {
   high_speed = std::ceil(high_speed / speed_step) * speed_step;
   const Axis speed{kMargin, kWidth - kMargin, names_bottom + 30, names_bottom + 230, max_metres, 0, high_speed};
   draw_axes(svg, speed, s, "Speed limit", "km/h", speed_step);
-  svg.add("<path class=\"speed\" d=\"" + steps(speed, speeds) +
+  // The limit the train obeys (the profile lowered by the slowdowns), over the
+  // profile where a slowdown lowers it.
+  std::vector<double> limits;
+  for (const int32_t v : effective_speed(s)) limits.push_back(v);
+  for (const SlowdownView& slowdown : s.slowdowns) {
+    const double x0 = speed.x(slowdown.start), x1 = speed.x(std::max(slowdown.end, slowdown.start + 50));
+    svg.add("<rect class=\"slowdown\" x=\"" + svg_number(x0) + "\" y=\"" + svg_number(speed.top) + "\" width=\"" +
+            svg_number(std::max(x1 - x0, 1.0)) + "\" height=\"" + svg_number(speed.bottom - speed.top) +
+            "\" fill=\"#ff7f0e\" fill-opacity=\"0.18\"/>");
+  }
+  svg.add("<path class=\"speed-profile\" d=\"" + steps(speed, speeds) +
+          "\" fill=\"none\" stroke=\"#98c998\" stroke-width=\"1\" stroke-dasharray=\"4 3\"/>");
+  svg.add("<path class=\"speed\" d=\"" + steps(speed, limits) +
           "\" fill=\"none\" stroke=\"#2ca02c\" stroke-width=\"2\"/>");
   for (const SlowdownView& slowdown : s.slowdowns) {
-    const double y = speed.y(slowdown.speed);
-    svg.line(speed.x(slowdown.start), y, speed.x(std::max(slowdown.end, slowdown.start + 50)), y,
-             "class=\"slowdown\" stroke=\"#ff7f0e\" stroke-width=\"5\"");
-    svg.text(speed.x(slowdown.start), y - 8, "slowdown " + std::to_string(slowdown.speed) + " km/h",
-             "fill=\"#c05a00\" font-size=\"11\"");
+    svg.text(speed.x(slowdown.start), speed.y(slowdown.speed) - 8,
+             "slowdown " + std::to_string(slowdown.speed) + " km/h", "fill=\"#c05a00\" font-size=\"11\"");
   }
 
   double extreme = 5;

@@ -1,0 +1,161 @@
+#include "tool/view_server.h"
+
+#include <chrono>
+#include <csignal>
+#include <exception>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+#include "tool/loopback_socket.h"
+#include "tool/viewer_data.h"
+
+namespace scenario::tool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void on_interrupt(int) { interrupted = 1; }
+
+std::string lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The value of header `name` in a request head, without blanks around it.
+std::optional<std::string> header(const std::string& head, const std::string& name) {
+  std::istringstream lines(head);
+  std::string line;
+  std::getline(lines, line);  // the request line
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos || lower(line.substr(0, colon)) != name) continue;
+    std::string value = line.substr(colon + 1);
+    value.erase(0, value.find_first_not_of(" \t"));
+    value.erase(value.find_last_not_of(" \t") + 1);
+    return value;
+  }
+  return std::nullopt;
+}
+
+const char* reason(int status) {
+  switch (status) {
+    case 200:
+      return "OK";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    default:
+      return "Error";
+  }
+}
+
+// What a file is now: missing, or its size and time of change.
+struct Stamp {
+  bool exists = false;
+  std::uintmax_t size = 0;
+  fs::file_time_type time{};
+  bool operator==(const Stamp&) const = default;
+};
+
+Stamp stamp_of(const fs::path& file) {
+  std::error_code error;
+  Stamp s;
+  s.time = fs::last_write_time(file, error);
+  if (error) return {};
+  s.size = fs::file_size(file, error);
+  s.exists = !error;
+  return s;
+}
+
+std::vector<Stamp> stamps_of(const std::vector<fs::path>& files) {
+  std::vector<Stamp> stamps;
+  for (const fs::path& f : files) stamps.push_back(stamp_of(f));
+  return stamps;
+}
+
+}  // namespace
+
+HttpResponse answer(const std::string& head, const nlohmann::json& data, uint16_t port) {
+  std::istringstream request(head);
+  std::string method, target, version;
+  request >> method >> target >> version;
+  if (method.empty() || target.empty() || !version.starts_with("HTTP/")) return {400, "text/plain", "bad request\n"};
+  const std::string host = lower(header(head, "host").value_or(""));
+  const std::string at = ":" + std::to_string(port);
+  if (host != "127.0.0.1" + at && host != "localhost" + at) return {403, "text/plain", "only 127.0.0.1 is served\n"};
+  if (method != "GET") return {405, "text/plain", "only GET\n"};
+  const std::string path = target.substr(0, target.find('?'));
+  if (path == "/" || path == "/index.html") return {200, "text/html; charset=utf-8", viewer_page(data)};
+  if (path == "/data") return {200, "application/json", script_safe_json(data)};
+  if (path == "/version") return {200, "text/plain", std::to_string(data.value("version", 0)) + "\n"};
+  return {404, "text/plain", "not found\n"};
+}
+
+std::string response_bytes(const HttpResponse& response) {
+  return "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) +
+         "\r\nContent-Type: " + response.type + "\r\nContent-Length: " + std::to_string(response.body.size()) +
+         "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n" + response.body;
+}
+
+int serve_and_watch(uint16_t port, const std::vector<fs::path>& watched, const std::function<nlohmann::json()>& build,
+                    const std::function<void(const nlohmann::json&)>& built, std::ostream& log) {
+  interrupted = 0;
+  std::signal(SIGINT, on_interrupt);
+  std::signal(SIGTERM, on_interrupt);
+
+  int version = 0;
+  nlohmann::json data;
+  const auto rebuild = [&]() {
+    ++version;
+    try {
+      data = build();
+    } catch (const std::exception& failure) {
+      if (data.is_null()) throw;  // nothing to show yet
+      data["diagnostics"] = nlohmann::json::array({{{"file", watched.empty() ? "" : watched.front().string()},
+                                                    {"line", 0},
+                                                    {"column", 0},
+                                                    {"severity", "error"},
+                                                    {"code", "failure"},
+                                                    {"message", failure.what()},
+                                                    {"hint", "the page shows the last build that worked"}}});
+    }
+    data["version"] = version;
+    built(data);
+  };
+  std::vector<Stamp> stamps = stamps_of(watched);
+  rebuild();
+
+  LoopbackListener listener(port);
+  log << "serving http://127.0.0.1:" << listener.port() << "/ (Ctrl-C stops)" << std::endl;
+  while (interrupted == 0) {
+    if (auto connection = listener.accept(std::chrono::milliseconds(200))) {
+      const std::string head = connection->read_head(std::chrono::milliseconds(2000), 16384);
+      connection->write_all(response_bytes(answer(head, data, listener.port())));
+    }
+    if (stamps_of(watched) != stamps) {
+      // Let a save that comes in several writes finish.
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      stamps = stamps_of(watched);
+      rebuild();
+      log << "rebuilt (version " << version << ")" << std::endl;
+    }
+  }
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  log << "stopped" << std::endl;
+  return 0;
+}
+
+}  // namespace scenario::tool
