@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "compiler/plan_layout.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
@@ -54,19 +55,8 @@ inline constexpr LayoutField<voce_sim> kEntryLayout[] = {
     {"orario", &voce_sim::orario},
 };
 
-// The plan file: every x value, then every y value, each a tagged value: a
-// 16-bit type code, then a payload of that type.
-struct PlanValueLayout {
-  PlanValue::Kind kind;  // its number is the type code
-  std::string_view name;
-  std::size_t payload;  // bytes after the type code
-};
-inline constexpr PlanValueLayout kPlanValueLayout[] = {
-    {PlanValue::Kind::Empty, "empty", 0},
-    {PlanValue::Kind::Integer, "integer", 2},  // an Integer
-    {PlanValue::Kind::Double, "double", 8},    // IEEE 754 binary64
-};
-inline constexpr std::size_t kPlanTypeCodeBytes = 2;
+// The plan file: its tagged values are described in compiler/plan_layout.h,
+// where the plan in memory is held in the same form.
 
 // Bytes of a field on disk, its String without its characters.
 template <typename Record>
