@@ -235,6 +235,9 @@ ProcessRun run_process(const fs::path& program, const std::vector<std::string>& 
   for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
 
+  // Every run starts with nothing of an earlier run waiting to be written
+  // out: the kernel's writeback of one run would otherwise fall on the next.
+  sync();
   const auto start = std::chrono::steady_clock::now();
   pid_t child = 0;
   if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
@@ -368,6 +371,15 @@ void measure(std::size_t case_index, int runs) {
               peak, largest_mb, peak / largest_mb);
 }
 
+// The system's load over the last minute: the figures mean most on a quiet
+// machine.
+std::string load_average() {
+  std::ifstream in("/proc/loadavg");
+  std::string one_minute;
+  in >> one_minute;
+  return one_minute.empty() ? "unknown" : one_minute;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -385,11 +397,12 @@ int main(int argc, char** argv) {
 
   std::printf("%-24s %-24s %-24s %5s  %-22s %10s %7s %7s %5s\n", "case", "build ms", "floor ms", "ratio",
               "integration ms (warm)", "bytes", "peak MB", "file MB", "x");
+  const std::string load_before = load_average();
   for (std::size_t i = 0; i < std::size(kCases); ++i) measure(i, runs);
   std::printf(
       "medians of %d runs (the middle half of them in brackets); each build and each floor a whole process;\n"
       "ratio: build / floor; integration: the plan's alone, on memory already touched; peak MB: a build's peak\n"
       "resident memory (median; at least this program's own, %.1f MB); file MB: the largest file written;\n"
-      "x: peak / file\n",
-      runs, own_peak_mb());
+      "x: peak / file; load average %s before, %s after\n",
+      runs, own_peak_mb(), load_before.c_str(), load_average().c_str());
 }

@@ -26,9 +26,9 @@ std::string encode_cell(const cella& cell) {
 }
 
 std::string encode_route(const TrackModel& model) {
-  std::string out;
-  out.reserve(model.celle.size() * kCellBytes);
-  for (const cella& c : model.celle) append_cell(out, c);
+  std::string out(model.celle.size() * kCellBytes, '\0');
+  char* at = out.data();
+  for (const cella& c : model.celle) at = put_cell(at, c);
   return out;
 }
 

@@ -112,6 +112,8 @@ FieldValue field_value(const voce_sim& entry, const LayoutField<voce_sim>& field
 // Encoders: a record appended to `out`. A String longer than 32767 bytes
 // cannot be counted by its Integer and is a run-time failure.
 void append_cell(std::string& out, const cella& cell);
+// The same at `at`, which has room for kCellBytes; returns the place after it.
+char* put_cell(char* at, const cella& cell);
 void append_entry(std::string& out, const voce_sim& entry);
 
 // Decoders, which never read past the end of the bytes they are given; what
