@@ -13,8 +13,9 @@
 //   floor  this program again, doing the same file-system work as the build in
 //          the same order, with the bytes already in memory: each file replaced
 //          through the program's own code (a temporary with one write, renamed
-//          over the file) and the two source files deleted. It first loads the
-//          bytes, and the time that takes is left out of its figure.
+//          over the file), and the two source files read back and deleted as
+//          the compile reads and deletes them. It first loads the bytes, and
+//          the time that takes is left out of its figure.
 //
 // Build and floor alternate, so both meet the same state of the machine; each
 // figure is the median of the runs with the middle half of them around it.
@@ -71,7 +72,7 @@ double ms_since(std::chrono::steady_clock::time_point start) {
 // --- the two cases ------------------------------------------------------------
 
 // One step of a build's file-system work, in the build's order.
-enum class Step { replace, remove };
+enum class Step { replace, read, remove };
 struct FileStep {
   Step step;
   std::string (FileNames::*name)() const;
@@ -90,9 +91,9 @@ const Case kCases[] = {
 };
 constexpr std::size_t kBuiltIn = 0;
 
-// The files a build replaces and deletes, in its order: its sources and
-// documents as the text writers write them, the two sources deleted by the
-// compile, then the compiled files.
+// The files a build replaces, reads and deletes, in its order: its sources
+// and documents as the text writers write them, the two sources read back and
+// deleted by the compile, then the compiled files.
 std::vector<FileStep> text_steps(const Case& c) {
   std::vector<FileStep> steps = {{Step::replace, &FileNames::line_source}, {Step::replace, &FileNames::train_source}};
   if (c.text_documents) {
@@ -100,8 +101,10 @@ std::vector<FileStep> text_steps(const Case& c) {
     steps.push_back({Step::replace, &FileNames::slowdown_order});
     steps.push_back({Step::replace, &FileNames::timetable_card});
   }
-  steps.push_back({Step::remove, &FileNames::line_source});
-  steps.push_back({Step::remove, &FileNames::train_source});
+  for (const auto name : {&FileNames::line_source, &FileNames::train_source}) {
+    steps.push_back({Step::read, name});
+    steps.push_back({Step::remove, name});
+  }
   return steps;
 }
 
@@ -172,10 +175,16 @@ int floor_of(std::size_t case_index, const fs::path& ready, const fs::path& fold
   DiskFolder sources(folder);
   for (const FileStep& s : text_steps(c)) {
     const std::string name = (c.files.*s.name)();
-    if (s.step == Step::replace) {
-      replace_file(in_folder(folder, name), view(bytes[next++]));
-    } else {
-      sources.remove(name);
+    switch (s.step) {
+      case Step::replace:
+        replace_file(in_folder(folder, name), view(bytes[next++]));
+        break;
+      case Step::read:
+        if (sources.read(name).empty()) give_up(name + " is empty");
+        break;
+      case Step::remove:
+        sources.remove(name);
+        break;
     }
   }
   replace_compiled_files(folder, c.files, {view(bytes[next]), view(bytes[next + 1]), view(bytes[next + 2])});
@@ -338,7 +347,7 @@ void measure(std::size_t case_index, int runs) {
   }
   run_process(self, floor_arguments, false);
 
-  std::vector<double> build_ms, floor_ms, integrate_ms, peaks;
+  std::vector<double> build_ms, floor_ms, integrate_ms, peaks, floor_peaks;
   for (int run = 0; run < runs; ++run) {
     const auto build = [&] {
       const ProcessRun r = run_process(program, arguments, true);
@@ -348,6 +357,7 @@ void measure(std::size_t case_index, int runs) {
     const auto floor = [&] {
       const ProcessRun r = run_process(self, floor_arguments, false);
       floor_ms.push_back(r.ms - reported_ms(r));
+      floor_peaks.push_back(r.peak_mb);
     };
     if (run % 2 == 0) {
       build();
@@ -366,9 +376,9 @@ void measure(std::size_t case_index, int runs) {
   const Spread floor = spread_of(floor_ms);
   const double peak = spread_of(peaks).median;
   const double largest_mb = static_cast<double>(largest) / (1024.0 * 1024.0);
-  std::printf("%-24s %-24s %-24s %5.2f  %-22s %10zu %7.1f %7.1f %5.2f\n", c.name, shown(build).c_str(),
+  std::printf("%-24s %-24s %-24s %5.2f  %-22s %10zu %7.1f %7.1f %7.1f %5.2f\n", c.name, shown(build).c_str(),
               shown(floor).c_str(), build.median / floor.median, shown(spread_of(integrate_ms)).c_str(), bytes_written,
-              peak, largest_mb, peak / largest_mb);
+              peak, spread_of(floor_peaks).median, largest_mb, peak / largest_mb);
 }
 
 // The system's load over the last minute: the figures mean most on a quiet
@@ -395,14 +405,14 @@ int main(int argc, char** argv) {
     return 64;
   }
 
-  std::printf("%-24s %-24s %-24s %5s  %-22s %10s %7s %7s %5s\n", "case", "build ms", "floor ms", "ratio",
-              "integration ms (warm)", "bytes", "peak MB", "file MB", "x");
+  std::printf("%-24s %-24s %-24s %5s  %-22s %10s %7s %7s %7s %5s\n", "case", "build ms", "floor ms", "ratio",
+              "integration ms (warm)", "bytes", "peak MB", "floor", "file MB", "x");
   const std::string load_before = load_average();
   for (std::size_t i = 0; i < std::size(kCases); ++i) measure(i, runs);
   std::printf(
       "medians of %d runs (the middle half of them in brackets); each build and each floor a whole process;\n"
       "ratio: build / floor; integration: the plan's alone, on memory already touched; peak MB: a build's peak\n"
-      "resident memory (median; at least this program's own, %.1f MB); file MB: the largest file written;\n"
-      "x: peak / file; load average %s before, %s after\n",
+      "resident memory (median; at least this program's own, %.1f MB); floor: the same of a floor, which holds\n"
+      "every byte it writes; file MB: the largest file written; x: peak / file; load average %s before, %s after\n",
       runs, own_peak_mb(), load_before.c_str(), load_average().c_str());
 }
