@@ -65,14 +65,15 @@ std::size_t Tracciato::Column::offset_of(int32_t metre) const {
 
 void Tracciato::allocate(int32_t metri) {
   if (metri < 0) out_of_range("tracciato", metri, 0);
-  metri_ = metri;
   // Room for every point a double; memory kept from an earlier plan is used
   // again. The bytes come uninitialised: each is written when its point is.
   const std::size_t room = 2 * (static_cast<std::size_t>(metri) + 1) * kDoubleBytes;
   if (bytes_.size() < room) {
+    metri_ = -1;
     bytes_ = {};  // nothing of the old plan is worth copying
     bytes_.resize(room);
   }
+  metri_ = metri;
   x_ = Column{0, 0, 0};
   y_ = Column{finished_x_bytes(metri), 0, 0};
 }
