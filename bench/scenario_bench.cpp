@@ -1,13 +1,30 @@
-// Measures what a build costs against the floor of writing the same bytes:
-// the built-in scenario and the largest line the compiler accepts. Prints a
-// table; it is a program to run by hand, never a test.
+// Measures what a whole build costs against its floor, for the built-in
+// scenario and for the largest line the compiler accepts. Prints a table; it
+// is a program to run by hand, never a test.
 //
-// The program builds once per process, so every timed build runs in a process
-// of its own (this program started again with --run), paying for the fresh
-// memory a real build pays for; the floor writes bytes this process already
-// holds. Beside them, the plan's integration alone, also in a process of its
-// own: its steps follow one another in a fixed order, each waiting for the
-// last, so floor + integration is the least any build of the line can cost.
+//   scenario_bench [--runs N]
+//
+// A build is one short process, so every figure is a whole process, timed
+// from its start to its end by this program:
+//
+//   build  the program itself for the built-in scenario (a copy of
+//          scenario_builder in a folder of its own); for the largest line this
+//          program again, doing what the program does with that line's sources.
+//   floor  this program again, doing the same file-system work as the build in
+//          the same order, with the bytes already in memory: each file replaced
+//          through the program's own code (a temporary with one write, renamed
+//          over the file), and the two source files read back and deleted as
+//          the compile reads and deletes them. It first loads the bytes, and
+//          the time that takes is left out of its figure.
+//
+// Build and floor alternate, so both meet the same state of the machine; each
+// figure is the median of the runs with the middle half of them around it.
+// Beside them the plan's integration alone, on memory already touched: the
+// one part of a build whose steps follow one another, each waiting for the
+// last.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,284 +36,388 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "base/file_names.h"
+#include "base/large_array.h"
+#include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "compiler/track_model.h"
 #include "driver/form1.h"
 #include "largest_line.h"
-#include "output/compiled_layout.h"
+#include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using namespace scenario;
 
 namespace {
 
-constexpr int kRuns = 15;
+constexpr int kDefaultRuns = 40;
 
-// Median and spread of a series of measurements (times in ms, or memory).
-struct Spread {
-  double median;
-  double min;
-  double max;
-};
-
-Spread summarise(std::vector<double> measurements) {
-  std::sort(measurements.begin(), measurements.end());
-  return {measurements[measurements.size() / 2], measurements.front(), measurements.back()};
-}
-
-double time_ms(const std::function<void()>& run) {
-  const auto start = std::chrono::steady_clock::now();
-  run();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string read_file(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Every file a run writes, with its bytes, so the floor writes the same.
-using Files = std::map<std::string, std::string>;
-
-Files snapshot(const fs::path& folder) {
-  Files files;
-  for (const auto& entry : fs::directory_iterator(folder))
-    files[entry.path().filename().string()] = read_file(entry.path());
-  return files;
-}
-
-// The floor: the same bytes into the same number of files, one write each.
-void write_floor(const fs::path& folder, const Files& files) {
-  for (const auto& [name, bytes] : files) {
-    std::FILE* f = std::fopen((folder / ("floor_" + name)).c_str(), "wb");
-    std::setvbuf(f, nullptr, _IONBF, 0);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
-}
-
-// A build of the benchmark's sources always finishes; one that ends in an
-// error number ends the benchmark.
-void expect_compiled(Finish finish) {
-  if (finish == Finish::compiled) return;
-  std::fprintf(stderr, "scenario_bench: the build ended with errore %s\n", std::string(errore_number(finish)).c_str());
+[[noreturn]] void give_up(const std::string& why) {
+  std::fprintf(stderr, "scenario_bench: %s\n", why.c_str());
   std::exit(1);
 }
 
-TrackModel named_model(const std::string& line, const std::string& train) {
-  TrackModel m;
-  m.nome_linea = line;
-  m.numero_treno = train;
-  return m;
+double ms_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The whole built-in build, as the driver runs it.
-int32_t builtin_build(const fs::path& folder) {
-  TrackModel m = named_model(std::string(kNomeLinea), std::string(kNumeroTreno));
-  dati_linea(folder, m);
-  dati_treno(folder, m);
-  dati_note(folder, m);
-  dati_rallentamenti(folder, m);
-  dati_scheda(folder, m);
-  int32_t j = 1;
-  DiskFolder sources(folder);
-  CompileReport report;
-  expect_compiled(memorizza_percorso(m, sources, folder, report, j));
-  return m.codice_errore;
-}
+// --- the two cases ------------------------------------------------------------
 
-int32_t largest_build(const fs::path& folder) {
-  TrackModel m = named_model("Linea_Massima", "1");
-  bench::write_largest_line_sources(folder, m.nome_linea, m.numero_treno);
-  int32_t j = 1;
-  DiskFolder sources(folder);
-  CompileReport report;
-  expect_compiled(memorizza_percorso(m, sources, folder, report, j));
-  return m.codice_errore;
-}
+// One step of a build's file-system work, in the build's order.
+enum class Step { replace, read, remove };
+struct FileStep {
+  Step step;
+  std::string (FileNames::*name)() const;
+};
 
 struct Case {
   const char* name;
   FileNames files;
-  std::function<int32_t(const fs::path&)> build;
-  std::function<void(const fs::path&)> write_sources;  // the source files a run also writes
+  bool text_documents;  // the built-in build also writes the driver's three documents
+  int32_t metri;        // the plan's last metre
 };
 
-const std::vector<Case>& cases() {
-  static const std::vector<Case> all = {
-      {"built-in line (103 km)",
-       {std::string(kNomeLinea), std::string(kNumeroTreno)},
-       builtin_build,
-       [](const fs::path& f) {
-         TrackModel m = named_model(std::string(kNomeLinea), std::string(kNumeroTreno));
-         dati_linea(f, m);
-         dati_treno(f, m);
-       }},
-      {"largest line (1000 km)",
-       {"Linea_Massima", "1"},
-       largest_build,
-       [](const fs::path& f) { bench::write_largest_line_sources(f, "Linea_Massima", "1"); }},
-  };
-  return all;
+const Case kCases[] = {
+    {"built-in line (103 km)", {std::string(kNomeLinea), std::string(kNumeroTreno)}, true, 110000},
+    {"largest line (1000 km)", {"Linea_Massima", "1"}, false, 1007000},
+};
+constexpr std::size_t kBuiltIn = 0;
+
+// The files a build replaces, reads and deletes, in its order: its sources
+// and documents as the text writers write them, the two sources read back and
+// deleted by the compile, then the compiled files.
+std::vector<FileStep> text_steps(const Case& c) {
+  std::vector<FileStep> steps = {{Step::replace, &FileNames::line_source}, {Step::replace, &FileNames::train_source}};
+  if (c.text_documents) {
+    steps.push_back({Step::replace, &FileNames::notes});
+    steps.push_back({Step::replace, &FileNames::slowdown_order});
+    steps.push_back({Step::replace, &FileNames::timetable_card});
+  }
+  for (const auto name : {&FileNames::line_source, &FileNames::train_source}) {
+    steps.push_back({Step::read, name});
+    steps.push_back({Step::remove, name});
+  }
+  return steps;
 }
 
-fs::path fresh_folder(const char* tag) {
+// Every file whose bytes the floor writes: the text files, then the compiled
+// files.
+std::vector<std::string> written_files(const Case& c) {
+  std::vector<std::string> names;
+  for (const FileStep& s : text_steps(c)) {
+    if (s.step == Step::replace) names.push_back((c.files.*s.name)());
+  }
+  for (const std::string& n : {c.files.plan(), c.files.scenario(), c.files.route()}) names.push_back(n);
+  return names;
+}
+
+// The two source files of a case, as its build writes them.
+void write_sources(const Case& c, const fs::path& folder) {
+  if (&c == &kCases[kBuiltIn]) {
+    TrackModel m;
+    m.nome_linea = c.files.nome_linea;
+    m.numero_treno = c.files.numero_treno;
+    dati_linea(folder, m);
+    dati_treno(folder, m);
+  } else {
+    bench::write_largest_line_sources(folder, c.files.nome_linea, c.files.numero_treno);
+  }
+}
+
+// --- what the measured processes do ------------------------------------------
+
+// The largest line's build, as the program builds its own line: the two
+// sources written, compiled, deleted and the compiled files written. Status 3
+// when the line does not compile cleanly.
+int build_largest(const fs::path& folder) {
+  const Case& c = kCases[1];
+  TrackModel m;
+  m.nome_linea = c.files.nome_linea;
+  m.numero_treno = c.files.numero_treno;
+  write_sources(c, folder);
+  int32_t j = 1;
+  DiskFolder sources(folder);
+  CompileReport report;
+  if (memorizza_percorso(m, sources, folder, report, j) != Finish::compiled || m.codice_errore != 0) return 3;
+  return 0;
+}
+
+using Bytes = LargeArray<char>;
+
+// A file's bytes, in memory of the kind the program's plan is held in.
+Bytes load(const fs::path& file) {
+  Bytes bytes(fs::file_size(file));
+  std::ifstream in(file, std::ios::binary);
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) give_up("cannot read " + file.string());
+  return bytes;
+}
+
+std::string_view view(const Bytes& b) { return {b.data(), b.size()}; }
+
+// The floor: the bytes of a case's files loaded from `ready`, then the build's
+// file-system work in `folder` with them. Prints how long the loading took.
+int floor_of(std::size_t case_index, const fs::path& ready, const fs::path& folder) {
+  const auto start = std::chrono::steady_clock::now();
+  const Case& c = kCases[case_index];
+  std::vector<Bytes> bytes;
+  for (const std::string& name : written_files(c)) bytes.push_back(load(in_folder(ready, name)));
+  const double loading_ms = ms_since(start);
+
+  std::size_t next = 0;
+  DiskFolder sources(folder);
+  for (const FileStep& s : text_steps(c)) {
+    const std::string name = (c.files.*s.name)();
+    switch (s.step) {
+      case Step::replace:
+        replace_file(in_folder(folder, name), view(bytes[next++]));
+        break;
+      case Step::read:
+        if (sources.read(name).empty()) give_up(name + " is empty");
+        break;
+      case Step::remove:
+        sources.remove(name);
+        break;
+    }
+  }
+  replace_compiled_files(folder, c.files, {view(bytes[next]), view(bytes[next + 1]), view(bytes[next + 2])});
+  std::printf("%.6f\n", loading_ms);
+  return 0;
+}
+
+// The plan's integration on memory already touched: a plan of metres
+// 0..metri from its two starting points to its last computed metre, straight
+// and curved in turn as the largest line is (400 m straight, 600 m of curve in
+// every kilometre). Run once to touch the memory, then timed.
+int integrate(int32_t metri) {
+  Tracciato plan;
+  double ms = 0;
+  for (int run = 0; run < 2; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    plan.allocate(metri);
+    plan.set(0, 0, PlanValue::integer(0));
+    plan.set(1, 0, PlanValue::integer(0));
+    plan.set(0, 1, PlanValue::integer(0));
+    plan.set(1, 1, PlanValue::integer(1));
+    const int32_t last = metri - 2;
+    for (int32_t m = 2, km = 0; m <= last; ++km) {
+      const int32_t straight_to = std::min(km * 1000 + 400, last);
+      plan.run_straight(m, straight_to);
+      const int32_t curve_to = std::min(km * 1000 + 999, last);
+      plan.run_curve(straight_to + 1, curve_to, km % 2 == 0 ? -0.001 : 0.001);
+      m = curve_to + 1;
+    }
+    if (plan.bytes().empty()) give_up("no plan");
+    ms = ms_since(start);
+  }
+  std::printf("%.6f\n", ms);
+  return 0;
+}
+
+// --- running and timing a process ---------------------------------------------
+
+struct ProcessRun {
+  double ms = 0;       // from its start to its end
+  double peak_mb = 0;  // its peak resident memory
+  std::string output;  // what it wrote on standard output
+};
+
+// Runs a program to its end: its standard output read, its standard error
+// dropped when `quiet`. A process that fails ends the benchmark.
+ProcessRun run_process(const fs::path& program, const std::vector<std::string>& arguments, bool quiet) {
+  int out[2];
+  if (pipe(out) != 0) give_up("no pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  posix_spawn_file_actions_addclose(&actions, out[1]);
+  if (quiet) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  // Every run starts with nothing of an earlier run waiting to be written
+  // out: the kernel's writeback of one run would otherwise fall on the next.
+  sync();
+  const auto start = std::chrono::steady_clock::now();
+  pid_t child = 0;
+  if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+    give_up("cannot start " + program.string());
+  }
+  close(out[1]);
+  ProcessRun run;
+  char chunk[256];
+  for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;) run.output.append(chunk, static_cast<std::size_t>(n));
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  run.ms = ms_since(start);
+  close(out[0]);
+  posix_spawn_file_actions_destroy(&actions);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    give_up(program.filename().string() + (arguments.empty() ? "" : " " + arguments.front()) + " ended with status " +
+            std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)));
+  }
+  run.peak_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  return run;
+}
+
+fs::path this_program() { return fs::read_symlink("/proc/self/exe"); }
+
+double reported_ms(const ProcessRun& run) { return std::strtod(run.output.c_str(), nullptr); }
+
+// --- the table -----------------------------------------------------------------
+
+// The median of a series and the middle half of it around the median.
+struct Spread {
+  double median;
+  double low;   // 25th percentile
+  double high;  // 75th percentile
+};
+
+Spread spread_of(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const auto at = [&values](double q) { return values[static_cast<std::size_t>(q * (values.size() - 1) + 0.5)]; };
+  return {at(0.5), at(0.25), at(0.75)};
+}
+
+std::string shown(const Spread& s) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%7.2f (%.2f-%.2f)", s.median, s.low, s.high);
+  return text;
+}
+
+fs::path fresh_folder(const std::string& tag) {
   std::random_device random;
-  fs::path folder = fs::temp_directory_path() / ("scenario-bench-" + std::string(tag) + std::to_string(random()));
+  const fs::path folder = fs::temp_directory_path() / ("scenario-bench-" + tag + "-" + std::to_string(random()));
   fs::create_directories(folder);
   return folder;
 }
 
-// This process's peak resident memory in kB since it started this program.
-// (The kernel's figure for a child counts the parent's memory it was forked
-// with; this one starts afresh at exec.)
-long peak_resident_kb() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+// This process's own peak resident memory: the least a process it starts can
+// be said to use (a new program's figure starts from its parent's).
+double own_peak_mb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void measure(std::size_t case_index, int runs) {
+  const Case& c = kCases[case_index];
+  const fs::path self = this_program();
+  const fs::path build_folder = fresh_folder("build");
+  const fs::path ready_folder = fresh_folder("ready");
+  const fs::path floor_folder = fresh_folder("floor");
+
+  // The build and its arguments.
+  fs::path program = self;
+  std::vector<std::string> arguments = {"--build-largest", build_folder.string()};
+  if (case_index == kBuiltIn) {
+    program = build_folder / "scenario_builder";
+    fs::copy_file(self.parent_path() / "scenario_builder", program);
+    arguments.clear();
   }
-  return 0;
-}
+  const std::vector<std::string> floor_arguments = {"--floor", std::to_string(case_index), ready_folder.string(),
+                                                    floor_folder.string()};
+  const std::vector<std::string> integrate_arguments = {"--integrate", std::to_string(c.metri)};
 
-// The child's side of a run: one build in `folder`, then its time, code and
-// peak memory on standard output.
-int run_one_build(const std::string& case_index, const fs::path& folder) {
-  const Case& c = cases().at(std::stoul(case_index));
-  int32_t code = 0;
-  const double ms = time_ms([&] { code = c.build(folder); });
-  std::printf("%.6f %d %ld\n", ms, code, peak_resident_kb());
-  return 0;
-}
-
-// The child's side of an integration: a plan of metres 0..metri from its two
-// starting points, straight on to its last computed metre (a curve's step
-// costs a little more), then its time on standard output.
-int run_one_integration(const std::string& metri) {
-  const int32_t last = static_cast<int32_t>(std::stol(metri));
-  const double ms = time_ms([&] {
-    Tracciato plan;
-    plan.allocate(last);
-    plan.set(0, 0, PlanValue::integer(0));
-    plan.set(0, 1, PlanValue::integer(0));
-    plan.set(1, 0, PlanValue::integer(0));
-    plan.set(1, 1, PlanValue::integer(1));
-    plan.run_straight(2, last - 2);
-  });
-  std::printf("%.6f 0 %ld\n", ms, peak_resident_kb());
-  return 0;
-}
-
-struct ChildRun {
-  double ms = 0;
-  int32_t code = 0;
-  double peak_mb = 0;  // the child's peak resident memory
-};
-
-// One run in a new process: this program again, with the given arguments.
-ChildRun run_in_new_process(const std::vector<std::string>& arguments) {
-  int out[2];
-  if (pipe(out) != 0) std::exit(1);
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    close(out[0]);
-    close(out[1]);
-    std::vector<char*> argv{const_cast<char*>("scenario_bench")};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv("/proc/self/exe", argv.data());
-    _exit(127);
+  // One build gives the bytes the floor writes; the sources it deleted are
+  // written again as it wrote them. One floor run leaves the floor's folder
+  // as full as the build's.
+  run_process(program, arguments, true);
+  std::size_t bytes_written = 0;
+  std::size_t largest = 0;
+  for (const std::string& name : written_files(c)) {
+    const fs::path from = in_folder(build_folder, name);
+    if (fs::exists(from)) fs::copy_file(from, in_folder(ready_folder, name));
   }
-  close(out[1]);
-  std::string report;
-  char chunk[256];
-  for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;) report.append(chunk, static_cast<std::size_t>(n));
-  close(out[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ChildRun run;
-  long peak_kb = 0;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-      std::sscanf(report.c_str(), "%lf %d %ld", &run.ms, &run.code, &peak_kb) != 3) {
-    std::fprintf(stderr, "scenario_bench: a measuring process failed\n");
-    std::exit(1);
+  write_sources(c, ready_folder);
+  for (const std::string& name : written_files(c)) {
+    const std::size_t size = fs::file_size(in_folder(ready_folder, name));
+    bytes_written += size;
+    largest = std::max(largest, size);
   }
-  run.peak_mb = static_cast<double>(peak_kb) / 1024.0;
-  return run;
+  run_process(self, floor_arguments, false);
+
+  std::vector<double> build_ms, floor_ms, integrate_ms, peaks, floor_peaks;
+  for (int run = 0; run < runs; ++run) {
+    const auto build = [&] {
+      const ProcessRun r = run_process(program, arguments, true);
+      build_ms.push_back(r.ms);
+      peaks.push_back(r.peak_mb);
+    };
+    const auto floor = [&] {
+      const ProcessRun r = run_process(self, floor_arguments, false);
+      floor_ms.push_back(r.ms - reported_ms(r));
+      floor_peaks.push_back(r.peak_mb);
+    };
+    if (run % 2 == 0) {
+      build();
+      floor();
+    } else {
+      floor();
+      build();
+    }
+    integrate_ms.push_back(reported_ms(run_process(self, integrate_arguments, false)));
+  }
+  fs::remove_all(build_folder);
+  fs::remove_all(ready_folder);
+  fs::remove_all(floor_folder);
+
+  const Spread build = spread_of(build_ms);
+  const Spread floor = spread_of(floor_ms);
+  const double peak = spread_of(peaks).median;
+  const double largest_mb = static_cast<double>(largest) / (1024.0 * 1024.0);
+  std::printf("%-24s %-24s %-24s %5.2f  %-22s %10zu %7.1f %7.1f %7.1f %5.2f\n", c.name, shown(build).c_str(),
+              shown(floor).c_str(), build.median / floor.median, shown(spread_of(integrate_ms)).c_str(), bytes_written,
+              peak, spread_of(floor_peaks).median, largest_mb, peak / largest_mb);
 }
 
-ChildRun build_in_new_process(std::size_t case_index, const fs::path& folder) {
-  return run_in_new_process({"--run", std::to_string(case_index), folder.string()});
-}
-
-ChildRun integrate_in_new_process(std::size_t metri) {
-  return run_in_new_process({"--integrate", std::to_string(metri)});
+// The system's load over the last minute: the figures mean most on a quiet
+// machine.
+std::string load_average() {
+  std::ifstream in("/proc/loadavg");
+  std::string one_minute;
+  in >> one_minute;
+  return one_minute.empty() ? "unknown" : one_minute;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--run") return run_one_build(argv[2], argv[3]);
-  if (argc == 3 && std::string(argv[1]) == "--integrate") return run_one_integration(argv[2]);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "--build-largest") return build_largest(args[1]);
+  if (args.size() == 4 && args[0] == "--floor") return floor_of(std::stoul(args[1]), args[2], args[3]);
+  if (args.size() == 2 && args[0] == "--integrate") return integrate(std::stoi(args[1]));
   // The largest line's two source files, for a look at them with the tool.
-  if (argc == 3 && std::string(argv[1]) == "--write-largest-line") {
-    bench::write_largest_line_sources(argv[2], "Linea_Massima", "1");
+  if (args.size() == 2 && args[0] == "--write-largest-line") {
+    bench::write_largest_line_sources(args[1], "Linea_Massima", "1");
     return 0;
   }
-
-  std::printf("%-24s %9s %17s %8s %17s %6s %8s %6s %10s %5s %8s %8s %5s\n", "case", "build ms", "(min-max)", "floor ms",
-              "(min-max)", "ratio", "plan ms", "least", "bytes", "code", "peak MB", "largest", "x");
-  for (std::size_t i = 0; i < cases().size(); ++i) {
-    const Case& c = cases()[i];
-    const fs::path folder = fresh_folder("run");
-    // One untimed build gives the files the floor writes.
-    ChildRun first = build_in_new_process(i, folder);
-    std::size_t largest_output = 0;
-    for (const auto& [name, bytes] : snapshot(folder)) largest_output = std::max(largest_output, bytes.size());
-    c.write_sources(folder);  // the run also wrote (and deleted) its two source files
-    const Files all = snapshot(folder);
-    std::size_t total = 0;
-    for (const auto& [name, bytes] : all) total += bytes.size();
-    const std::size_t metri = decode_plan(all.at(c.files.plan())).per_column() - 1;
-
-    // Build, floor and integration alternate, so all meet the same state of
-    // the machine.
-    const fs::path floor_folder = fresh_folder("floor");
-    write_floor(floor_folder, all);
-    std::vector<double> build_ms, floor_ms, plan_ms;
-    std::vector<double> peaks{first.peak_mb};
-    int32_t code = first.code;
-    for (int run = 0; run < kRuns; ++run) {
-      const ChildRun build = build_in_new_process(i, folder);
-      build_ms.push_back(build.ms);
-      peaks.push_back(build.peak_mb);
-      if (build.code != 0) code = build.code;
-      floor_ms.push_back(time_ms([&] { write_floor(floor_folder, all); }));
-      plan_ms.push_back(integrate_in_new_process(metri).ms);
-    }
-    const Spread build = summarise(build_ms);
-    const Spread floor = summarise(floor_ms);
-    const Spread plan = summarise(plan_ms);
-    const double peak_mb = summarise(peaks).median;
-    const double largest_mb = static_cast<double>(largest_output) / (1024.0 * 1024.0);
-    std::printf("%-24s %9.2f (%6.2f-%7.2f) %8.2f (%6.2f-%7.2f) %6.2f %8.2f %6.2f %10zu %5d %8.1f %8.1f %5.2f\n", c.name,
-                build.median, build.min, build.max, floor.median, floor.min, floor.max, build.median / floor.median,
-                plan.median, (floor.median + plan.median) / floor.median, total, code, peak_mb, largest_mb,
-                peak_mb / largest_mb);
-    fs::remove_all(folder);
-    fs::remove_all(floor_folder);
+  int runs = kDefaultRuns;
+  if (args.size() == 2 && args[0] == "--runs") {
+    runs = std::max(1, std::stoi(args[1]));
+  } else if (!args.empty()) {
+    std::fprintf(stderr, "usage: scenario_bench [--runs N]\n");
+    return 64;
   }
+
+  std::printf("%-24s %-24s %-24s %5s  %-22s %10s %7s %7s %7s %5s\n", "case", "build ms", "floor ms", "ratio",
+              "integration ms (warm)", "bytes", "peak MB", "floor", "file MB", "x");
+  const std::string load_before = load_average();
+  for (std::size_t i = 0; i < std::size(kCases); ++i) measure(i, runs);
   std::printf(
-      "medians of %d runs, each build alone in a new process; ratio: build / floor; plan ms: the plan's integration\n"
-      "alone, straight on, in a new process; least: (floor + plan) / floor, the least ratio any build can reach;\n"
-      "peak MB: a build process's peak resident memory (median); x: peak memory / largest output file (MB)\n",
-      kRuns);
+      "medians of %d runs (the middle half of them in brackets); each build and each floor a whole process;\n"
+      "ratio: build / floor; integration: the plan's alone, on memory already touched; peak MB: a build's peak\n"
+      "resident memory (median; at least this program's own, %.1f MB); floor: the same of a floor, which holds\n"
+      "every byte it writes; file MB: the largest file written; x: peak / file; load average %s before, %s after\n",
+      runs, own_peak_mb(), load_before.c_str(), load_average().c_str());
 }

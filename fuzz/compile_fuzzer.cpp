@@ -87,11 +87,10 @@ void check_sources_left(const scenario::MemoryFolder& sources, const CompileRepo
   }
 }
 
-// The compiled files as they would be written: the plan into a buffer kept
-// from one input to the next, so that no input pays for fresh memory.
+// The compiled files as they would be written. The plan is the model's own
+// bytes, whose memory the model keeps from one input to the next.
 void check_compiled_files(const TrackModel& model) {
-  static scenario::PlanBytes plan;
-  scenario::encode_plan_into(model.tracciato, plan);
+  const std::string_view plan = model.tracciato.bytes();
   if (plan.size() < 2 * model.tracciato.size()) finding("the plan file is shorter than its values' type codes");
 
   const std::string route = scenario::encode_route(model);

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 
 #include "base/file_names.h"
 #include "base/run_time_failure.h"
@@ -81,7 +84,116 @@ TEST(CompiledFiles, PlanValuesTakeTwoFourOrTenBytesByKindXColumnFirst) {
                                std::string("\x00\x00", 2) +  // x column
                                std::string("\x02\x00\x00\x00", 4) + std::string("\x02\x00\x01\x00", 4) +
                                std::string("\x05\x00\x00\x00\x00\x00\x00\x00\x00\x40", 10);
-  EXPECT_EQ(bytes_view(encode_plan(plan)), expected);
+  EXPECT_EQ(plan.bytes(), expected);
+}
+
+// The plan file of a plan of metres 0..metri running straight along y from
+// the origin, one unit per metre: the two starting points when `started`,
+// doubles for the metres 2..last, every other point empty.
+std::string straight_plan_file(int32_t metri, bool started, int32_t last) {
+  const std::string empty("\x00\x00", 2);
+  std::string x, y;
+  for (int32_t m = 0; m <= metri; ++m) {
+    if (started && m < 2) {
+      x += std::string("\x02\x00\x00\x00", 4);
+      y += std::string("\x02\x00", 2) + static_cast<char>(m) + '\0';
+    } else if (started && m <= last) {
+      x += std::string("\x05\x00", 2) + std::string(8, '\0');
+      const double value = m;
+      char bits[8];
+      std::memcpy(bits, &value, 8);  // the host is little-endian, as the file
+      y += std::string("\x05\x00", 2) + std::string(bits, 8);
+    } else {
+      x += empty;
+      y += empty;
+    }
+  }
+  return x + y;
+}
+
+void start_plan(Tracciato& plan) {
+  plan.set(0, 0, PlanValue::integer(0));
+  plan.set(1, 0, PlanValue::integer(0));
+  plan.set(0, 1, PlanValue::integer(0));
+  plan.set(1, 1, PlanValue::integer(1));
+}
+
+// Whichever way a plan ends, its bytes are the plan file of its points: the
+// compiler's own end (doubles up to the third metre before the last), a
+// compile that stopped early, a run past the last metre, bytes asked for
+// halfway and the plan continued, memory kept from a longer plan.
+TEST(CompiledFiles, APlanIsItsFileHoweverItEnds) {
+  constexpr int32_t metri = 9;
+  const struct {
+    const char* name;
+    std::function<void(Tracciato&)> build;
+    bool started;
+    int32_t last;
+  } cases[] = {
+      {"nothing set", [](Tracciato&) {}, false, 0},
+      {"starting points only", start_plan, true, 1},
+      {"as the compiler ends it",
+       [](Tracciato& p) {
+         start_plan(p);
+         p.run_straight(2, 4);
+         p.run_curve(5, 7, 0.0);
+       },
+       true, 7},
+      {"stopped early",
+       [](Tracciato& p) {
+         start_plan(p);
+         p.run_straight(2, 4);
+       },
+       true, 4},
+      {"a run past the last metre",
+       [](Tracciato& p) {
+         start_plan(p);
+         EXPECT_THROW(p.run_straight(2, 12), RunTimeFailure);
+       },
+       true, 9},
+      {"asked for halfway, then continued",
+       [](Tracciato& p) {
+         start_plan(p);
+         p.run_straight(2, 3);
+         EXPECT_EQ(p.bytes(), straight_plan_file(metri, true, 3));
+         p.run_straight(4, 7);
+         EXPECT_EQ(p.bytes(), straight_plan_file(metri, true, 7));
+         EXPECT_THROW(p.run_straight(8, 10), RunTimeFailure);
+       },
+       true, 9},
+      {"memory of a longer plan",
+       [](Tracciato& p) {
+         p.allocate(200);
+         start_plan(p);
+         p.run_curve(2, 198, 0.003);
+         (void)p.bytes();
+         p.allocate(metri);
+         start_plan(p);
+         p.run_straight(2, 5);
+       },
+       true, 5},
+  };
+  for (const auto& c : cases) {
+    Tracciato plan;
+    plan.allocate(metri);
+    c.build(plan);
+    EXPECT_EQ(plan.bytes(), straight_plan_file(metri, c.started, c.last)) << c.name;
+    EXPECT_EQ(plan.at(metri, 1), c.last == metri ? PlanValue::real(metri) : PlanValue{}) << c.name;
+  }
+}
+
+// The plan is built in order, as the compiler builds it; anything else is a
+// mistake of the caller, never a silently different file.
+TEST(CompiledFiles, APlanPointOutOfOrderIsRefused) {
+  Tracciato plan;
+  plan.allocate(9);
+  EXPECT_THROW(plan.set(1, 0, PlanValue::integer(0)), std::logic_error);  // metre 0 is not set yet
+  start_plan(plan);
+  EXPECT_THROW(plan.run_straight(3, 5), std::logic_error);  // metre 2 would stay empty
+  plan.run_straight(2, 5);
+  EXPECT_THROW(plan.set(6, 1, PlanValue::integer(6)), std::logic_error);  // an integer after doubles
+  EXPECT_THROW(plan.set(5, 1, PlanValue{}), std::logic_error);            // a point set stays set
+  EXPECT_EQ(plan.bytes(), straight_plan_file(9, true, 5));
 }
 
 TEST(CompiledFiles, PlanIndexOutsideTheArrayIsARunTimeFailure) {

@@ -41,7 +41,7 @@ TEST(CompiledLayout, DecodingGivesBackWhatWasEncoded) {
   EXPECT_EQ(scenario.offsets[1], 34u);             // entry 0 is 34 zero bytes
   EXPECT_EQ(scenario.offsets[2], 34u + 34u + 9u);  // "SANT'ÉLIA" is 9 bytes on disk
 
-  const DecodedPlan plan = decode_plan(bytes_view(encode_plan(m.tracciato)));
+  const DecodedPlan plan = decode_plan(m.tracciato.bytes());
   EXPECT_EQ(plan.problem, "");
   ASSERT_EQ(plan.values.size(), m.tracciato.size());
   for (std::size_t i = 0; i < plan.values.size(); ++i) EXPECT_EQ(plan.values[i], m.tracciato.stored(i)) << i;
@@ -55,7 +55,7 @@ TEST(CompiledLayout, EveryFileCutShortIsReported) {
   const TrackModel m = small_model();
   const std::string route = encode_route(m);
   const std::string scenario = encode_scenario(m);
-  const std::string plan(bytes_view(encode_plan(m.tracciato)));
+  const std::string plan(m.tracciato.bytes());
 
   for (std::size_t size = 0; size < route.size(); ++size) {
     const DecodedRoute d = decode_route(std::string_view(route).substr(0, size));
@@ -78,7 +78,7 @@ TEST(CompiledLayout, EveryFileCutShortIsReported) {
 TEST(CompiledLayout, BytesBeyondTheLayoutAreReported) {
   const TrackModel m = small_model();
   EXPECT_NE(decode_scenario(encode_scenario(m) + "x").problem, "");
-  const std::string type_code_7 = std::string(bytes_view(encode_plan(m.tracciato))) + std::string("\x07\x00", 2);
+  const std::string type_code_7 = std::string(m.tracciato.bytes()) + std::string("\x07\x00", 2);
   EXPECT_NE(decode_plan(type_code_7).problem, "");
   EXPECT_NE(decode_route(encode_route(m) + "x").problem, "");
 

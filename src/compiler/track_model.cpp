@@ -1,8 +1,11 @@
 #include "compiler/track_model.h"
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 
+#include "base/binary_encoding.h"
 #include "base/nearest.h"
 #include "base/run_time_failure.h"
 
@@ -15,44 +18,28 @@ namespace {
                        ")");
 }
 
-}  // namespace
+constexpr std::size_t kIntegerBytes = plan_value_size(PlanValue::Kind::Integer);
+constexpr std::size_t kDoubleBytes = plan_value_size(PlanValue::Kind::Double);
+constexpr std::size_t kEmptyBytes = plan_value_size(PlanValue::Kind::Empty);
 
-void Tracciato::allocate(int32_t metri) {
-  metri_ = metri;
-  size_ = 2 * (static_cast<std::size_t>(metri) + 1);
-  // Memory kept from an earlier plan is used again; new elements come
-  // uninitialised and every value in use is set here.
-  if (values_.size() < size_) {
-    values_.resize(size_);
-    kinds_.resize(size_);
-  }
-  std::fill_n(values_.data(), size_, 0.0);
-  std::fill_n(kinds_.data(), size_, PlanValue::Kind::Empty);
+char* put_type_code(char* at, PlanValue::Kind kind) { return put_little_endian(at, static_cast<uint16_t>(kind)); }
+
+char* put_double(char* at, double v) {
+  return put_little_endian(put_type_code(at, PlanValue::Kind::Double), bits_of(v));
 }
 
-void Tracciato::release() {
-  metri_ = -1;
-  size_ = 0;
-  values_ = {};
-  kinds_ = {};
+char* put_integer(char* at, int16_t v) {
+  return put_little_endian(put_type_code(at, PlanValue::Kind::Integer), static_cast<uint16_t>(v));
 }
 
-void Tracciato::clear() {
-  metri_ = -1;
-  size_ = 0;
+// The bytes of a finished x column of metres 0..metri: the two starting
+// points, doubles up to metre metri - 2, the last two metres empty.
+std::size_t finished_x_bytes(int32_t metri) {
+  const std::size_t points = static_cast<std::size_t>(metri) + 1;
+  const std::size_t integers = std::min<std::size_t>(2, points);
+  const std::size_t doubles = metri > 3 ? static_cast<std::size_t>(metri) - 3 : 0;
+  return integers * kIntegerBytes + doubles * kDoubleBytes + (points - integers - doubles) * kEmptyBytes;
 }
-
-bool Tracciato::operator==(const Tracciato& other) const {
-  return metri_ == other.metri_ && std::ranges::equal(stored_values(), other.stored_values()) &&
-         std::ranges::equal(stored_kinds(), other.stored_kinds());
-}
-
-void Tracciato::out_of_range_failure(int32_t metre, int coordinate) const {
-  if (coordinate < 0 || coordinate > 1) out_of_range("tracciato coordinates", coordinate, 1);
-  out_of_range("tracciato", metre, metri_);
-}
-
-namespace {
 
 // The metres of a run that lie inside a plan of metres 0..metri; a run that
 // reaches below metre 2 has no two points to start from.
@@ -61,20 +48,131 @@ int32_t last_inside(int32_t from, int32_t to, int32_t metri) {
   return to < metri ? to : metri;
 }
 
+[[noreturn]] void out_of_order(const char* what) { throw std::logic_error(std::string("tracciato: ") + what); }
+
 }  // namespace
+
+std::size_t Tracciato::Column::end() const {
+  return start + static_cast<std::size_t>(integers) * kIntegerBytes +
+         static_cast<std::size_t>(count - integers) * kDoubleBytes;
+}
+
+std::size_t Tracciato::Column::offset_of(int32_t metre) const {
+  if (metre < integers) return start + static_cast<std::size_t>(metre) * kIntegerBytes;
+  return start + static_cast<std::size_t>(integers) * kIntegerBytes +
+         static_cast<std::size_t>(metre - integers) * kDoubleBytes;
+}
+
+void Tracciato::allocate(int32_t metri) {
+  if (metri < 0) out_of_range("tracciato", metri, 0);
+  // Room for every point a double; memory kept from an earlier plan is used
+  // again. The bytes come uninitialised: each is written when its point is.
+  const std::size_t room = 2 * (static_cast<std::size_t>(metri) + 1) * kDoubleBytes;
+  if (bytes_.size() < room) {
+    metri_ = -1;
+    bytes_ = {};  // nothing of the old plan is worth copying
+    bytes_.resize(room);
+  }
+  metri_ = metri;
+  x_ = Column{0, 0, 0};
+  y_ = Column{finished_x_bytes(metri), 0, 0};
+}
+
+void Tracciato::release() {
+  metri_ = -1;
+  bytes_ = {};
+}
+
+void Tracciato::clear() { metri_ = -1; }
+
+void Tracciato::check_index(int32_t metre, int coordinate) const {
+  if (metre < 0 || metre > metri_ || coordinate < 0 || coordinate > 1) out_of_range_failure(metre, coordinate);
+}
+
+void Tracciato::out_of_range_failure(int32_t metre, int coordinate) const {
+  if (coordinate < 0 || coordinate > 1) out_of_range("tracciato coordinates", coordinate, 1);
+  out_of_range("tracciato", metre, metri_);
+}
+
+double Tracciato::value_of(const Column& column, int32_t metre) const {
+  const std::string_view all(bytes_.data(), bytes_.size());
+  const std::size_t payload = column.offset_of(metre) + kPlanTypeCodeBytes;
+  return metre < column.integers ? int16_at(all, payload) : double_at(all, payload);
+}
+
+PlanValue Tracciato::at(int32_t metre, int coordinate) const {
+  check_index(metre, coordinate);
+  const Column& column = coordinate == 0 ? x_ : y_;
+  if (metre >= column.count) return PlanValue{};
+  const double value = value_of(column, metre);
+  return metre < column.integers ? PlanValue::integer(static_cast<int16_t>(value)) : PlanValue::real(value);
+}
+
+PlanValue Tracciato::stored(std::size_t i) const {
+  const std::size_t points = static_cast<std::size_t>(metri_ + 1);
+  if (i < points) return at(static_cast<int32_t>(i), 0);
+  return at(static_cast<int32_t>(i - points), 1);
+}
+
+void Tracciato::set(int32_t metre, int coordinate, PlanValue v) {
+  check_index(metre, coordinate);
+  Column& column = coordinate == 0 ? x_ : y_;
+  if (v.kind == PlanValue::Kind::Empty) {
+    if (metre < column.count) out_of_order("a point set cannot be emptied again");
+    return;  // it is empty already
+  }
+  if (metre != column.count) out_of_order("a column's points are set in order");
+  if (v.kind == PlanValue::Kind::Integer && column.integers != column.count) out_of_order("an integer after a double");
+  if (coordinate == 0) make_room_in_x(plan_value_size(v.kind));
+  char* at = bytes_.data() + column.end();
+  if (v.kind == PlanValue::Kind::Integer) {
+    put_integer(at, static_cast<int16_t>(v.value));
+    ++column.integers;
+  } else {
+    put_double(at, v.value);
+  }
+  ++column.count;
+}
+
+// The x column may grow past the place kept for it only when a plan ends
+// otherwise than the compiler ends it; the y column then moves as far up as
+// an x column can ever reach.
+void Tracciato::make_room_in_x(std::size_t bytes) {
+  if (x_.end() + bytes > y_.start) move_y_column((static_cast<std::size_t>(metri_) + 1) * kDoubleBytes);
+}
+
+void Tracciato::move_y_column(std::size_t start) const {
+  std::memmove(bytes_.data() + start, bytes_.data() + y_.start, y_.end() - y_.start);
+  y_.start = start;
+}
+
+void Tracciato::make_room_for_run(int32_t from, int32_t last) {
+  if (x_.count != from || y_.count != from) out_of_order("a run starts after the last point of each column");
+  make_room_in_x(static_cast<std::size_t>(last - from + 1) * kDoubleBytes);
+}
 
 void Tracciato::run_straight(int32_t from, int32_t to) {
   if (from > to) return;
   const int32_t last = last_inside(from, to, metri_);
-  double* const column[2] = {values_.data(), values_.data() + metri_ + 1};
-  PlanValue::Kind* const kind[2] = {kinds_.data(), kinds_.data() + metri_ + 1};
-  for (int32_t m = from; m <= last; ++m) {
-    for (int c = 0; c < 2; ++c) {
-      const double previous = column[c][m - 1];
-      const double d = previous - column[c][m - 2];
-      column[c][m] = previous + d;
-      kind[c][m] = PlanValue::Kind::Double;
+  if (from <= last) {
+    make_room_for_run(from, last);
+    double x1 = value_of(x_, from - 1), x2 = value_of(x_, from - 2);
+    double y1 = value_of(y_, from - 1), y2 = value_of(y_, from - 2);
+    char* x_at = bytes_.data() + x_.end();
+    char* y_at = bytes_.data() + y_.end();
+    for (int32_t m = from; m <= last; ++m) {
+      const double dx = x1 - x2;
+      const double x = x1 + dx;
+      const double dy = y1 - y2;
+      const double y = y1 + dy;
+      x_at = put_double(x_at, x);
+      y_at = put_double(y_at, y);
+      x2 = x1;
+      x1 = x;
+      y2 = y1;
+      y1 = y;
     }
+    x_.count = y_.count = last + 1;
   }
   if (to > metri_) out_of_range("tracciato", metri_ + 1, metri_);
 }
@@ -82,21 +180,54 @@ void Tracciato::run_straight(int32_t from, int32_t to) {
 void Tracciato::run_curve(int32_t from, int32_t to, double k) {
   if (from > to) return;
   const int32_t last = last_inside(from, to, metri_);
-  double* const xs = values_.data();
-  double* const ys = values_.data() + metri_ + 1;
-  PlanValue::Kind* const kx = kinds_.data();
-  PlanValue::Kind* const ky = kinds_.data() + metri_ + 1;
-  for (int32_t m = from; m <= last; ++m) {
-    const double x = xs[m - 1];
-    const double y = ys[m - 1];
-    const double dx = x - xs[m - 2];
-    const double dy = y - ys[m - 2];
-    xs[m] = x + dx + k * dy;
-    ys[m] = y + dy - k * dx;
-    kx[m] = PlanValue::Kind::Double;
-    ky[m] = PlanValue::Kind::Double;
+  if (from <= last) {
+    make_room_for_run(from, last);
+    double x1 = value_of(x_, from - 1), x2 = value_of(x_, from - 2);
+    double y1 = value_of(y_, from - 1), y2 = value_of(y_, from - 2);
+    char* x_at = bytes_.data() + x_.end();
+    char* y_at = bytes_.data() + y_.end();
+    for (int32_t m = from; m <= last; ++m) {
+      const double dx = x1 - x2;
+      const double dy = y1 - y2;
+      const double x = x1 + dx + k * dy;
+      const double y = y1 + dy - k * dx;
+      x_at = put_double(x_at, x);
+      y_at = put_double(y_at, y);
+      x2 = x1;
+      x1 = x;
+      y2 = y1;
+      y1 = y;
+    }
+    x_.count = y_.count = last + 1;
   }
   if (to > metri_) out_of_range("tracciato", metri_ + 1, metri_);
+}
+
+std::size_t Tracciato::full_bytes(const Column& column) const {
+  const std::size_t not_set = static_cast<std::size_t>(metri_ + 1 - column.count);
+  return column.end() - column.start + not_set * kEmptyBytes;
+}
+
+std::string_view Tracciato::bytes() const {
+  if (!allocated()) return {};
+  const std::size_t x_bytes = full_bytes(x_);
+  if (y_.start != x_bytes) move_y_column(x_bytes);
+  const Column* const columns[] = {&x_, &y_};
+  for (const Column* column : columns) {
+    char* at = bytes_.data() + column->end();
+    for (int32_t m = column->count; m <= metri_; ++m) at = put_type_code(at, PlanValue::Kind::Empty);
+  }
+  return {bytes_.data(), x_bytes + full_bytes(y_)};
+}
+
+bool Tracciato::operator==(const Tracciato& other) const {
+  if (metri_ != other.metri_) return false;
+  if (!allocated()) return true;
+  const auto same_column = [this, &other](const Column& a, const Column& b) {
+    return a.integers == b.integers && a.count == b.count &&
+           std::equal(bytes_.data() + a.start, bytes_.data() + a.end(), other.bytes_.data() + b.start);
+  };
+  return same_column(x_, other.x_) && same_column(y_, other.y_);
 }
 
 voce_sim& TrackModel::voce_at(int32_t index) {

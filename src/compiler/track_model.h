@@ -2,12 +2,13 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/large_array.h"
 #include "base/nearest.h"
+#include "compiler/plan_layout.h"
 
 namespace scenario {
 
@@ -77,23 +78,21 @@ inline int32_t boundary_cell(int32_t p) { return nearest(p / 50.0); }
 // A cell is free when it is empty or holds only a mountain marker.
 inline bool libera(const cella& c) { return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::segno_montagna; }
 
-// One coordinate of the plan: empty, a 16-bit integer (the two starting
-// points) or a double (every computed point). The kind decides its encoding.
-struct PlanValue {
-  enum class Kind : uint8_t { Empty = 0, Integer = 2, Double = 5 };
-
-  double value = 0.0;
-  Kind kind = Kind::Empty;
-
-  static PlanValue integer(int16_t v) { return {static_cast<double>(v), Kind::Integer}; }
-  static PlanValue real(double v) { return {v, Kind::Double}; }
-  bool operator==(const PlanValue&) const = default;
-};
-
-// The per-metre plan, indexes (0..metri, 0..1). The metre index runs fastest
-// in storage, so all x values come before all y values, as in the plan file.
-// Values and kinds are held in two arrays: a point costs its double and a
-// one-byte tag, nothing more (a large line has two million of them).
+// The per-metre plan, indexes (0..metri, 0..1), held as the plan file's own
+// bytes (plan_layout.h): every x value, then every y value, each a tagged
+// value. The metre index runs fastest, so all x values come before all y
+// values. A column is built from metre 0 on, one point after the other: its
+// first points may be integers (the two starting points), the points after
+// them are doubles, and the points never set are empty. The integration
+// writes each metre's encoded value straight into place: the memory is not
+// cleared beforehand and no value is encoded twice.
+//
+// The y column starts where a finished plan's x column ends (its two starting
+// points, doubles up to the third metre before the last, its two empty last
+// metres), so a plan computed as the compiler computes it is already its file.
+// A plan that ends otherwise (a compile that stops early, a run past the last
+// metre) has its y column moved once, when the bytes are asked for or when the
+// x column would reach it.
 class Tracciato {
  public:
   void allocate(int32_t metri);  // every point empty
@@ -102,22 +101,20 @@ class Tracciato {
   void clear();
   bool allocated() const { return metri_ >= 0; }
   int32_t upper() const { return metri_; }
-  std::size_t size() const { return size_; }  // 2 x (metri + 1)
+  std::size_t size() const { return allocated() ? 2 * (static_cast<std::size_t>(metri_) + 1) : 0; }
 
   // RunTimeFailure outside the array.
-  PlanValue at(int32_t metre, int coordinate) const {
-    const std::size_t i = index(metre, coordinate);
-    return {values_[i], kinds_[i]};
-  }
-  void set(int32_t metre, int coordinate, PlanValue v) {
-    const std::size_t i = index(metre, coordinate);
-    values_[i] = v.value;
-    kinds_[i] = v.kind;
-  }
+  PlanValue at(int32_t metre, int coordinate) const;
+  // Sets the next point of its column: `metre` is the first point of the
+  // column not yet set, and an integer comes before every double of its
+  // column. RunTimeFailure outside the array; std::logic_error for a point out
+  // of that order.
+  void set(int32_t metre, int coordinate, PlanValue v);
 
   // The plan's integration, one metre at a time from the last two points,
-  // over the metres from..to: straight on, or turning by k per metre (a
-  // positive k turns right). Each point is the double of
+  // over the metres from..to, the next metres of both columns: straight on,
+  // or turning by k per metre (a positive k turns right). Each point is the
+  // double of
   //   straight:  p(m) = p(m-1) + (p(m-1) - p(m-2))        for x and for y
   //   curve:     x(m) = x(m-1) + dx + k * dy,  y(m) = y(m-1) + dy - k * dx
   // with d = p(m-1) - p(m-2), in exactly this order of operations: the plan
@@ -128,25 +125,42 @@ class Tracciato {
   void run_curve(int32_t from, int32_t to, double k);
 
   // The i-th value in storage order (x column, then y column).
-  PlanValue stored(std::size_t i) const { return {values_[i], kinds_[i]}; }
-  // Every value and every kind in storage order, for a pass over all of them.
-  std::span<const double> stored_values() const { return {values_.data(), size_}; }
-  std::span<const PlanValue::Kind> stored_kinds() const { return {kinds_.data(), size_}; }
+  PlanValue stored(std::size_t i) const;
+
+  // The plan file's bytes: every point set, then the points not set as empty
+  // values. Valid until the plan next changes. (The empty values and the
+  // place of the y column are settled here, which changes no point.)
+  std::string_view bytes() const;
 
   bool operator==(const Tracciato& other) const;
 
  private:
-  std::size_t index(int32_t metre, int coordinate) const {
-    if (metre < 0 || metre > metri_ || coordinate < 0 || coordinate > 1) out_of_range_failure(metre, coordinate);
-    return static_cast<std::size_t>(coordinate) * (static_cast<std::size_t>(metri_) + 1) +
-           static_cast<std::size_t>(metre);
-  }
+  // Where a column's points lie in bytes_: from `start`, its `integers`
+  // leading integer points, then its doubles, `count` points in all.
+  struct Column {
+    std::size_t start = 0;
+    int32_t integers = 0;
+    int32_t count = 0;
+    std::size_t end() const;  // after its last point set
+    std::size_t offset_of(int32_t metre) const;
+  };
+
+  void check_index(int32_t metre, int coordinate) const;
   [[noreturn]] void out_of_range_failure(int32_t metre, int coordinate) const;
+  double value_of(const Column& column, int32_t metre) const;
+  // Metres from..last of a run: the next metres of both columns, with room
+  // for their doubles before the y column.
+  void make_room_for_run(int32_t from, int32_t last);
+  void make_room_in_x(std::size_t bytes);
+  void move_y_column(std::size_t start) const;
+  std::size_t full_bytes(const Column& column) const;  // with its points not set
 
   int32_t metri_ = -1;
-  std::size_t size_ = 0;  // values in use; the arrays may hold more, kept from an earlier plan
-  LargeArray<double> values_;
-  LargeArray<PlanValue::Kind> kinds_;
+  Column x_;
+  mutable Column y_;  // its start may move when the bytes are settled
+  // Every x value, then every y value; room for a plan of doubles only. Not
+  // cleared: a byte is written when its point is set.
+  mutable LargeArray<char> bytes_;
 };
 
 inline constexpr int kVociSim = 87;      // entries 0..86

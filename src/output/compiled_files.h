@@ -1,23 +1,18 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "base/large_array.h"
+#include "base/file_names.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
 
 // The three compiled files' bytes, encoded by the layouts of
-// compiled_layout.h, and their writing.
-
-// The plan: every x value, then every y value, each a tagged value.
-using PlanBytes = LargeArray<char>;
-PlanBytes encode_plan(const Tracciato& tracciato);
-// The same into `out`, whose memory is kept for the next plan.
-void encode_plan_into(const Tracciato& tracciato, PlanBytes& out);
-inline std::string_view bytes_view(const PlanBytes& bytes) { return {bytes.data(), bytes.size()}; }
+// compiled_layout.h, and their writing. The plan needs no encoding: the model
+// holds it as its file's bytes (Tracciato::bytes()).
 
 // The scenario table: 87 entries of 34 bytes plus their text.
 std::string encode_scenario_entry(const voce_sim& entry);
@@ -27,8 +22,20 @@ std::string encode_scenario(const TrackModel& model);
 std::string encode_cell(const cella& cell);
 std::string encode_route(const TrackModel& model);
 
-// Writes the plan file (only when scrivi_linea is not 0; otherwise an existing
-// plan file is left untouched), then the scenario file, then the route file.
+// The bytes of the three compiled files, ready to be written.
+struct CompiledBytes {
+  std::optional<std::string_view> plan;  // none without a plan: the plan file is then left as it is
+  std::string_view scenario;
+  std::string_view route;
+};
+
+// Replaces the compiled files named by `names` in `folder` with `bytes`: the
+// plan file (when there are plan bytes; otherwise an existing plan file is
+// left untouched), then the scenario file, then the route file.
+void replace_compiled_files(const std::filesystem::path& folder, const FileNames& names, const CompiledBytes& bytes);
+
+// Encodes the model's scenario table and cells, then replaces the three files
+// with them and the plan's bytes (the plan only when scrivi_linea is not 0).
 void write_compiled_files(const TrackModel& model, const std::filesystem::path& folder);
 
 }  // namespace scenario

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
+#include <type_traits>
 
 #include "base/binary_encoding.h"
 #include "base/run_time_failure.h"
@@ -72,6 +74,27 @@ void append_record(std::string& out, const Record& record, const LayoutField<Rec
         },
         field.member);
   }
+}
+
+// A record without a String at `at`, which has room for its fixed bytes; the
+// place after it. (A String's length is not known before it is converted, so
+// records with one are appended instead.)
+template <typename Record, std::size_t N>
+char* put_fixed_record(char* at, const Record& record, const LayoutField<Record> (&layout)[N]) {
+  for (const LayoutField<Record>& field : layout) {
+    std::visit(
+        [&](auto pointer) {
+          const auto& value = record.*pointer;
+          using Value = std::remove_cvref_t<decltype(value)>;
+          if constexpr (std::is_same_v<Value, std::string>) {
+            throw std::logic_error("a record with a String has no fixed size");
+          } else {
+            at = put_little_endian(at, static_cast<std::make_unsigned_t<Value>>(value));
+          }
+        },
+        field.member);
+  }
+  return at;
 }
 
 // The offset of a record's String count within it, or none.
@@ -182,7 +205,13 @@ const FieldPlace& field_at(const std::vector<FieldPlace>& places, std::size_t of
 FieldValue field_value(const cella& cell, const LayoutField<cella>& field) { return value_of(cell, field); }
 FieldValue field_value(const voce_sim& entry, const LayoutField<voce_sim>& field) { return value_of(entry, field); }
 
-void append_cell(std::string& out, const cella& cell) { append_record(out, cell, kCellLayout); }
+char* put_cell(char* at, const cella& cell) { return put_fixed_record(at, cell, kCellLayout); }
+
+void append_cell(std::string& out, const cella& cell) {
+  const std::size_t at = out.size();
+  out.resize(at + kCellBytes);
+  put_cell(out.data() + at, cell);
+}
 void append_entry(std::string& out, const voce_sim& entry) { append_record(out, entry, kEntryLayout); }
 
 DecodedRoute decode_route(std::string_view bytes) {

@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "compiler/plan_layout.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
@@ -54,19 +55,8 @@ inline constexpr LayoutField<voce_sim> kEntryLayout[] = {
     {"orario", &voce_sim::orario},
 };
 
-// The plan file: every x value, then every y value, each a tagged value: a
-// 16-bit type code, then a payload of that type.
-struct PlanValueLayout {
-  PlanValue::Kind kind;  // its number is the type code
-  std::string_view name;
-  std::size_t payload;  // bytes after the type code
-};
-inline constexpr PlanValueLayout kPlanValueLayout[] = {
-    {PlanValue::Kind::Empty, "empty", 0},
-    {PlanValue::Kind::Integer, "integer", 2},  // an Integer
-    {PlanValue::Kind::Double, "double", 8},    // IEEE 754 binary64
-};
-inline constexpr std::size_t kPlanTypeCodeBytes = 2;
+// The plan file: its tagged values are described in compiler/plan_layout.h,
+// where the plan in memory is held in the same form.
 
 // Bytes of a field on disk, its String without its characters.
 template <typename Record>
@@ -122,6 +112,8 @@ FieldValue field_value(const voce_sim& entry, const LayoutField<voce_sim>& field
 // Encoders: a record appended to `out`. A String longer than 32767 bytes
 // cannot be counted by its Integer and is a run-time failure.
 void append_cell(std::string& out, const cella& cell);
+// The same at `at`, which has room for kCellBytes; returns the place after it.
+char* put_cell(char* at, const cella& cell);
 void append_entry(std::string& out, const voce_sim& entry);
 
 // Decoders, which never read past the end of the bytes they are given; what
