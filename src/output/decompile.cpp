@@ -599,18 +599,28 @@ std::array<voce_sim, 3> source_references(Work& w) {
   for (voce_sim& r : unraised) {
     if (r.posizione == 1) r.fine -= 100;
   }
-  std::array<int, 3> order = {0, 1, 2};  // which unraised reference is "uno", "due", "tre"
+  // Tried first: the references numbered by their start, the empty ones last.
+  std::array<int, 3> preferred = {0, 1, 2};
+  std::stable_sort(preferred.begin(), preferred.end(), [&](int a, int b) {
+    const voce_sim& x = unraised[static_cast<std::size_t>(a)];
+    const voce_sim& y = unraised[static_cast<std::size_t>(b)];
+    return std::pair(x == voce_sim{}, x.inizio) < std::pair(y == voce_sim{}, y.inizio);
+  });
+  std::array<int, 3> order = {0, 1, 2};  // positions in `preferred` of "uno", "due", "tre"
   TrackModel scratch;
   do {
-    scratch.tabella_sim[voce::progressiva_uno] = unraised[static_cast<std::size_t>(order[0])];
-    scratch.tabella_sim[voce::progressiva_due] = unraised[static_cast<std::size_t>(order[1])];
-    scratch.tabella_sim[voce::progressiva_tre] = unraised[static_cast<std::size_t>(order[2])];
+    std::array<voce_sim, 3> refs{};
+    for (std::size_t i = 0; i < 3; ++i) {
+      refs[i] = unraised[static_cast<std::size_t>(preferred[static_cast<std::size_t>(order[i])])];
+    }
+    scratch.tabella_sim[voce::progressiva_uno] = refs[0];
+    scratch.tabella_sim[voce::progressiva_due] = refs[1];
+    scratch.tabella_sim[voce::progressiva_tre] = refs[2];
     progressive_ordina(scratch);
     if (scratch.tabella_sim[voce::progressiva_tre] == stored[0] &&
         scratch.tabella_sim[voce::progressiva_due] == stored[1] &&
         scratch.tabella_sim[voce::progressiva_uno] == stored[2]) {
-      return {unraised[static_cast<std::size_t>(order[0])], unraised[static_cast<std::size_t>(order[1])],
-              unraised[static_cast<std::size_t>(order[2])]};
+      return refs;
     }
   } while (std::next_permutation(order.begin(), order.end()));
   w.find(entry_place(voce::progressiva_tre) + " to " + std::to_string(voce::progressiva_uno),

@@ -22,10 +22,14 @@ int sources_command(const std::vector<std::string>& args);
 int compile_command(const std::vector<std::string>& args);
 int dump_command(const std::vector<std::string>& args);
 int plot_command(const std::vector<std::string>& args);
+int decompile_command(const std::vector<std::string>& args);
+int diff_command(const std::vector<std::string>& args);
 
 extern const Command kSourcesCommand;
 extern const Command kCompileCommand;
 extern const Command kDumpCommand;
 extern const Command kPlotCommand;
+extern const Command kDecompileCommand;
+extern const Command kDiffCommand;
 
 }  // namespace scenario::tool

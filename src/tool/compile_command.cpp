@@ -57,18 +57,6 @@ namespace {
 
 std::string name_of(const fs::path& file) { return file.filename().string(); }
 
-// The compiled files are named from the line name and the train number inside
-// OUTDIR: neither may lead out of it.
-void check_name(const std::string& name, const char* what) {
-  if (name.empty()) throw UsageError(std::string(what) + " is empty");
-  if (name == "." || name == "..") throw UsageError(std::string(what) + " \"" + name + "\" is not a file name");
-  for (const char c : name) {
-    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
-      throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
-    }
-  }
-}
-
 std::string line_name_of(const Arguments& arguments, const std::string& line_file) {
   if (auto given = arguments.value("--line-name")) return *given;
   const std::string name = name_of(line_file);

@@ -1,7 +1,8 @@
 // scenario_tool: the authoring tool of the scenario builder. It writes the
 // built-in sources as a template, compiles an author's sources with the
 // program's own compiler and finishing step, decodes compiled files and draws
-// a compiled scenario.
+// a compiled scenario, recovers sources from compiled files and tells two
+// builds apart.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -14,8 +15,9 @@ namespace {
 
 using scenario::tool::Command;
 
-const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCompileCommand,
-                                    &scenario::tool::kDumpCommand, &scenario::tool::kPlotCommand};
+const Command* const kCommands[] = {&scenario::tool::kSourcesCommand,   &scenario::tool::kCompileCommand,
+                                    &scenario::tool::kDumpCommand,      &scenario::tool::kPlotCommand,
+                                    &scenario::tool::kDecompileCommand, &scenario::tool::kDiffCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
@@ -31,6 +33,9 @@ void print_overview(std::ostream& out) {
          "             file and line, and write the three compiled files\n"
          "  dump       decode a route, scenario or plan file into readable text or JSON\n"
          "  plot       draw a compiled scenario as an SVG picture\n"
+         "  decompile  recover editable sources from compiled files, checked by\n"
+         "             compiling them back to the same bytes\n"
+         "  diff       what differs between two builds, in an author's terms\n"
          "\n"
          "  scenario_tool COMMAND --help    what a command does, its options and exit status\n"
          "  scenario_tool --version         the tool's version\n";
