@@ -403,8 +403,12 @@ SourceRecord signal_record(const Signal& s) {
 // writes is in the files or is written again by one taken already; signals
 // choose their sides to fit. Stations keep their order, a signal under a stop
 // comes before its station. Returns the order to write them in: stations as
-// -1 - index into `stations`, signals as their index.
-std::vector<int> order_marker_writers(Work& w, const std::vector<Station>& stations, std::vector<Signal>& signals) {
+// -1 - index into `stations`, signals as their index; `stuck` when no order
+// fits, and in `unwritten` the cells with a marker that none of them writes.
+std::vector<int> order_marker_writers(Work& w, const std::vector<Station>& stations, std::vector<Signal>& signals,
+                                      bool& stuck, std::vector<int32_t>& unwritten) {
+  stuck = false;
+  unwritten.clear();
   std::vector<bool> covered(w.cells.size());
   const auto avviso = [&](int32_t c) { return static_cast<int32_t>(w.at(c).avviso); };
   const auto inside = [&](int32_t c) { return c >= 0 && c <= w.n; };
@@ -484,16 +488,13 @@ std::vector<int> order_marker_writers(Work& w, const std::vector<Station>& stati
         for (const auto& [c, v] : stations[static_cast<std::size_t>(last_station)].marks) cover(c);
         reverse.push_back(-1 - last_station);
       }
-      w.find("approach markers", "no order of the signals and stations gives every cell's avviso");
+      stuck = true;
       break;
     }
     --left;
   }
   for (int32_t c = 0; c <= w.n; ++c) {
-    if (avviso(c) != 0 && !covered[static_cast<std::size_t>(c)]) {
-      w.find(cell_place(c), "avviso " + std::to_string(avviso(c)) + ", which no signal or station writes");
-      break;
-    }
+    if (avviso(c) != 0 && !covered[static_cast<std::size_t>(c)]) unwritten.push_back(c);
   }
   return {reverse.rbegin(), reverse.rend()};
 }
@@ -747,43 +748,76 @@ Decompiled decompile(const CompiledFiles& files) {
              "the station's stop cell " + std::to_string(c) + " does not hold its stop");
     }
   }
-  std::vector<Signal> signals;
-  std::vector<SourceRecord> hidden_boards;
-  std::vector<int32_t> bare_stops;  // stop cells with nothing left of an earlier object
+  // Signals; and what stood in a stop cell before its first station: a signal
+  // when a time is left there (only signals leave one) or its approach
+  // markers are wanted, else a board when values are left, else nothing.
+  std::vector<Signal> visible;
+  for (int32_t c = 0; c <= w.n; ++c) {
+    if (w.at(c).tipo != tipo_cella::segnale) continue;
+    if (c < 8) {
+      w.find(cell_place(c), "a signal in the first eight cells, whose approach markers would fall before cell 0");
+    } else if (w.object_in_range(c, "signal")) {
+      visible.push_back({c, w.at(c), std::nullopt, 0});
+    }
+  }
+  std::map<int32_t, bool> signal_under;  // stop cell -> a signal stood there
   for (int32_t c = 0; c <= w.n; ++c) {
     const cella& cell = w.at(c);
-    if (cell.tipo == tipo_cella::segnale) {
-      if (c < 8) {
-        w.find(cell_place(c), "a signal in the first eight cells, whose approach markers would fall before cell 0");
-      } else if (w.object_in_range(c, "signal")) {
-        signals.push_back({c, cell, std::nullopt, 0});
-      }
-      continue;
-    }
     if (cell.tipo != tipo_cella::fermata) continue;
     if (!stop_of.contains(c)) {
       w.find(cell_place(c), "a station stop that belongs to no station");
       continue;
     }
-    if (cell.dato2 == 0 && cell.dato3 == 0 && cell.dato4 == 0 && cell.tempo == 0) {
-      bare_stops.push_back(c);
-    } else if (!w.object_in_range(c, "station stop over an earlier object")) {
-    } else if (cell.tempo != 0) {
-      // Only a signal leaves a time: it stood there before the first station stopping there.
-      if (c < 8) {
-        w.find(cell_place(c), "a signal's time under a station stop in the first eight cells");
-      } else {
-        cella under = cell;
-        under.dato1 = 0;
-        signals.push_back({c, under, first_stop_of[c], 0});
+    const bool left = cell.dato2 != 0 || cell.dato3 != 0 || cell.dato4 != 0 || cell.tempo != 0;
+    if (left && !w.object_in_range(c, "station stop over an earlier object")) continue;
+    if (cell.tempo != 0 && c < 8) {
+      w.find(cell_place(c), "a signal's time under a station stop in the first eight cells");
+      continue;
+    }
+    signal_under[c] = cell.tempo != 0;
+  }
+  std::vector<Signal> signals;
+  std::vector<int> writers;
+  for (;;) {
+    signals = visible;
+    for (const auto& [c, signal] : signal_under) {
+      if (!signal) continue;
+      cella under = w.at(c);
+      under.tipo = tipo_cella::segnale;
+      under.dato1 = 0;
+      signals.push_back({c, under, first_stop_of[c], 0});
+    }
+    bool stuck = false;
+    std::vector<int32_t> unwritten;
+    writers = order_marker_writers(w, stations, signals, stuck, unwritten);
+    if (!stuck && unwritten.empty()) break;
+    bool more = false;
+    for (auto& [c, signal] : signal_under) {
+      for (int32_t k = 1; k <= 4 && !signal && c >= 8 && c <= w.n - 1; ++k) {
+        if (std::binary_search(unwritten.begin(), unwritten.end(), c - 2 * k)) signal = more = true;
       }
+    }
+    if (more) continue;
+    if (stuck) w.find("approach markers", "no order of the signals and stations gives every cell's avviso");
+    if (!unwritten.empty()) {
+      w.find(cell_place(unwritten.front()),
+             "avviso " + std::to_string(w.at(unwritten.front()).avviso) + ", which no signal or station writes");
+    }
+    break;
+  }
+  std::vector<SourceRecord> hidden_boards;
+  std::vector<int32_t> bare_stops;  // stop cells with nothing left of an earlier object
+  for (const auto& [c, signal] : signal_under) {
+    const cella& cell = w.at(c);
+    if (signal) continue;
+    if (cell.dato2 == 0 && cell.dato3 == 0 && cell.dato4 == 0) {
+      bare_stops.push_back(c);
     } else {
       hidden_boards.push_back(make_record(
           Record::indicatori_vmax, {object_progressive(c), 0, cell.dato2 / 20, cell.dato3 / 20, cell.dato4 / 10, 0,
                                     cell.dato2 % 20 * 5, cell.dato3 % 20 * 5, cell.dato4 % 10}));
     }
   }
-  const std::vector<int> writers = order_marker_writers(w, stations, signals);
 
   // Signs, in the order of their entries from 80 down; a sign text whose
   // board a stop covers goes to a stop cell where nothing else was.
