@@ -503,84 +503,159 @@ std::vector<int> order_marker_writers(Work& w, const std::vector<Station>& stati
 
 struct Slowdowns {
   std::vector<SourceRecord> records;
+  std::vector<SourceRecord> early;  // with a piece under a station stop: before the stations
+  std::set<int32_t> stops;          // the stop cells whose leftovers they explain
 };
 
-Slowdowns recover_slowdowns(Work& w) {
-  Slowdowns out;
-  std::set<int32_t> ends;
-  std::set<int32_t> used;  // boards and the cells before them
-  for (int32_t c = 0; c <= w.n; ++c) {
-    if (w.at(c).tipo == tipo_cella::fine_rallentamento) ends.insert(c);
+// A slowdown is its start, its end (the start's own cell when it ends there),
+// its warning board 1200 m before it from 1500 m on and, when flagged, the
+// four cells before the board. A station's stop may cover any piece of one
+// written before it, leaving the piece's values but dato1.
+class SlowdownFinder {
+ public:
+  SlowdownFinder(Work& w, const std::map<int32_t, int>& stops) : w_(w), stops_(stops) {
+    for (int32_t c = 0; c <= w.n; ++c) {
+      if (w.at(c).tipo == tipo_cella::fine_rallentamento) ends_.insert(c);
+    }
   }
-  const auto is = [&](int32_t c, uint8_t tipo) { return c >= 0 && c <= w.n && w.at(c).tipo == tipo; };
-  for (int32_t s = 0; s <= w.n; ++s) {
-    const cella& start = w.at(s);
-    if (start.tipo != tipo_cella::inizio_rallentamento) continue;
-    if (!w.object_in_range(s, "slowdown start")) continue;
+
+  Slowdowns find() {
+    for (int32_t s = 0; s <= w_.n; ++s) {
+      const cella& start = w_.at(s);
+      if (start.tipo != tipo_cella::inizio_rallentamento || !w_.object_in_range(s, "slowdown start")) continue;
+      add(s, start.dato1, start.dato2, start.dato3, false);
+    }
+    // Ends and boards whose start a stop covers.
+    for (const int32_t e : std::set<int32_t>(ends_)) {
+      const cella& end = w_.at(e);
+      for (const auto& [x, station] : stops_) {
+        if (ends_.contains(e) && covered(x, end.dato2, end.dato3) && x <= w_.n - 1 &&
+            has_board(x, end.dato1, end.dato2)) {
+          claim(x);
+          add(x, end.dato1, end.dato2, end.dato3, true);
+        }
+      }
+    }
+    for (int32_t b = 0; b <= w_.n; ++b) {
+      const cella& board = w_.at(b);
+      if (board.tipo != tipo_cella::avviso_rallentamento || used_.contains(b)) continue;
+      const int32_t x = b + kWarningCells;
+      if (covered(x, board.dato2, std::nullopt) && x <= w_.n - 1) {
+        claim(x);
+        add(x, board.dato1, board.dato2, w_.at(x).dato3, true);
+      }
+    }
+    for (const int32_t e : ends_) w_.find(cell_place(e), "a slowdown end without a start of the same values");
+    for (int32_t c = 0; c <= w_.n; ++c) {
+      const uint8_t t = w_.at(c).tipo;
+      if ((t == tipo_cella::avviso_rallentamento || t == tipo_cella::prima_avviso) && !used_.contains(c)) {
+        w_.find(cell_place(c), std::string("a ") + std::string(object_name(t)) + " that belongs to no slowdown start");
+      }
+    }
+    return std::move(out_);
+  }
+
+ private:
+  bool is(int32_t c, uint8_t tipo) const { return c >= 0 && c <= w_.n && w_.at(c).tipo == tipo; }
+
+  // A stop cell, not yet explained, that kept these values of a piece.
+  bool covered(int32_t c, int16_t dato2, std::optional<int16_t> dato3) const {
+    if (!stops_.contains(c) || out_.stops.contains(c) || !is(c, tipo_cella::fermata)) return false;
+    const cella& cell = w_.at(c);
+    return cell.dato2 == dato2 && (!dato3 || cell.dato3 == *dato3) && cell.dato4 == 0 && cell.tempo == 0;
+  }
+  void claim(int32_t c) {
+    out_.stops.insert(c);
+    early_ = true;
+  }
+
+  bool board_at(int32_t b, int16_t v, int16_t dv) const {
+    return (is(b, tipo_cella::avviso_rallentamento) && w_.at(b).dato1 == v && w_.at(b).dato2 == dv &&
+            !used_.contains(b)) ||
+           covered(b, dv, 0);
+  }
+  bool has_board(int32_t s, int16_t v, int16_t dv) const {
+    return s < kFirstBoardStartCell || board_at(s - kWarningCells, v, dv);
+  }
+
+  // The four cells before the board: dato1 1 to 4 away from it, and the same
+  // in dato2 with a second speed.
+  bool before_board(int32_t b, bool second) const {
+    for (int32_t i = 0; i < 4; ++i) {
+      const int32_t c = b - 1 - i;
+      const int16_t d2 = second ? static_cast<int16_t>(i + 1) : 0;
+      const bool visible =
+          is(c, tipo_cella::prima_avviso) && w_.at(c).dato1 == i + 1 && w_.at(c).dato2 == d2 && !used_.contains(c);
+      if (!visible && !covered(c, d2, 0)) return false;
+    }
+    return true;
+  }
+  void use(int32_t c) {
+    if (is(c, tipo_cella::fermata)) {
+      claim(c);
+    } else {
+      used_.insert(c);
+    }
+  }
+
+  void add(int32_t s, int16_t v, int16_t dv, int16_t ftt, bool start_covered) {
+    early_ = start_covered;
     int64_t x = object_progressive(s);
     const int32_t b = s - kWarningCells;
-    const bool board_there = is(b, tipo_cella::avviso_rallentamento) && w.at(b).dato1 == start.dato1 &&
-                             w.at(b).dato2 == start.dato2 && !used.contains(b);
     bool board = false;
-    if (s >= kFirstBoardStartCell || (s == kFirstBoardStartCell - 1 && board_there)) {
-      if (!board_there) {
-        w.find(cell_place(s), "a slowdown start beyond 1500 m without its warning board 1200 m before it");
+    if (s >= kFirstBoardStartCell || (s == kFirstBoardStartCell - 1 && board_at(b, v, dv))) {
+      if (!board_at(b, v, dv)) {
+        w_.find(cell_place(s), "a slowdown start beyond 1500 m without its warning board 1200 m before it");
       } else {
         board = true;
-        used.insert(b);
+        use(b);
       }
       if (s == kFirstBoardStartCell - 1) x = 1510;  // the one start in this cell that has a board
     }
     int64_t f_ta = 0;
-    int64_t d_v = start.dato2;
+    int64_t d_v = dv;
     if (board) {
-      bool before = true;
-      bool second = true;
-      for (int32_t i = 0; i < 4; ++i) {
-        const int32_t c = b - 1 - i;
-        before = before && is(c, tipo_cella::prima_avviso) && w.at(c).dato1 == i + 1 && !used.contains(c);
-        second = second && before && w.at(c).dato2 == i + 1;
-      }
-      if (before) {
-        f_ta = 1;
-        for (int32_t i = 0; i < 4; ++i) used.insert(b - 1 - i);
-        if (d_v == 0 && second) d_v = 65536;  // a second speed whose low 16 bits are 0
+      for (const bool second : {dv != 0, true}) {
+        if (f_ta == 0 && before_board(b, second)) {
+          f_ta = 1;
+          for (int32_t i = 0; i < 4; ++i) use(b - 1 - i);
+          if (dv == 0 && second) d_v = 65536;  // a second speed whose low 16 bits are 0
+        }
       }
     }
-    // The end: a slowdown end with the same values, the nearest after the
-    // start, else before it; the board's own cell when it holds the flag; or
-    // none, when the slowdown ends in its start cell.
+    // The end: one of the same values, the nearest after the start, else
+    // before it; the board's own cell when it holds the flag; else the start's.
     std::optional<int32_t> end;
     const auto matches = [&](int32_t e) {
-      const cella& c = w.at(e);
-      return c.dato1 == start.dato1 && c.dato2 == start.dato2 && c.dato3 == start.dato3;
+      const cella& c = w_.at(e);
+      return c.dato1 == v && c.dato2 == dv && c.dato3 == ftt;
     };
-    for (auto it = ends.lower_bound(s); it != ends.end() && !end; ++it) {
+    for (auto it = ends_.lower_bound(s); it != ends_.end() && !end; ++it) {
       if (matches(*it)) end = *it;
     }
-    for (auto it = ends.begin(); it != ends.end() && *it < s && !end; ++it) {
+    for (auto it = ends_.begin(); it != ends_.end() && *it < s && !end; ++it) {
       if (matches(*it)) end = *it;
     }
     if (end) {
-      ends.erase(*end);
-    } else if (board && start.dato3 != 0 && w.at(b).dato3 == start.dato3) {
+      ends_.erase(*end);
+    } else if (board && ftt != 0 && is(b, tipo_cella::avviso_rallentamento) && w_.at(b).dato3 == ftt) {
       end = b;
     }
-    if (board && w.at(b).dato3 != 0 && end != b) {
-      w.find(cell_place(b), "a slowdown warning board with a flag, which only a slowdown ending at its board has");
+    if (board && is(b, tipo_cella::avviso_rallentamento) && w_.at(b).dato3 != 0 && end != b) {
+      w_.find(cell_place(b), "a slowdown warning board with a flag, which only a slowdown ending at its board has");
     }
     const int64_t l = end ? 50 * (int64_t{*end} - s) : 0;
-    out.records.push_back(make_record(Record::rallentamento, {x, start.dato1, l, start.dato3, f_ta, d_v}));
+    SourceRecord record = make_record(Record::rallentamento, {x, v, l, ftt, f_ta, d_v});
+    (early_ ? out_.early : out_.records).push_back(std::move(record));
   }
-  for (const int32_t e : ends) w.find(cell_place(e), "a slowdown end without a start of the same values");
-  for (int32_t c = 0; c <= w.n; ++c) {
-    const uint8_t t = w.at(c).tipo;
-    if ((t == tipo_cella::avviso_rallentamento || t == tipo_cella::prima_avviso) && !used.contains(c)) {
-      w.find(cell_place(c), std::string("a ") + std::string(object_name(t)) + " that belongs to no slowdown start");
-    }
-  }
-  return out;
-}
+
+  Work& w_;
+  const std::map<int32_t, int>& stops_;
+  std::set<int32_t> ends_;
+  std::set<int32_t> used_;  // boards and the cells before them
+  bool early_ = false;      // the slowdown being added has a piece under a stop
+  Slowdowns out_;
+};
 
 // --- the general block ---------------------------------------------------------
 
@@ -760,6 +835,8 @@ Decompiled decompile(const CompiledFiles& files) {
       visible.push_back({c, w.at(c), std::nullopt, 0});
     }
   }
+  // Slowdowns, some of whose pieces a stop may cover.
+  const Slowdowns slowdowns = SlowdownFinder(w, first_stop_of).find();
   std::map<int32_t, bool> signal_under;  // stop cell -> a signal stood there
   for (int32_t c = 0; c <= w.n; ++c) {
     const cella& cell = w.at(c);
@@ -768,6 +845,7 @@ Decompiled decompile(const CompiledFiles& files) {
       w.find(cell_place(c), "a station stop that belongs to no station");
       continue;
     }
+    if (slowdowns.stops.contains(c)) continue;
     const bool left = cell.dato2 != 0 || cell.dato3 != 0 || cell.dato4 != 0 || cell.tempo != 0;
     if (left && !w.object_in_range(c, "station stop over an earlier object")) continue;
     if (cell.tempo != 0 && c < 8) {
@@ -859,7 +937,6 @@ Decompiled decompile(const CompiledFiles& files) {
       abatements.push_back(make_record(Record::abbattimento, {boundary_progressive(c), value}));
     }
   }
-  const Slowdowns slowdowns = recover_slowdowns(w);
 
   // Mountains: types from the cells, markers where the cell still shows one;
   // an empty cell had none, a cell an object or a mark took may have had one.
@@ -932,6 +1009,8 @@ Decompiled decompile(const CompiledFiles& files) {
   // Stations, with the signals that must come before one of them; the other
   // signals after the slowdowns.
   train.push_back(SourceLine::header("[stazioni]"));
+  if (!slowdowns.early.empty()) train.push_back(SourceLine::comment("slowdowns that station stops cover in part"));
+  for (const SourceRecord& r : slowdowns.early) train.push_back(SourceLine::of(r));
   int last_station = -1;
   for (const int i : writers) last_station = i < 0 ? std::max(last_station, -1 - i) : last_station;
   std::vector<int> later_signals;
