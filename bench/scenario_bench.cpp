@@ -29,8 +29,12 @@
 #include "compiler/track_model.h"
 #include "driver/form1.h"
 #include "largest_line.h"
+#include "output/compiled_input.h"
 #include "output/compiled_layout.h"
+#include "output/decompile.h"
 #include "output/memorizza_percorso.h"
+#include "output/round_trip.h"
+#include "output/source_records.h"
 #include "sources/text_writers.h"
 
 namespace fs = std::filesystem;
@@ -194,6 +198,18 @@ int run_one_integration(const std::string& metri) {
   return 0;
 }
 
+// The decompiler on a build's compiled files: read them, recover the
+// sources and compile those back in memory against the files. True when they
+// give every byte.
+bool decompile_and_check(const fs::path& sim_file) {
+  std::vector<Finding> findings;
+  const CompiledFiles files = read_compiled_files(sim_file, findings);
+  const Decompiled d = decompile(files);
+  const RoundTrip trip = round_trip(files, d.line_name, d.train_number, source_file_bytes(render(d.line)),
+                                    source_file_bytes(render(d.train)), files.plan.has_value());
+  return findings.empty() && d.findings.empty() && trip.same;
+}
+
 struct ChildRun {
   double ms = 0;
   int32_t code = 0;
@@ -249,6 +265,7 @@ int main(int argc, char** argv) {
 
   std::printf("%-24s %9s %17s %8s %17s %6s %8s %6s %10s %5s %8s %8s %5s\n", "case", "build ms", "(min-max)", "floor ms",
               "(min-max)", "ratio", "plan ms", "least", "bytes", "code", "peak MB", "largest", "x");
+  std::vector<std::string> decompile_rows;
   for (std::size_t i = 0; i < cases().size(); ++i) {
     const Case& c = cases()[i];
     const fs::path folder = fresh_folder("run");
@@ -286,6 +303,19 @@ int main(int argc, char** argv) {
                 build.median, build.min, build.max, floor.median, floor.min, floor.max, build.median / floor.median,
                 plan.median, (floor.median + plan.median) / floor.median, total, code, peak_mb, largest_mb,
                 peak_mb / largest_mb);
+
+    // The decompiler on the build's files, in this process.
+    std::vector<double> decompile_ms;
+    bool round_trips = true;
+    for (int run = 0; run < kRuns; ++run) {
+      decompile_ms.push_back(
+          time_ms([&] { round_trips = decompile_and_check(in_folder(folder, c.files.scenario())) && round_trips; }));
+    }
+    const Spread decompiled = summarise(decompile_ms);
+    char row[160];
+    std::snprintf(row, sizeof row, "%-24s %12.2f (%6.2f-%7.2f) %s", c.name, decompiled.median, decompiled.min,
+                  decompiled.max, round_trips ? "every byte" : "DIFFERENT");
+    decompile_rows.emplace_back(row);
     fs::remove_all(folder);
     fs::remove_all(floor_folder);
   }
@@ -293,5 +323,11 @@ int main(int argc, char** argv) {
       "medians of %d runs, each build alone in a new process; ratio: build / floor; plan ms: the plan's integration\n"
       "alone, straight on, in a new process; least: (floor + plan) / floor, the least ratio any build can reach;\n"
       "peak MB: a build process's peak resident memory (median); x: peak memory / largest output file (MB)\n",
+      kRuns);
+  std::printf("\n%-24s %12s %17s %s\n", "case", "decompile ms", "(min-max)", "round trip");
+  for (const std::string& row : decompile_rows) std::printf("%s\n", row.c_str());
+  std::printf(
+      "medians of %d runs in this process: reading the compiled files, recovering the sources, compiling them\n"
+      "in memory and comparing every byte\n",
       kRuns);
 }
