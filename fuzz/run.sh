@@ -1,32 +1,29 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with the "fuzz" preset and fuzzes one of them.
+# Builds the fuzz target with the "fuzz" preset and fuzzes the compile step.
 #
-#   fuzz/run.sh [SECONDS] [TARGET] [libFuzzer options...]
+#   fuzz/run.sh [SECONDS] [libFuzzer options...]
 #
-# SECONDS (default 120) bounds the run. TARGET is compile_fuzzer (the compile
-# step, the default) or round_trip_fuzzer (the decompiler's round trip). The
-# seeds are the built-in scenario, as the program writes its source files, and
-# the small inputs in fuzz/corpus/; what the fuzzer learns goes to
-# build-fuzz/corpus/ (build-fuzz/corpus-TARGET/ for a target other than
-# compile_fuzzer) and is kept for the next run. A finding stops the run with a
-# non-zero status and leaves the input that caused it in build-fuzz/artifacts/;
-# replay it with
-#   build-fuzz/bin/TARGET build-fuzz/artifacts/crash-...
+# The target is compile_fuzzer, or the one FUZZ_TARGET names (check_fuzzer:
+# the checker on the same inputs); each keeps its corpus in
+# build-fuzz/corpus/ (compile_fuzzer) or build-fuzz/corpus-TARGET/.
+#
+# SECONDS (default 120) bounds the run. The seeds are the built-in scenario, as
+# the program writes its source files, and the small inputs in fuzz/corpus/;
+# what the fuzzer learns goes to build-fuzz/corpus/ and is kept for the next
+# run. A finding stops the run with a non-zero status and leaves the input
+# that caused it in build-fuzz/artifacts/; replay it with
+#   build-fuzz/bin/compile_fuzzer build-fuzz/artifacts/crash-...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-120}
 shift || true
-target=compile_fuzzer
-if [[ $# -gt 0 && $1 != -* ]]; then
-  target=$1
-  shift
-fi
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j2
 
 build=build-fuzz
+target=${FUZZ_TARGET:-compile_fuzzer}
 corpus=$build/corpus
 [[ $target == compile_fuzzer ]] || corpus=$build/corpus-$target
 rm -rf "$build/seeds"
