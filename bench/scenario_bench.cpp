@@ -48,7 +48,12 @@
 #include "driver/form1.h"
 #include "largest_line.h"
 #include "output/compiled_files.h"
+#include "output/compiled_input.h"
+#include "output/compiled_layout.h"
+#include "output/decompile.h"
 #include "output/memorizza_percorso.h"
+#include "output/round_trip.h"
+#include "output/source_records.h"
 #include "sources/text_writers.h"
 
 extern char** environ;

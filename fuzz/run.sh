@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the fuzz target with the "fuzz" preset and fuzzes the compile step.
+# Builds the fuzz targets with the "fuzz" preset and fuzzes the compile step.
 #
 #   fuzz/run.sh [SECONDS] [libFuzzer options...]
 #
 # The target is compile_fuzzer, or the one FUZZ_TARGET names (check_fuzzer:
-# the checker on the same inputs); each keeps its corpus in
+# the checker on the same inputs; round_trip_fuzzer: the decompiler's round
+# trip on those that compile clean); each keeps its corpus in
 # build-fuzz/corpus/ (compile_fuzzer) or build-fuzz/corpus-TARGET/.
 #
 # SECONDS (default 120) bounds the run. The seeds are the built-in scenario, as

@@ -729,7 +729,8 @@ TEST(ScenarioTool, ViewWritesOnePageFromCompiledFilesOrFromSources) {
 
 TEST(ScenarioTool, HelpVersionAndUsageErrors) {
   testing::TempFolder folder;
-  for (const char* command : {"sources", "check", "compile", "dump", "plot", "view", "explain", "lsp"}) {
+  for (const char* command :
+       {"sources", "check", "compile", "dump", "plot", "view", "decompile", "diff", "explain", "lsp"}) {
     const ToolRun help = tool(folder.path(), {command, "--help"});
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_EQ(help.out.rfind(std::string("usage: scenario_tool ") + command, 0), 0u) << help.out;
@@ -751,10 +752,123 @@ TEST(ScenarioTool, HelpVersionAndUsageErrors) {
                                              {"view"},
                                              {"view", "a", "b", "c"},
                                              {"view", "a", "b", "--port", "80"},
-                                             {"view", "a", "b", "--watch", "--port", "http"}}) {
+                                             {"view", "a", "b", "--watch", "--port", "http"},
+                                             {"decompile"},
+                                             {"decompile", "a", "b"},
+                                             {"diff", "a"},
+                                             {"diff", "--quick", "a", "b"}}) {
     EXPECT_EQ(tool(folder.path(), args).status, 64) << (args.empty() ? "" : args[0]);
   }
   EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+// The golden compiled files in `folder`/`sub`.
+void copy_golden(const fs::path& folder) {
+  fs::create_directories(folder);
+  for (const std::string& name : kCompiled) fs::copy_file(kGolden / name, folder / name);
+}
+
+TEST(ScenarioTool, DecompileWritesSourcesThatCompileBackToTheSameBytes) {
+  testing::TempFolder folder;
+  copy_golden(folder / "in");
+  const ToolRun run = tool(folder.path(), {"decompile", "in", "-o", "rec"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.last_line(), "round trip: the sources give every byte of the compiled files");
+  const ToolRun compile =
+      tool(folder.path(), {"compile", "rec/Corvalle_Brinta_linea.txt", "rec/Corvalle_Brinta_24817-.txt", "out"});
+  ASSERT_EQ(compile.status, 0) << compile.err;
+  for (const std::string& name : kCompiled) {
+    EXPECT_TRUE(testing::read_file(folder / "out" / name) == testing::read_file(kGolden / name)) << name;
+  }
+  // An author's sources are never replaced unless forced.
+  const std::string line = testing::read_file(folder / "rec/Corvalle_Brinta_linea.txt");
+  testing::write_file(folder / "rec/Corvalle_Brinta_linea.txt", "edited");
+  EXPECT_EQ(tool(folder.path(), {"decompile", "in", "-o", "rec"}).status, 2);
+  EXPECT_EQ(testing::read_file(folder / "rec/Corvalle_Brinta_linea.txt"), "edited");
+  EXPECT_EQ(tool(folder.path(), {"decompile", "in", "-o", "rec", "--force"}).status, 0);
+  EXPECT_EQ(testing::read_file(folder / "rec/Corvalle_Brinta_linea.txt"), line);
+}
+
+TEST(ScenarioTool, DecompileNamesWhatNoSourceGivesAndStillWritesTheClosestSources) {
+  struct Case {
+    std::string what;
+    std::string file;
+    std::function<void(std::string&)> edit;
+    std::string named;  // on standard error
+  };
+  const Case cases[] = {
+      {"a route file cut short", "Corvalle_Brinta_24817.dat", [](std::string& b) { b.resize(b.size() - 20); },
+       "does not fit its layout"},
+      {"a cell that no record makes", "Corvalle_Brinta_24817.dat", [](std::string& b) { b[15 * 700] = 7; },
+       "cell 700 (progressive 34950): tipo 7, which no record makes"},
+      {"an approach marker with no signal", "Corvalle_Brinta_24817.dat", [](std::string& b) { b[15 * 2000 + 10] = 5; },
+       "cell 2000 (progressive 99950): avviso 5, which no signal or station writes"},
+      {"a plan point off the curve classes", "Corvalle_Brinta_linea.dat",
+       [](std::string& b) { b[4 + 4 + 10 * 600 + 2] ^= 1; }, "plan metre 602: the point"},
+  };
+  for (const Case& k : cases) {
+    testing::TempFolder folder;
+    copy_golden(folder / "in");
+    std::string bytes = testing::read_file(folder / "in" / k.file);
+    k.edit(bytes);
+    testing::write_file(folder / "in" / k.file, bytes);
+    const ToolRun run = tool(folder.path(), {"decompile", "in", "-o", "rec"});
+    EXPECT_EQ(run.status, 1) << k.what << "\n" << run.err;
+    EXPECT_NE(run.err.find(k.named), std::string::npos) << k.what << "\n" << run.err;
+    EXPECT_TRUE(fs::exists(folder / "rec/Corvalle_Brinta_linea.txt")) << k.what;
+    EXPECT_TRUE(fs::exists(folder / "rec/Corvalle_Brinta_24817-.txt")) << k.what;
+  }
+}
+
+TEST(ScenarioTool, DiffTellsTwoBuildsApartByKilometre) {
+  testing::TempFolder folder;
+  copy_golden(folder / "a");
+  ASSERT_EQ(tool(folder.path(), {"sources", "src"}).status, 0);
+  const ToolRun same =
+      tool(folder.path(), {"diff", "a", "src/Corvalle_Brinta_linea.txt", "src/Corvalle_Brinta_24817-.txt"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "the same\n");
+
+  // A station moved and retimed, a signal's value, a gradient and a curve.
+  std::string train = testing::read_file(folder / "src/Corvalle_Brinta_24817-.txt");
+  std::string line = testing::read_file(folder / "src/Corvalle_Brinta_linea.txt");
+  const auto replace = [](std::string& text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+  };
+  replace(train, "stazione,    8050, 28,  300,  0, 0, 0,  0,0,0,  0,0,0,   30,  14, 3, 0,",
+          "stazione,    8100, 28,  300,  0, 0, 0,  0,0,0,  0,0,0,   30,  14, 4, 0,");
+  replace(train, "segnale,    5400,   1, 3,", "segnale,    5400,   1, 4,");
+  replace(line, "pendenza,  3200,   -2", "pendenza,  3200,   -3");
+  replace(line, "curvas3,  4200,  1100", "curvas4,  4200,  1100");
+  testing::write_file(folder / "src/Corvalle_Brinta_24817-.txt", train);
+  testing::write_file(folder / "src/Corvalle_Brinta_linea.txt", line);
+  ASSERT_EQ(
+      tool(folder.path(), {"compile", "src/Corvalle_Brinta_linea.txt", "src/Corvalle_Brinta_24817-.txt", "b"}).status,
+      0);
+  const ToolRun diff = tool(folder.path(), {"diff", "a", "b"});
+  EXPECT_EQ(diff.status, 1) << diff.err;
+  const std::vector<std::string> expected = {
+      "station: moved: \"VALDIRONE\" from km 8+050 to km 8+100",
+      "station: retimed: \"VALDIRONE\" 14:03:00 -> 14:04:00",
+      "signal at km 5+400: changed: s1 3 -> 4",
+      "gradient: changed: between km 3+200 and km 4+800: -2 -> -3 per mille",
+      "curve at km 4+200: changed: curvas3 -> curvas4",
+  };
+  EXPECT_EQ(lines_of(diff.out), expected);
+
+  const ToolRun json = tool(folder.path(), {"diff", "a", "b", "--json"});
+  EXPECT_EQ(json.status, 1);
+  const nlohmann::json doc = nlohmann::json::parse(json.out);
+  EXPECT_EQ(doc["same"], false);
+  ASSERT_EQ(doc["differences"].size(), expected.size());
+  EXPECT_EQ(doc["differences"][0]["kind"], "station");
+  EXPECT_EQ(doc["differences"][0]["from"], 8050);
+  EXPECT_EQ(doc["differences"][0]["to_km"], "km 8+100");
+  EXPECT_EQ(doc["differences"][3]["from"], 3200);
+  EXPECT_EQ(doc["differences"][3]["to"], 4800);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "base/nearest.h"
 #include "base/run_time_failure.h"
 #include "compiler/codes.h"
+#include "compiler/curve_classes.h"
 #include "compiler/integer_fields.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/record_builders.h"
@@ -18,12 +19,6 @@
 namespace scenario {
 
 namespace {
-
-// Change of heading per metre of the curve classes 1 to 6.
-constexpr std::array<double, 6> kCurvature = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-
-// The plan may not run past this metre.
-constexpr int32_t kMaxPlanMetre = 1000000;
 
 // The class of a curve keyword: the first of the digits 1 to 6, tried in that
 // order, that it contains.

@@ -256,9 +256,12 @@ DecodedPlan decode_plan(std::string_view bytes) {
   DecodedPlan plan;
   std::size_t at = 0;
   while (at < bytes.size()) {
-    const std::string which = "value " + std::to_string(plan.values.size()) + " (byte " + std::to_string(at) + ")";
+    // Named only when it does not fit: a plan has two million values.
+    const auto which = [&] {
+      return "value " + std::to_string(plan.values.size()) + " (byte " + std::to_string(at) + ")";
+    };
     if (at + kPlanTypeCodeBytes > bytes.size()) {
-      plan.problem = which + " is cut short: the file ends inside its type code";
+      plan.problem = which() + " is cut short: the file ends inside its type code";
       return plan;
     }
     const int type_code = int16_at(bytes, at);
@@ -269,11 +272,11 @@ DecodedPlan decode_plan(std::string_view bytes) {
         known +=
             (known.empty() ? "" : ", ") + std::to_string(static_cast<int>(l.kind)) + " (" + std::string(l.name) + ")";
       }
-      plan.problem = which + " has the type code " + std::to_string(type_code) + "; a plan holds only " + known;
+      plan.problem = which() + " has the type code " + std::to_string(type_code) + "; a plan holds only " + known;
       return plan;
     }
     if (at + size > bytes.size()) {
-      plan.problem = which + " is cut short: its type code " + std::to_string(type_code) + " needs " +
+      plan.problem = which() + " is cut short: its type code " + std::to_string(type_code) + " needs " +
                      bytes_text(size) + ", the file has " + bytes_text(bytes.size() - at) + " left";
       return plan;
     }

@@ -69,6 +69,16 @@ void Arguments::expect_operands(std::size_t least, std::size_t most) const {
   if (operands_.size() > most) throw UsageError("unexpected operand " + operands_[most]);
 }
 
+void check_name(const std::string& name, const char* what) {
+  if (name.empty()) throw UsageError(std::string(what) + " is empty");
+  if (name == "." || name == "..") throw UsageError(std::string(what) + " \"" + name + "\" is not a file name");
+  for (const char c : name) {
+    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
+      throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
+    }
+  }
+}
+
 bool asks_for_help(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
     if (arg == "--") return false;

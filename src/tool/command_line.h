@@ -49,6 +49,11 @@ class Arguments {
   std::vector<std::string> operands_;
 };
 
+// The compiled and source files are named from a line name and a train
+// number inside a folder: neither may be empty or lead out of it. A usage
+// error naming `what` otherwise.
+void check_name(const std::string& name, const char* what);
+
 // Whether the arguments ask for help: "--help" or "-h" before any "--".
 bool asks_for_help(const std::vector<std::string>& args);
 

@@ -26,6 +26,8 @@ int check_command(const std::vector<std::string>& args);
 int explain_command(const std::vector<std::string>& args);
 int lsp_command(const std::vector<std::string>& args);
 int view_command(const std::vector<std::string>& args);
+int decompile_command(const std::vector<std::string>& args);
+int diff_command(const std::vector<std::string>& args);
 
 extern const Command kSourcesCommand;
 extern const Command kCompileCommand;
@@ -35,5 +37,7 @@ extern const Command kCheckCommand;
 extern const Command kExplainCommand;
 extern const Command kLspCommand;
 extern const Command kViewCommand;
+extern const Command kDecompileCommand;
+extern const Command kDiffCommand;
 
 }  // namespace scenario::tool

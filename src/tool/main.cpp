@@ -1,7 +1,8 @@
 // scenario_tool: the authoring tool of the scenario builder. It writes the
 // built-in sources as a template, compiles an author's sources with the
 // program's own compiler and finishing step, decodes compiled files and draws
-// a compiled scenario, and shows a scenario in a browser.
+// a compiled scenario, shows a scenario in a browser, recovers sources from
+// compiled files and tells two builds apart.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -14,10 +15,11 @@ namespace {
 
 using scenario::tool::Command;
 
-const Command* const kCommands[] = {&scenario::tool::kSourcesCommand, &scenario::tool::kCheckCommand,
-                                    &scenario::tool::kCompileCommand, &scenario::tool::kDumpCommand,
-                                    &scenario::tool::kPlotCommand,    &scenario::tool::kViewCommand,
-                                    &scenario::tool::kExplainCommand, &scenario::tool::kLspCommand};
+const Command* const kCommands[] = {
+    &scenario::tool::kSourcesCommand,   &scenario::tool::kCheckCommand,   &scenario::tool::kCompileCommand,
+    &scenario::tool::kDumpCommand,      &scenario::tool::kPlotCommand,    &scenario::tool::kViewCommand,
+    &scenario::tool::kDecompileCommand, &scenario::tool::kDiffCommand,    &scenario::tool::kExplainCommand,
+    &scenario::tool::kLspCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
@@ -37,6 +39,9 @@ void print_overview(std::ostream& out) {
          "  plot       draw a compiled scenario as an SVG picture\n"
          "  view       write one HTML page to explore a scenario, linked to its sources;\n"
          "             with --watch, serve it and rebuild it as the sources change\n"
+         "  decompile  recover editable sources from compiled files, checked by\n"
+         "             compiling them back to the same bytes\n"
+         "  diff       what differs between two builds, in an author's terms\n"
          "  explain    what a code means and how to fix it; the source formats\n"
          "  lsp        the language server of the source formats, for editors\n"
          "\n"

@@ -1,10 +1,8 @@
 #include "tool/scenario_files.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "base/file_names.h"
 #include "base/run_time_failure.h"
+#include "tool/compiled_folder.h"
 
 namespace scenario::tool {
 
@@ -18,36 +16,12 @@ std::string name_of(const fs::path& file) { return file.filename().string(); }
 
 fs::path find_scenario_file(const fs::path& folder, const std::optional<std::string>& train_number) {
   if (!fs::is_directory(folder)) throw RunTimeFailure("cannot read " + folder.string() + ": not a folder");
-  std::vector<fs::path> found;
-  for (const auto& item : fs::directory_iterator(folder)) {
-    const std::string name = item.path().filename().string();
-    if (kind_of_file(name) != FileKind::scenario || !item.is_regular_file()) continue;
-    if (train_number && !name.ends_with("_" + *train_number + std::string(FileNames::kScenario))) continue;
-    found.push_back(item.path());
+  const ChosenScenario chosen = choose_scenario(folder, std::nullopt, train_number);
+  // The one scenario of another train is not the one asked for.
+  if (train_number && chosen.found.numero_treno != *train_number) {
+    throw RunTimeFailure("no scenario file (NAME_NUM.sim for train " + *train_number + ") in " + folder.string());
   }
-  std::sort(found.begin(), found.end());
-  if (found.empty()) {
-    throw RunTimeFailure("no scenario file (NAME_NUM.sim" +
-                         std::string(train_number ? " for train " + *train_number : "") + ") in " + folder.string());
-  }
-  if (found.size() > 1) {
-    std::string names;
-    for (const fs::path& f : found) names += (names.empty() ? "" : ", ") + f.filename().string();
-    throw UsageError(folder.string() + " holds several scenario files (" + names + "): pick one with --train-number");
-  }
-  return found.front();
-}
-
-// The compiled files are named from the line name and the train number inside
-// their folder: neither may lead out of it.
-void check_name(const std::string& name, const char* what) {
-  if (name.empty()) throw UsageError(std::string(what) + " is empty");
-  if (name == "." || name == "..") throw UsageError(std::string(what) + " \"" + name + "\" is not a file name");
-  for (const char c : name) {
-    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
-      throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
-    }
-  }
+  return chosen.sim_file;
 }
 
 std::string line_name_of(const Arguments& arguments, const std::string& line_file) {

@@ -11,8 +11,8 @@ namespace scenario::tool {
 // The files a command works on, found the way every command finds them.
 
 // The one scenario file NAME_NUM.sim in `folder` (of train `train_number`,
-// when given). None is a run-time failure; several without a train number a
-// usage error.
+// when given). None is a run-time failure; several that the train number
+// does not choose between a usage error.
 std::filesystem::path find_scenario_file(const std::filesystem::path& folder,
                                          const std::optional<std::string>& train_number);
 
@@ -21,9 +21,5 @@ std::filesystem::path find_scenario_file(const std::filesystem::path& folder,
 // and NAME_NUM-.txt; a name that cannot be had is a usage error.
 std::string line_name_of(const Arguments& arguments, const std::string& line_file);
 std::string train_number_of(const Arguments& arguments, const std::string& train_file, const std::string& line_name);
-
-// The compiled files are named from the line name and the train number inside
-// their folder: neither may lead out of it (a usage error).
-void check_name(const std::string& name, const char* what);
 
 }  // namespace scenario::tool

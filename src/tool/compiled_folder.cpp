@@ -1,0 +1,50 @@
+#include "tool/compiled_folder.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/run_time_failure.h"
+#include "tool/command_line.h"
+
+namespace scenario::tool {
+
+namespace fs = std::filesystem;
+
+ChosenScenario choose_scenario(const fs::path& place, const std::optional<std::string>& line_name,
+                               const std::optional<std::string>& train_number) {
+  std::vector<std::pair<fs::path, FileNames>> found;
+  if (fs::is_directory(place)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(place)) {
+      const std::string name = entry.path().filename().string();
+      if (kind_of_file(name) != FileKind::scenario) continue;
+      if (const auto names = names_of_compiled_file(name)) found.emplace_back(entry.path(), *names);
+    }
+  } else if (fs::is_regular_file(place) && kind_of_file(place.filename().string()) == FileKind::scenario) {
+    if (const auto names = names_of_compiled_file(place.filename().string())) found.emplace_back(place, *names);
+  } else if (!fs::exists(place)) {
+    throw RunTimeFailure(place.string() + " does not exist");
+  }
+  if (found.empty()) throw RunTimeFailure("no scenario file (NAME_NUM.sim) in " + place.string());
+  std::sort(found.begin(), found.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+
+  std::vector<std::pair<fs::path, FileNames>> matching;
+  for (const auto& candidate : found) {
+    if ((!line_name || *line_name == candidate.second.nome_linea) &&
+        (!train_number || *train_number == candidate.second.numero_treno)) {
+      matching.push_back(candidate);
+    }
+  }
+  if (matching.empty() && found.size() == 1) matching = found;  // the one scenario, renamed
+  if (matching.size() != 1) {
+    std::string list;
+    for (const auto& candidate : found) list += " " + candidate.first.filename().string();
+    throw UsageError(place.string() + " holds several scenarios (" + list.substr(1) +
+                     "): give --line-name and --train-number");
+  }
+  ChosenScenario chosen{matching[0].first, matching[0].second, matching[0].second};
+  if (line_name) chosen.names.nome_linea = *line_name;
+  if (train_number) chosen.names.numero_treno = *train_number;
+  return chosen;
+}
+
+}  // namespace scenario::tool
