@@ -15,11 +15,11 @@ namespace {
 
 using scenario::tool::Command;
 
-const Command* const kCommands[] = {
-    &scenario::tool::kSourcesCommand,   &scenario::tool::kCheckCommand,   &scenario::tool::kCompileCommand,
-    &scenario::tool::kDumpCommand,      &scenario::tool::kPlotCommand,    &scenario::tool::kViewCommand,
-    &scenario::tool::kDecompileCommand, &scenario::tool::kDiffCommand,    &scenario::tool::kExplainCommand,
-    &scenario::tool::kLspCommand};
+const Command* const kCommands[] = {&scenario::tool::kSourcesCommand,   &scenario::tool::kCheckCommand,
+                                    &scenario::tool::kCompileCommand,   &scenario::tool::kDumpCommand,
+                                    &scenario::tool::kPlotCommand,      &scenario::tool::kViewCommand,
+                                    &scenario::tool::kDecompileCommand, &scenario::tool::kDiffCommand,
+                                    &scenario::tool::kExplainCommand,   &scenario::tool::kLspCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
