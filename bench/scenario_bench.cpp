@@ -22,6 +22,10 @@
 // Beside them the plan's integration alone, on memory already touched: the
 // one part of a build whose steps follow one another, each waiting for the
 // last.
+//
+// Then what an author waits for with the tool, timed in this process: a check
+// of each case's sources, and the decompiler's way back from its compiled
+// files to sources that give every byte.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -42,11 +46,13 @@
 
 #include "base/file_names.h"
 #include "base/large_array.h"
+#include "base/read_file.h"
 #include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "compiler/track_model.h"
 #include "driver/form1.h"
 #include "largest_line.h"
+#include "output/checker.h"
 #include "output/compiled_files.h"
 #include "output/compiled_input.h"
 #include "output/compiled_layout.h"
@@ -386,6 +392,53 @@ void measure(std::size_t case_index, int runs) {
               peak, spread_of(floor_peaks).median, largest_mb, peak / largest_mb);
 }
 
+// --- the authoring tools ------------------------------------------------------
+
+// What an author waits for with the tool, in this process: a check of the
+// case's two sources (every diagnostic, nothing written), and the decompiler
+// on its compiled files (reading them, recovering the sources, compiling
+// those in memory and comparing every byte).
+void measure_tools(std::size_t case_index, int runs) {
+  const Case& c = kCases[case_index];
+  const fs::path folder = fresh_folder("tools");
+  write_sources(c, folder);
+  const std::string line = read_file(in_folder(folder, c.files.line_source()));
+  const std::string train = read_file(in_folder(folder, c.files.train_source()));
+  {
+    TrackModel m;
+    m.nome_linea = c.files.nome_linea;
+    m.numero_treno = c.files.numero_treno;
+    int32_t j = 1;
+    DiskFolder sources(folder);
+    CompileReport report;
+    if (memorizza_percorso(m, sources, folder, report, j) != Finish::compiled || m.codice_errore != 0) {
+      give_up(std::string(c.name) + " does not compile");
+    }
+  }
+  const fs::path sim_file = in_folder(folder, c.files.scenario());
+
+  std::vector<double> check_ms, decompile_ms;
+  std::size_t diagnostics = 0;
+  bool every_byte = true;
+  for (int run = 0; run < runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    diagnostics = check_scenario({c.files, line, train}).diagnostics.size();
+    check_ms.push_back(ms_since(start));
+
+    const auto again = std::chrono::steady_clock::now();
+    std::vector<Finding> findings;
+    const CompiledFiles files = read_compiled_files(sim_file, findings);
+    const Decompiled d = decompile(files);
+    const RoundTrip trip = round_trip(files, d.line_name, d.train_number, source_file_bytes(render(d.line)),
+                                      source_file_bytes(render(d.train)), files.plan.has_value());
+    decompile_ms.push_back(ms_since(again));
+    every_byte = every_byte && findings.empty() && d.findings.empty() && trip.same;
+  }
+  fs::remove_all(folder);
+  std::printf("%-24s %-24s %11zu   %-24s %s\n", c.name, shown(spread_of(check_ms)).c_str(), diagnostics,
+              shown(spread_of(decompile_ms)).c_str(), every_byte ? "every byte" : "DIFFERENT");
+}
+
 // The system's load over the last minute: the figures mean most on a quiet
 // machine.
 std::string load_average() {
@@ -425,4 +478,12 @@ int main(int argc, char** argv) {
       "resident memory (median; at least this program's own, %.1f MB); floor: the same of a floor, which holds\n"
       "every byte it writes; file MB: the largest file written; x: peak / file; load average %s before, %s after\n",
       runs, own_peak_mb(), load_before.c_str(), load_average().c_str());
+
+  std::printf("\n%-24s %-24s %11s   %-24s %s\n", "case", "check ms", "diagnostics", "decompile ms", "round trip");
+  for (std::size_t i = 0; i < std::size(kCases); ++i) measure_tools(i, runs);
+  std::printf(
+      "medians of %d runs in this process (the middle half in brackets); check: every diagnostic of the two\n"
+      "sources; decompile: reading the compiled files, recovering the sources, compiling them in memory and\n"
+      "comparing every byte\n",
+      runs);
 }
