@@ -1,9 +1,11 @@
 // scenario_tool dump: a compiled file decoded into readable rows, as text or
 // as JSON.
+#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <variant>
@@ -15,7 +17,6 @@
 #include "output/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
-#include "tool/json_writer.h"
 
 namespace scenario::tool {
 
@@ -93,35 +94,42 @@ struct Field {
   bool derived = false;  // worked out from the fields above, not stored
 };
 
-// Output, as aligned text or as JSON, of rows of named values.
+using Json = nlohmann::ordered_json;  // members in the order written
+
+// Output, as aligned text or as JSON, of rows of named values. The JSON is
+// one object whose list of rows is written one row at a time: the plan of
+// the largest line has a million of them.
 class Report {
  public:
   Report(bool json, const std::string& file, Layout layout, std::size_t bytes) : json_(json) {
     if (json_) {
-      out_.begin_object().key("file").value(file).key("layout").value(layout_name(layout));
-      out_.key("bytes").value(static_cast<int64_t>(bytes));
+      text_ = "{\"file\":" + Json(file).dump() + ",\"layout\":" + Json(layout_name(layout)).dump() +
+              ",\"bytes\":" + Json(bytes).dump();
     }
   }
 
   bool json() const { return json_; }
-  JsonWriter& out() { return out_; }
   std::string& text() { return text_; }
+
+  void begin_rows(const char* name) {
+    text_ += ",\"" + std::string(name) + "\":[";
+    first_row_ = true;
+  }
+  void row(const Json& row) {
+    if (!first_row_) text_ += ',';
+    first_row_ = false;
+    text_ += row.dump();
+  }
+  void end_rows() { text_ += ']'; }
 
   void finish(const std::string& problem) {
     if (!json_) return;
-    out_.key("problem");
-    if (problem.empty()) {
-      out_.null();
-    } else {
-      out_.value(problem);
-    }
-    out_.end_object();
-    text_ = out_.text() + "\n";
+    text_ += ",\"problem\":" + (problem.empty() ? Json(nullptr) : Json(problem)).dump() + "}\n";
   }
 
  private:
   bool json_;
-  JsonWriter out_;
+  bool first_row_ = true;
   std::string text_;
 };
 
@@ -169,27 +177,23 @@ std::size_t column_width(const LayoutField<cella>& field) {
 std::string dump_route(Report& report, std::string_view bytes) {
   const DecodedRoute route = decode_route(bytes);
   if (report.json()) {
-    JsonWriter& out = report.out();
-    out.key("cells").begin_array();
+    report.begin_rows("cells");
     for (std::size_t i = 0; i < route.cells.size(); ++i) {
       const cella& c = route.cells[i];
       const auto cell = static_cast<int32_t>(i);
-      out.begin_object();
-      out.key("cell").value(int64_t{cell}).key("progressive").value(int64_t{cell_progressive(cell, c.tipo)});
-      out.key("object").value(object_name(c.tipo));
-      for (const LayoutField<cella>& field : kCellLayout) {
-        out.key(field.name).value(std::get<int64_t>(field_value(c, field)));
-      }
+      Json row = {{"cell", cell}, {"progressive", cell_progressive(cell, c.tipo)}, {"object", object_name(c.tipo)}};
+      for (const LayoutField<cella>& field : kCellLayout)
+        row[std::string(field.name)] = std::get<int64_t>(field_value(c, field));
       for (const DerivedColumn& derived : kDerivedCellColumns) {
         for (const LayoutField<cella>& field : kCellLayout) {
           if (field.name == derived.after) {
-            out.key(derived.json_name).value(derived.value(std::get<int64_t>(field_value(c, field))));
+            row[std::string(derived.json_name)] = derived.value(std::get<int64_t>(field_value(c, field)));
           }
         }
       }
-      out.end_object();
+      report.row(row);
     }
-    out.end_array();
+    report.end_rows();
   } else {
     std::string& t = report.text();
     t += "route file: " + num(static_cast<int64_t>(route.cells.size())) + " cells of " +
@@ -315,7 +319,7 @@ std::string dump_scenario(Report& report, std::string_view bytes) {
   std::array<voce_sim, kVociSim> table{};
   for (std::size_t i = 0; i < scenario.entries.size(); ++i) table[i] = scenario.entries[i];
 
-  if (report.json()) report.out().key("entries").begin_array();
+  if (report.json()) report.begin_rows("entries");
   if (!report.json()) {
     report.text() += "scenario file: " + num(static_cast<int64_t>(scenario.entries.size())) + " of 87 entries\n";
     report.text() += "entry   byte  role                    fields\n";
@@ -325,19 +329,15 @@ std::string dump_scenario(Report& report, std::string_view bytes) {
     const EntryRole role = entry_role(table, entry);
     const std::vector<Field> fields = entry_fields(scenario.entries[i], role);
     if (report.json()) {
-      JsonWriter& out = report.out();
-      out.begin_object().key("entry").value(int64_t{entry});
-      out.key("offset").value(static_cast<int64_t>(scenario.offsets[i])).key("role").value(role_name(role));
-      out.key("fields").begin_object();
+      Json values = Json::object();
       for (const Field& f : fields) {
-        out.key(f.name);
         if (const auto* n = std::get_if<int64_t>(&f.value)) {
-          out.value(*n);
+          values[f.name] = *n;
         } else {
-          out.value(std::get<std::string>(f.value));
+          values[f.name] = std::get<std::string>(f.value);
         }
       }
-      out.end_object().end_object();
+      report.row({{"entry", entry}, {"offset", scenario.offsets[i]}, {"role", role_name(role)}, {"fields", values}});
     } else {
       std::string& t = report.text();
       t += padded(num(entry), 5, true) + padded(num(static_cast<int64_t>(scenario.offsets[i])), 7, true) + "  ";
@@ -346,21 +346,23 @@ std::string dump_scenario(Report& report, std::string_view bytes) {
       t += without_trailing_blanks(row) + "\n";
     }
   }
-  if (report.json()) report.out().end_array();
+  if (report.json()) report.end_rows();
   report.finish(scenario.problem);
   return scenario.problem;
 }
 
 // --- plan --------------------------------------------------------------------
 
-void json_plan_value(JsonWriter& out, const std::string& name, const PlanValue& value) {
-  out.key(name);
-  if (value.kind == PlanValue::Kind::Empty) {
-    out.null();
-  } else {
-    out.value(value.value);
-  }
-  out.key(name + "_kind").value(plan_kind_name(value.kind));
+void add_plan_value(Json& row, const std::string& name, const PlanValue& value) {
+  row[name] = value.kind == PlanValue::Kind::Empty ? Json(nullptr) : Json(value.value);
+  row[name + "_kind"] = plan_kind_name(value.kind);
+}
+
+// The shortest decimal text that reads back as the same double.
+std::string number_text(double v) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, result.ptr);
 }
 
 std::string text_plan_value(const PlanValue& value) {
@@ -377,20 +379,19 @@ std::string dump_plan(Report& report, std::string_view bytes) {
   const bool paired = plan.problem.empty();
   const std::size_t metres = plan.per_column();
   if (report.json()) {
-    JsonWriter& out = report.out();
-    out.key(paired ? "points" : "values").begin_array();
+    report.begin_rows(paired ? "points" : "values");
     const std::size_t rows = paired ? metres : v.size();
     for (std::size_t r = 0; r < rows; ++r) {
-      out.begin_object().key(paired ? "metre" : "value").value(static_cast<int64_t>(r));
+      Json row = {{paired ? "metre" : "value", r}};
       if (paired) {
-        json_plan_value(out, "x", v[r]);
-        json_plan_value(out, "y", v[metres + r]);
+        add_plan_value(row, "x", v[r]);
+        add_plan_value(row, "y", v[metres + r]);
       } else {
-        json_plan_value(out, "v", v[r]);
+        add_plan_value(row, "v", v[r]);
       }
-      out.end_object();
+      report.row(row);
     }
-    out.end_array();
+    report.end_rows();
   } else if (paired) {
     std::string& t = report.text();
     t += "plan file: " + num(static_cast<int64_t>(metres)) + " points (metres 0 to " +
