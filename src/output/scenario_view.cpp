@@ -119,6 +119,18 @@ std::array<int32_t, 3> BoardView::d_speeds() const {
   return {fields.dato1 % 20 * 5, fields.dato2 % 20 * 5, fields.dato3 % 20 * 5};
 }
 
+PlanBounds bounds_of(const std::vector<PlanPoint>& plan) {
+  if (plan.empty()) return {};
+  PlanBounds b{plan[0].x, plan[0].y, plan[0].x, plan[0].y};
+  for (const PlanPoint& p : plan) {
+    b.min_x = std::min(b.min_x, p.x);
+    b.max_x = std::max(b.max_x, p.x);
+    b.min_y = std::min(b.min_y, p.y);
+    b.max_y = std::max(b.max_y, p.y);
+  }
+  return b;
+}
+
 std::vector<PlanPoint> plan_points(std::span<const PlanValue> values) {
   std::vector<PlanPoint> points;
   const std::size_t metres = values.size() / 2;

@@ -53,6 +53,12 @@ struct PlanPoint {
   double y = 0;
 };
 
+// The smallest box that holds every point of a plan (all zero for none).
+struct PlanBounds {
+  double min_x = 0, min_y = 0, max_x = 0, max_y = 0;
+};
+PlanBounds bounds_of(const std::vector<PlanPoint>& plan);
+
 struct StationView {
   int entry = 0;  // its entry in the scenario table
   voce_sim fields;

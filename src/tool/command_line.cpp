@@ -1,6 +1,7 @@
 #include "tool/command_line.h"
 
 #include <algorithm>
+#include <iostream>
 
 namespace scenario::tool {
 
@@ -77,6 +78,18 @@ void check_name(const std::string& name, const char* what) {
       throw UsageError(std::string(what) + " \"" + name + "\" contains a path separator or a control character");
     }
   }
+}
+
+bool refuses_to_replace(const Arguments& arguments, const std::vector<std::filesystem::path>& files) {
+  if (arguments.has("--force")) return false;
+  bool exists = false;
+  for (const std::filesystem::path& file : files) {
+    if (std::filesystem::exists(std::filesystem::symlink_status(file))) {
+      std::cerr << kToolName << ": " << file.string() << " exists; use --force to replace it\n";
+      exists = true;
+    }
+  }
+  return exists;
 }
 
 bool asks_for_help(const std::vector<std::string>& args) {

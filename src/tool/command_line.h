@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -53,6 +54,11 @@ class Arguments {
 // number inside a folder: neither may be empty or lead out of it. A usage
 // error naming `what` otherwise.
 void check_name(const std::string& name, const char* what);
+
+// An author's edited sources are not to be lost to a second run: whether
+// any of `files` exists (each said on standard error) and --force was not
+// given, so that nothing may be written.
+bool refuses_to_replace(const Arguments& arguments, const std::vector<std::filesystem::path>& files);
 
 // Whether the arguments ask for help: "--help" or "-h" before any "--".
 bool asks_for_help(const std::vector<std::string>& args);

@@ -77,16 +77,7 @@ int decompile_command(const std::vector<std::string>& args) {
 
   const fs::path line_file = in_folder(out_folder, chosen.names.line_source());
   const fs::path train_file = in_folder(out_folder, chosen.names.train_source());
-  if (!arguments.has("--force")) {
-    bool exists = false;
-    for (const fs::path& file : {line_file, train_file}) {
-      if (fs::exists(fs::symlink_status(file))) {
-        std::cerr << kToolName << ": " << file.string() << " exists; use --force to replace it\n";
-        exists = true;
-      }
-    }
-    if (exists) return kExitNoFiles;
-  }
+  if (refuses_to_replace(arguments, {line_file, train_file})) return kExitNoFiles;
   fs::create_directories(out_folder);
   replace_file(line_file, line_bytes);
   replace_file(train_file, train_bytes);

@@ -5,25 +5,14 @@
 
 #include "base/windows1252.h"
 #include "compiler/code_explanations.h"
+#include "output/source_links.h"
+#include "tool/lsp/documents.h"
 
 namespace scenario::tool {
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// The line of a file (from 1) without its line end.
-std::string_view line_in(std::string_view bytes, int32_t line) {
-  std::size_t start = 0;
-  for (int32_t l = 1; l < line; ++l) {
-    const std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) return {};
-    start = end + 1;
-    if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
-  }
-  const std::size_t end = bytes.find_first_of("\r\n", start);
-  return bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-}
 
 const std::string& bytes_of(const AuthorSources& sources, const std::string& file) {
   static const std::string none;
@@ -33,27 +22,6 @@ const std::string& bytes_of(const AuthorSources& sources, const std::string& fil
 }
 
 std::string plural(int n, const char* thing) { return std::to_string(n) + " " + thing + (n == 1 ? "" : "s"); }
-
-// A file URI for a path: absolute, with every byte outside the unreserved
-// set and "/" written as %XX.
-std::string file_uri(const std::string& path) {
-  std::string absolute = std::filesystem::absolute(std::filesystem::path(path)).generic_string();
-  if (!absolute.starts_with("/")) absolute = "/" + absolute;  // a drive letter on Windows
-  std::string uri = "file://";
-  static const char* const kHex = "0123456789ABCDEF";
-  for (const char c : absolute) {
-    const auto u = static_cast<unsigned char>(c);
-    if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '-' || c == '_' ||
-        c == '.' || c == '~' || c == '/' || c == ':') {
-      uri += c;
-    } else {
-      uri += '%';
-      uri += kHex[u >> 4];
-      uri += kHex[u & 15];
-    }
-  }
-  return uri;
-}
 
 std::string level_of(Severity severity) {
   return severity == Severity::note ? "note" : std::string(severity_name(severity));
@@ -108,7 +76,9 @@ Json sarif_output(const CheckResult& result, const AuthorSources& sources) {
   Json results = Json::array();
   for (const Diagnostic& d : result.diagnostics) {
     const auto rule_index = std::find(rule_codes.begin(), rule_codes.end(), d.code) - rule_codes.begin();
-    Json physical = {{"artifactLocation", {{"uri", file_uri(sources.path_of(d.place.file))}}}};
+    Json physical = {
+        {"artifactLocation",
+         {{"uri", lsp::uri_of_path(std::filesystem::absolute(std::filesystem::path(sources.path_of(d.place.file))))}}}};
     if (d.place.line > 0) {
       Json region = {{"startLine", d.place.line}, {"startColumn", d.place.column + 1}};
       if (d.length > 0) region["endColumn"] = d.place.column + 1 + d.length;

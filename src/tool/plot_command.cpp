@@ -101,13 +101,8 @@ double draw_plan(Svg& svg, const ScenarioView& s, double top) {
     return top + kHeight;
   }
   const std::vector<PlanPoint>& plan = *s.plan;
-  double min_x = plan[0].x, max_x = plan[0].x, min_y = plan[0].y, max_y = plan[0].y;
-  for (const PlanPoint& p : plan) {
-    min_x = std::min(min_x, p.x);
-    max_x = std::max(max_x, p.x);
-    min_y = std::min(min_y, p.y);
-    max_y = std::max(max_y, p.y);
-  }
+  const PlanBounds bounds = bounds_of(plan);
+  const double min_x = bounds.min_x, min_y = bounds.min_y, max_x = bounds.max_x, max_y = bounds.max_y;
   const double pad = 50;
   const double span_x = std::max(max_x - min_x, 1.0);
   const double span_y = std::max(max_y - min_y, 1.0);

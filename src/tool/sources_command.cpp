@@ -51,17 +51,7 @@ int sources_command(const std::vector<std::string>& args) {
   const fs::path line_file = in_folder(folder, names.line_source());
   const fs::path train_file = in_folder(folder, names.train_source());
 
-  // An author's edited sources are not to be lost to a second run.
-  if (!arguments.has("--force")) {
-    bool exists = false;
-    for (const fs::path& file : {line_file, train_file}) {
-      if (fs::exists(fs::symlink_status(file))) {
-        std::cerr << kToolName << ": " << file.string() << " exists; use --force to replace it\n";
-        exists = true;
-      }
-    }
-    if (exists) return kExitNoFiles;
-  }
+  if (refuses_to_replace(arguments, {line_file, train_file})) return kExitNoFiles;
 
   fs::create_directories(folder);
   if (arguments.has("--annotated")) {

@@ -191,13 +191,8 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
   double plan_least = kSmallestWindow / extent_axis;
   if (view.plan && view.plan->size() >= 2) {
     const std::vector<PlanPoint>& plan = *view.plan;
-    double min_x = plan[0].x, max_x = plan[0].x, min_y = plan[0].y, max_y = plan[0].y;
-    for (const PlanPoint& p : plan) {
-      min_x = std::min(min_x, p.x);
-      max_x = std::max(max_x, p.x);
-      min_y = std::min(min_y, p.y);
-      max_y = std::max(max_y, p.y);
-    }
+    const PlanBounds bounds = bounds_of(plan);
+    const double min_x = bounds.min_x, min_y = bounds.min_y, max_x = bounds.max_x, max_y = bounds.max_y;
     plan_least = kSmallestWindow / std::max({max_x - min_x, max_y - min_y, 1.0});
     json levels = json::array();
     for (const double tolerance : kPlanTolerances) levels.push_back(plan_level(plan, view.length, tolerance));
