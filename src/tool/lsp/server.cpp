@@ -280,6 +280,10 @@ struct Inbox {
 
 int serve(std::istream& in, std::ostream& out, std::chrono::milliseconds debounce) {
   Server server(out, debounce);
+  // An input stream tied to the output flushes it before every read: from
+  // the reader thread, while this one writes, that would write some answers
+  // twice and mangle others. The server flushes each message itself.
+  in.tie(nullptr);
   const auto inbox = std::make_shared<Inbox>();
   // Messages are read on a thread of their own, so that a change can wait
   // for the editor to be quiet before its check runs.
