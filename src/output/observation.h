@@ -58,6 +58,16 @@ class Observation : public CompileObserver {
   const ObservedRecord* record_at(const SourcePlace& place) const;
   // The records of one kind, in file order.
   std::vector<const ObservedRecord*> of(Record id) const;
+
+  // Line `line` (from 1) of a file as read, without its line end; empty when
+  // there is no such line.
+  std::string_view line_of(std::string_view file, int32_t line) const;
+
+ private:
+  // Where each line of a file starts, made when a line is first asked for:
+  // a check asks for the line of every diagnostic, and a file may hold a
+  // million of them.
+  mutable std::map<std::string, std::vector<std::size_t>, std::less<>> line_starts_;
 };
 
 }  // namespace scenario
