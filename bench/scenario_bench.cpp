@@ -561,8 +561,8 @@ void measure_editor(int runs) {
   fs::remove_all(folder);
   std::printf(
       "medians of %d changes of the built-in line file (the middle half in brackets), each from the change sent\n"
-      "to the line file's diagnostics received, with the real server on pipes; --debounce: how long the server\n"
-      "waits for the typing to pause before it checks (20 ms unless told)\n",
+      "to the line file's diagnostics received, with the real server on pipes; diagnostics: the line file's;\n"
+      "--debounce: how long the server waits for the typing to pause before it checks (20 ms unless told)\n",
       runs);
 }
 
