@@ -26,6 +26,10 @@
 // Then what an author waits for with the tool, timed in this process: a check
 // of each case's sources, and the decompiler's way back from its compiled
 // files to sources that give every byte.
+//
+// Last what the author waits for in the editor: from a change of the built-in
+// line file to its diagnostics, with scenario_tool lsp (the program beside
+// this one) as an editor starts it, with its pause for typing and without.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -36,10 +40,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -49,6 +56,7 @@
 #include "base/read_file.h"
 #include "base/replace_file.h"
 #include "base/source_folder.h"
+#include "base/windows1252.h"
 #include "compiler/track_model.h"
 #include "driver/form1.h"
 #include "largest_line.h"
@@ -61,6 +69,7 @@
 #include "output/round_trip.h"
 #include "output/source_records.h"
 #include "sources/text_writers.h"
+#include "support/lsp_process.h"
 
 extern char** environ;
 
@@ -439,6 +448,124 @@ void measure_tools(std::size_t case_index, int runs) {
               shown(spread_of(decompile_ms)).c_str(), every_byte ? "every byte" : "DIFFERENT");
 }
 
+// --- the editor ----------------------------------------------------------------
+
+using Json = nlohmann::json;
+
+// Long enough for a loaded machine; a server that does not answer in it is
+// reported, never waited for.
+constexpr std::chrono::seconds kEditorWait(10);
+
+// The next message from the server that `wanted` accepts, skipping others;
+// none when none came in time or the server ended.
+template <typename Wanted>
+std::optional<Json> await(testing::LspProcess& server, Wanted wanted) {
+  const auto deadline = std::chrono::steady_clock::now() + kEditorWait;
+  while (std::chrono::steady_clock::now() < deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    std::optional<Json> message = server.next(left);
+    if (!message) return std::nullopt;
+    if (wanted(*message)) return message;
+  }
+  return std::nullopt;
+}
+
+std::optional<Json> diagnostics_of(testing::LspProcess& server, const std::string& uri) {
+  return await(server, [&uri](const Json& m) {
+    return m.value("method", "") == "textDocument/publishDiagnostics" && m["params"]["uri"] == uri;
+  });
+}
+
+// One server's session: the built-in pair opened, then `runs` changes of the
+// line file, each the whole text as the server asks for it, each sent once
+// the last one's diagnostics of both files are in. The changes add and take
+// away a blank line, as an author pressing Enter. The milliseconds from each
+// change to the line file's diagnostics go to `ms`; what went wrong, if
+// anything, is returned.
+std::optional<std::string> edit_session(const fs::path& tool, int debounce_ms, const fs::path& folder, int runs,
+                                        std::vector<double>& ms, std::size_t& diagnostics) {
+  const Case& c = kCases[kBuiltIn];
+  const fs::path line_file = in_folder(folder, c.files.line_source());
+  const fs::path train_file = in_folder(folder, c.files.train_source());
+  const std::string line_uri = "file://" + line_file.string();
+  const std::string train_uri = "file://" + train_file.string();
+  const std::string line = from_windows1252(read_file(line_file));
+  const std::string train = from_windows1252(read_file(train_file));
+  const std::size_t first_break = line.find('\n') + 1;
+  const std::string line_with_blank = line.substr(0, first_break) + "\r\n" + line.substr(first_break);
+
+  testing::LspProcess server(tool, {"lsp", "--debounce", std::to_string(debounce_ms)});
+  const auto request = [&server](int id, const std::string& method, const Json& params) {
+    server.send({{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}});
+    return await(server, [id](const Json& m) { return m.contains("id") && m["id"] == id; });
+  };
+  const auto notify = [&server](const std::string& method, const Json& params) {
+    server.send({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
+  };
+  if (!request(1, "initialize", {{"processId", nullptr}, {"rootUri", nullptr}, {"capabilities", Json::object()}})) {
+    return "no answer to initialize";
+  }
+  notify("initialized", Json::object());
+  // Each opening checks the pair and publishes both files' diagnostics.
+  for (const auto& [uri, text] : {std::pair{line_uri, line}, std::pair{train_uri, train}}) {
+    notify("textDocument/didOpen",
+           {{"textDocument", {{"uri", uri}, {"languageId", "plaintext"}, {"version", 1}, {"text", text}}}});
+    if (!diagnostics_of(server, line_uri) || !diagnostics_of(server, train_uri)) return "no diagnostics on opening";
+  }
+
+  for (int run = 0; run < runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    notify("textDocument/didChange",
+           {{"textDocument", {{"uri", line_uri}, {"version", run + 2}}},
+            {"contentChanges", Json::array({{{"text", run % 2 == 0 ? line_with_blank : line}}})}});
+    const std::optional<Json> published = diagnostics_of(server, line_uri);
+    if (!published) return "no diagnostics within " + std::to_string(kEditorWait.count()) + " s of a change";
+    ms.push_back(ms_since(start));
+    diagnostics = published->at("params").at("diagnostics").size();
+    if (!diagnostics_of(server, train_uri)) return "no diagnostics of the train file after a change";
+  }
+  if (!request(2, "shutdown", nullptr)) return "no answer to shutdown";
+  notify("exit", nullptr);
+  if (server.exit_status(kEditorWait) != 0) return "the server did not end with status 0";
+  return std::nullopt;
+}
+
+// The editor's table: one row for the server with its usual pause for typing,
+// one without it, which is the check and the protocol alone.
+void measure_editor(int runs) {
+  const fs::path tool = this_program().parent_path() / "scenario_tool";
+  if (!fs::exists(tool)) {
+    std::printf("\nno %s: the editor's figures are left out\n", tool.c_str());
+    return;
+  }
+  const fs::path folder = fresh_folder("editor");
+  write_sources(kCases[kBuiltIn], folder);
+  std::printf("\n%-24s %-24s %11s\n", "scenario_tool lsp", "change to diagnostics ms", "diagnostics");
+  for (const int debounce_ms : {20, 0}) {
+    const std::string row = "--debounce " + std::to_string(debounce_ms);
+    std::vector<double> ms;
+    std::size_t diagnostics = 0;
+    std::optional<std::string> failed;
+    try {
+      failed = edit_session(tool, debounce_ms, folder, runs, ms, diagnostics);
+    } catch (const std::exception& e) {  // a server that cannot start or answers what is no message
+      failed = e.what();
+    }
+    if (failed) {
+      std::printf("%-24s %s\n", row.c_str(), failed->c_str());
+    } else {
+      std::printf("%-24s %-24s %11zu\n", row.c_str(), shown(spread_of(ms)).c_str(), diagnostics);
+    }
+  }
+  fs::remove_all(folder);
+  std::printf(
+      "medians of %d changes of the built-in line file (the middle half in brackets), each from the change sent\n"
+      "to the line file's diagnostics received, with the real server on pipes; diagnostics: the line file's;\n"
+      "--debounce: how long the server waits for the typing to pause before it checks (20 ms unless told)\n",
+      runs);
+}
+
 // The system's load over the last minute: the figures mean most on a quiet
 // machine.
 std::string load_average() {
@@ -486,4 +613,6 @@ int main(int argc, char** argv) {
       "sources; decompile: reading the compiled files, recovering the sources, compiling them in memory and\n"
       "comparing every byte\n",
       runs);
+
+  measure_editor(runs);
 }

@@ -749,6 +749,7 @@ TEST(ScenarioTool, HelpVersionAndUsageErrors) {
                                              {"check", "a_linea.txt"},
                                              {"explain"},
                                              {"lsp", "--grammar", "both"},
+                                             {"lsp", "--debounce", "soon"},
                                              {"view"},
                                              {"view", "a", "b", "c"},
                                              {"view", "a", "b", "--port", "80"},

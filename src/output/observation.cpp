@@ -23,6 +23,15 @@ std::optional<int32_t> ObservedRecord::number(std::string_view name) const {
 
 void Observation::file_opened(std::string_view name, std::string_view bytes) {
   files[std::string(name)] = std::string(bytes);
+  line_indexes_.erase(std::string(name));  // it looked into the bytes replaced
+}
+
+std::string_view Observation::line_of(std::string_view file, int32_t line) const {
+  const auto found = files.find(file);
+  if (found == files.end()) return {};
+  auto index = line_indexes_.find(file);
+  if (index == line_indexes_.end()) index = line_indexes_.emplace(std::string(file), LineIndex(found->second)).first;
+  return index->second.line(line);
 }
 
 void Observation::record(const RecordFormat& format, const FieldRead& keyword) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/line_index.h"
 #include "compiler/compile_observer.h"
 #include "compiler/compile_report.h"
 #include "compiler/source_format.h"
@@ -58,6 +59,14 @@ class Observation : public CompileObserver {
   const ObservedRecord* record_at(const SourcePlace& place) const;
   // The records of one kind, in file order.
   std::vector<const ObservedRecord*> of(Record id) const;
+
+  // Line `line` (from 1) of a file as read, without its line end; empty when
+  // there is no such line.
+  std::string_view line_of(std::string_view file, int32_t line) const;
+
+ private:
+  // Each file's lines, indexed when a line of it is first asked for.
+  mutable std::map<std::string, LineIndex, std::less<>> line_indexes_;
 };
 
 }  // namespace scenario

@@ -73,23 +73,8 @@ const ObservedRecord* record_of_object(const Observation& observation, const Tra
   }
 }
 
-std::string_view line_in(std::string_view bytes, int32_t line) {
-  if (line < 1) return {};
-  std::size_t start = 0;
-  for (int32_t l = 1; l < line; ++l) {
-    const std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) return {};
-    start = end + 1;
-    if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
-  }
-  const std::size_t end = bytes.find_first_of("\r\n", start);
-  return bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-}
-
 std::string_view line_of(const Observation& observation, std::string_view file, int32_t line) {
-  const auto found = observation.files.find(file);
-  if (found == observation.files.end()) return {};
-  return line_in(found->second, line);
+  return observation.line_of(file, line);
 }
 
 int32_t field_length(const Observation& observation, const SourcePlace& place, bool number) {

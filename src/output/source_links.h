@@ -16,10 +16,6 @@ namespace scenario {
 // refused); nullptr when no record placed it (a finishing mark, or nothing).
 const ObservedRecord* record_of_object(const Observation& observation, const TrackModel& model, int32_t cell);
 
-// Line `line` (from 1) of a file's bytes, without its line end (CR LF, CR or
-// LF); empty when there is none.
-std::string_view line_in(std::string_view bytes, int32_t line);
-
 // The text of line `line` (from 1) of a file the compile read, without its
 // line end, as the file's bytes; empty when there is none.
 std::string_view line_of(const Observation& observation, std::string_view file, int32_t line);

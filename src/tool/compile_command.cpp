@@ -65,8 +65,9 @@ namespace {
 // written: its warnings and notes, with their source lines.
 CheckResult warnings_first(const AuthorSources& sources) {
   CheckResult result = check_scenario({sources.names, sources.line, sources.train});
+  const DiagnosticPrinter printer(sources);
   for (const Diagnostic& d : result.diagnostics) {
-    if (d.severity != Severity::error) std::cerr << diagnostic_text(d, sources);
+    if (d.severity != Severity::error) std::cerr << printer.text(d);
   }
   return result;
 }

@@ -14,13 +14,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const std::string& bytes_of(const AuthorSources& sources, const std::string& file) {
-  static const std::string none;
-  if (file == sources.names.line_source()) return sources.line;
-  if (file == sources.names.train_source()) return sources.train;
-  return none;
-}
-
 std::string plural(int n, const char* thing) { return std::to_string(n) + " " + thing + (n == 1 ? "" : "s"); }
 
 std::string level_of(Severity severity) {
@@ -113,14 +106,20 @@ OutputFormat output_format(const Arguments& arguments) {
   throw UsageError("unknown format \"" + *format + "\": text, json or sarif");
 }
 
-std::string diagnostic_text(const Diagnostic& d, const AuthorSources& sources) {
+DiagnosticPrinter::DiagnosticPrinter(const AuthorSources& sources)
+    : sources_(sources), line_lines_(sources.line), train_lines_(sources.train) {}
+
+std::string DiagnosticPrinter::text(const Diagnostic& d) const {
+  const AuthorSources& sources = sources_;
   std::string text = sources.path_of(d.place.file);
   if (d.place.line > 0) text += ":" + std::to_string(d.place.line) + ":" + std::to_string(d.place.column + 1);
   const SourcePaths paths = sources.paths();
   text += ": " + std::string(severity_name(d.severity)) + " " + std::to_string(d.code) + ": " +
           paths.with_author_names(d.message) + "\n";
   if (d.place.line > 0) {
-    const std::string_view line = line_in(bytes_of(sources, d.place.file), d.place.line);
+    const std::string_view line = d.place.file == sources.names.line_source()    ? line_lines_.line(d.place.line)
+                                  : d.place.file == sources.names.train_source() ? train_lines_.line(d.place.line)
+                                                                                 : std::string_view();
     if (!line.empty()) {
       text += "    " + from_windows1252(line) + "\n    ";
       // One byte a character in the file: tabs stay tabs so that the caret
@@ -150,7 +149,8 @@ std::string check_output(const CheckResult& result, const AuthorSources& sources
       break;
   }
   std::string text;
-  for (const Diagnostic& d : result.diagnostics) text += diagnostic_text(d, sources);
+  const DiagnosticPrinter printer(sources);
+  for (const Diagnostic& d : result.diagnostics) text += printer.text(d);
   return text + summary_text(result) + "\n";
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/line_index.h"
 #include "output/checker.h"
 #include "tool/author_sources.h"
 #include "tool/command_line.h"
@@ -16,9 +17,20 @@ enum class OutputFormat { text, json, sarif };
 // --format text|json|sarif (text when not given).
 OutputFormat output_format(const Arguments& arguments);
 
-// One diagnostic for a person: "FILE:LINE:COL: SEVERITY CODE: message", the
-// source line with a caret under the field, and the hint.
-std::string diagnostic_text(const Diagnostic& d, const AuthorSources& sources);
+// Diagnostics for a person, one at a time: "FILE:LINE:COL: SEVERITY CODE:
+// message", the source line with a caret under the field, and the hint. The
+// sources' lines are indexed once, for every diagnostic to find its line.
+class DiagnosticPrinter {
+ public:
+  explicit DiagnosticPrinter(const AuthorSources& sources);
+
+  std::string text(const Diagnostic& d) const;
+
+ private:
+  const AuthorSources& sources_;
+  LineIndex line_lines_;
+  LineIndex train_lines_;
+};
 
 // "2 errors, 1 warning, 0 notes; read 13 stations, 29 signals, ..."
 std::string summary_text(const CheckResult& result);

@@ -1,5 +1,7 @@
 // scenario_tool lsp: the language server of the two source formats, on
 // standard input and output, for editors.
+#include <chrono>
+#include <exception>
 #include <iostream>
 #include <string>
 
@@ -13,7 +15,7 @@ namespace scenario::tool {
 
 const Command kLspCommand = {
     "lsp",
-    "scenario_tool lsp [--grammar line|train]",
+    "scenario_tool lsp [--debounce MS] [--grammar line|train]",
     "Runs the language server of the line and train source files on standard\n"
     "input and output (Language Server Protocol 3.17, JSON-RPC with\n"
     "Content-Length headers), for an editor to start:\n"
@@ -30,6 +32,9 @@ const Command kLspCommand = {
     "  outline         sections, stations, signals and curves; folding by section\n"
     "\n"
     "Options:\n"
+    "  --debounce MS           how long the typing must pause before a change is\n"
+    "                          checked, in milliseconds (default 20; 0 checks every\n"
+    "                          change at once)\n"
     "  --grammar line|train    print the TextMate grammar of a format instead\n"
     "\n"
     "Exit status: 0 after the editor's shutdown and exit; 1 when the input ends\n"
@@ -38,8 +43,20 @@ const Command kLspCommand = {
 };
 
 int lsp_command(const std::vector<std::string>& args) {
-  const Arguments arguments(args, {}, {"--grammar"});
+  const Arguments arguments(args, {}, {"--grammar", "--debounce"});
   arguments.expect_operands(0, 0);
+  int debounce_ms = 20;
+  if (const std::optional<std::string> given = arguments.value("--debounce")) {
+    std::size_t used = 0;
+    try {
+      debounce_ms = std::stoi(*given, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used == 0 || used != given->size() || debounce_ms < 0 || debounce_ms > 10000) {
+      throw UsageError("--debounce takes milliseconds from 0 to 10000");
+    }
+  }
   if (const std::optional<std::string> grammar = arguments.value("--grammar")) {
     if (*grammar != "line" && *grammar != "train") throw UsageError("--grammar takes line or train");
     std::cout << textmate_grammar(*grammar == "line" ? SourceKind::line : SourceKind::train);
@@ -47,7 +64,7 @@ int lsp_command(const std::vector<std::string>& args) {
   }
   use_binary_stdio();
   std::ios::sync_with_stdio(false);
-  return lsp::serve(std::cin, std::cout);
+  return lsp::serve(std::cin, std::cout, std::chrono::milliseconds(debounce_ms));
 }
 
 }  // namespace scenario::tool

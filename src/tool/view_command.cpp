@@ -105,7 +105,8 @@ PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   int32_t j = 1;
   compile_and_finish(model, folder, report, j, &links);
   const CheckResult checked = check_scenario({files.names, sources.line, sources.train});
-  for (const Diagnostic& d : checked.diagnostics) messages << diagnostic_text(d, sources);
+  const DiagnosticPrinter printer(sources);
+  for (const Diagnostic& d : checked.diagnostics) messages << printer.text(d);
   const SourcePaths paths = sources.paths();
   const PageSources page_sources{links, paths};
   return {page_data(view_of(model), &page_sources, page_diagnostics(checked, paths)),

@@ -403,13 +403,10 @@ Json folding_ranges(std::string_view text) {
   return ranges;
 }
 
-Json lsp_diagnostic(const Diagnostic& d, std::string_view text) {
+Json lsp_diagnostic(const Diagnostic& d, const std::vector<std::string_view>& lines) {
   const int32_t line = d.place.line > 0 ? d.place.line - 1 : 0;
   std::string_view utf8_line;
-  if (d.place.line > 0) {
-    const std::vector<std::string_view> lines = lines_of(text);
-    if (line < static_cast<int32_t>(lines.size())) utf8_line = lines[static_cast<std::size_t>(line)];
-  }
+  if (d.place.line > 0 && line < static_cast<int32_t>(lines.size())) utf8_line = lines[static_cast<std::size_t>(line)];
   const CodeEntry* entry = find_code(d.code);
   Json diagnostic = {{"range", range_of(line, utf8_line, d.place.column, d.place.column + d.length)},
                      {"severity", d.severity == Severity::error     ? 1

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/source_format.h"
 #include "output/diagnostic.h"
@@ -30,8 +31,8 @@ Json completion(std::string_view text, SourceKind kind, int32_t line);
 Json document_symbols(std::string_view text, SourceKind kind);
 Json folding_ranges(std::string_view text);
 
-// A diagnostic as the protocol has it, in `text` (the document it belongs
-// to; empty when the file is not open).
-Json lsp_diagnostic(const Diagnostic& d, std::string_view text);
+// A diagnostic as the protocol has it, in the document it belongs to, given
+// as its lines (lines_of; none when the file is not open).
+Json lsp_diagnostic(const Diagnostic& d, const std::vector<std::string_view>& lines);
 
 }  // namespace scenario::tool::lsp

@@ -32,6 +32,11 @@ constexpr int kServerNotInitialized = -32002;
 // A check of a big file stops looking for more errors after this long.
 constexpr double kCheckSeconds = 2.0;
 
+// The most diagnostics sent for one file: more than an author reads, and a
+// file of a million faulty lines would otherwise make a message of hundreds
+// of megabytes.
+constexpr std::size_t kMostDiagnostics = 1000;
+
 // A line for a train source file checked without its own: long enough for
 // anything a train can hold.
 const std::string kStandInLine = "[generale]\r\nlunghezza percorso,    1000000\r\n[fine]\r\n";
@@ -264,8 +269,17 @@ void Server::check(const SourcePair& pair) {
 
 void Server::publish(const std::string& uri, const Diagnostics& diagnostics, std::string_view text) {
   Json list = Json::array();
-  for (const Diagnostic& d : diagnostics) list.push_back(lsp_diagnostic(d, text));
-  published_[uri] = diagnostics;
+  const std::vector<std::string_view> lines = lines_of(text);  // once: a file may have a million
+  const std::size_t shown = std::min(diagnostics.size(), kMostDiagnostics);
+  for (std::size_t i = 0; i < shown; ++i) list.push_back(lsp_diagnostic(diagnostics[i], lines));
+  if (shown < diagnostics.size()) {
+    list.push_back({{"range", {{"start", {{"line", 0}, {"character", 0}}}, {"end", {{"line", 0}, {"character", 0}}}}},
+                    {"severity", 3},
+                    {"source", "scenario"},
+                    {"message", "the first " + std::to_string(shown) + " of " + std::to_string(diagnostics.size()) +
+                                    " problems are shown; \"scenario_tool check\" lists them all"}});
+  }
+  published_[uri] = Diagnostics(diagnostics.begin(), diagnostics.begin() + static_cast<std::ptrdiff_t>(shown));
   notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", list}});
 }
 
@@ -280,6 +294,10 @@ struct Inbox {
 
 int serve(std::istream& in, std::ostream& out, std::chrono::milliseconds debounce) {
   Server server(out, debounce);
+  // An input stream tied to the output flushes it before every read: from
+  // the reader thread, while this one writes, that would write some answers
+  // twice and mangle others. The server flushes each message itself.
+  in.tie(nullptr);
   const auto inbox = std::make_shared<Inbox>();
   // Messages are read on a thread of their own, so that a change can wait
   // for the editor to be quiet before its check runs.
