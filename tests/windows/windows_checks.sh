@@ -289,6 +289,7 @@ run_message_box() {
   [[ -n $box ]] || fail "no window titled scenario_builder on the screen"
   save_window_shot "$shot" "$box" "$artifact" >&2
   expect_line "$report" "title=scenario_builder"
+  expect_line "$report" "title_room=fits"
   expect_line "$report" "child=button|OK"
   [[ $(grep -c '^child=button' "$report") == 1 ]] || fail "the box has more than OK:"$'\n'"$(cat "$report")"
 
