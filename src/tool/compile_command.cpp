@@ -76,7 +76,7 @@ CheckResult warnings_first(const AuthorSources& sources) {
 int compile_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--no-plan"}, {"--line-name", "--train-number"});
   arguments.expect_operands(2, 3);
-  const fs::path out_folder = arguments.operands().size() > 2 ? fs::path(arguments.operands()[2]) : fs::path(".");
+  const fs::path out_folder = arguments.operands().size() > 2 ? path_from_utf8(arguments.operands()[2]) : fs::path(".");
   const AuthorSources sources = read_author_sources(arguments);
   const CheckResult checked = warnings_first(sources);
 

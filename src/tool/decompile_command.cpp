@@ -62,9 +62,9 @@ const Command kDecompileCommand = {
 int decompile_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--force"}, {"-o", "--line-name", "--train-number"});
   arguments.expect_operands(1, 1);
-  const fs::path out_folder = arguments.value("-o").value_or(".");
-  const ChosenScenario chosen =
-      choose_scenario(arguments.operands()[0], arguments.value("--line-name"), arguments.value("--train-number"));
+  const fs::path out_folder = path_from_utf8(arguments.value("-o").value_or("."));
+  const ChosenScenario chosen = choose_scenario(path_from_utf8(arguments.operands()[0]), arguments.value("--line-name"),
+                                                arguments.value("--train-number"));
   check_name(chosen.names.nome_linea, "the line name");
   check_name(chosen.names.numero_treno, "the train number");
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "base/file_names.h"
 #include "base/windows1252.h"
 #include "compiler/code_explanations.h"
 
@@ -37,7 +38,7 @@ std::string plural(int n, const char* thing) { return std::to_string(n) + " " + 
 // A file URI for a path: absolute, with every byte outside the unreserved
 // set and "/" written as %XX.
 std::string file_uri(const std::string& path) {
-  std::string absolute = std::filesystem::absolute(std::filesystem::path(path)).generic_string();
+  std::string absolute = std::filesystem::absolute(path_from_utf8(path)).generic_string();
   if (!absolute.starts_with("/")) absolute = "/" + absolute;  // a drive letter on Windows
   std::string uri = "file://";
   static const char* const kHex = "0123456789ABCDEF";

@@ -49,7 +49,7 @@ namespace {
 
 // One side: compiled files, or a source pair compiled in memory.
 CompiledFiles side(const std::vector<std::string>& operands, std::size_t& next) {
-  const fs::path first = operands.at(next++);
+  const fs::path first = path_from_utf8(operands.at(next++));
   if (fs::is_directory(first) || kind_of_file(first.filename().string()) == FileKind::scenario) {
     const ChosenScenario chosen = choose_scenario(first, std::nullopt, std::nullopt);
     std::vector<Finding> findings;
@@ -58,7 +58,7 @@ CompiledFiles side(const std::vector<std::string>& operands, std::size_t& next) 
     return files;
   }
   if (next >= operands.size()) throw UsageError(first.string() + " is a source file without its train source file");
-  const fs::path train = operands.at(next++);
+  const fs::path train = path_from_utf8(operands.at(next++));
   const auto line_name = line_name_of_line_source(first.filename().string());
   if (!line_name) throw UsageError("cannot take the line name from \"" + first.filename().string() + "\"");
   const auto number = train_number_of_train_source(train.filename().string(), *line_name);

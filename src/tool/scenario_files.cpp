@@ -26,14 +26,14 @@ fs::path find_scenario_file(const fs::path& folder, const std::optional<std::str
 
 std::string line_name_of(const Arguments& arguments, const std::string& line_file) {
   if (auto given = arguments.value("--line-name")) return *given;
-  const std::string name = name_of(line_file);
+  const std::string name = name_of(path_from_utf8(line_file));
   if (auto line = line_name_of_line_source(name)) return *line;
   throw UsageError("cannot take the line name from \"" + name + "\" (not NAME_linea.txt): give --line-name");
 }
 
 std::string train_number_of(const Arguments& arguments, const std::string& train_file, const std::string& line_name) {
   if (auto given = arguments.value("--train-number")) return *given;
-  const std::string name = name_of(train_file);
+  const std::string name = name_of(path_from_utf8(train_file));
   if (auto number = train_number_of_train_source(name, line_name)) return *number;
   throw UsageError("cannot take the train number from \"" + name + "\" (not NAME_NUM-.txt): give --train-number");
 }
