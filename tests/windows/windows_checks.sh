@@ -11,6 +11,8 @@
 #   failure         a file that cannot be written: the message box, exit status 2
 #   tool            scenario_tool.exe in a folder named outside the ANSI code page:
 #                   sources, compile (the Linux tool's bytes), check and dump
+#   package         the Windows zip: both programs stripped, the documents, any
+#                   editor extension; unzipped, the programs run
 #
 # Environment, set by ctest: SCENARIO_SOURCE_DIR; SCENARIO_WINDOWS_DIR, where
 # the cross-build, the Wine prefix, the runs and the screenshots go;
@@ -401,7 +403,50 @@ check_tool() {
   done
 }
 
+# The Windows zip, made afresh from the cross-build's install rules.
+check_package() {
+  require_wine "$@"
+  local out=$WINDOWS_DIR/packages
+  rm -rf "$out"
+  cpack --config "$CROSS_BUILD_DIR/CPackConfig.cmake" -B "$out" >"$out.log" 2>&1 || fail "cpack failed: $(cat "$out.log")"
+  local version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$CROSS_BUILD_DIR/CMakeCache.txt")
+  local top=scenario-builder-$version-windows-x86_64
+  local zip=$out/$top.zip
+  [[ -f $zip ]] || fail "no $(basename "$zip") among: $(ls "$out")"
+
+  # One folder with both programs and the documents side by side.
+  local expected="README.md
+scenario_builder.exe
+scenario_tool.exe
+source-format.md" vsix
+  local editors
+  editors=$(sed -n 's/^SCENARIO_EDITOR_PACKAGES_DIR:PATH=//p' "$CROSS_BUILD_DIR/CMakeCache.txt")
+  for vsix in "$editors"/*.vsix; do
+    [[ -f $vsix ]] && expected+=$'\n'"$(basename "$vsix")"
+  done
+  expected=$(LC_ALL=C sort <<<"$expected")
+  local held
+  held=$(cmake -E tar tf "$zip" | grep -v '/$' | sed "s|^$top/||" | LC_ALL=C sort)
+  echo "$(basename "$zip") ($(stat -c %s "$zip") bytes):"$'\n'"$held"
+  [[ $held == "$expected" ]] || fail "the zip holds"$'\n'"$held"$'\n'"instead of"$'\n'"$expected"
+
+  # Unzipped as a user would: stripped programs that run.
+  mkdir -p "$out/unzipped"
+  (cd "$out/unzipped" && cmake -E tar xf "$zip")
+  local program
+  for program in scenario_builder.exe scenario_tool.exe; do
+    ! "$MINGW-objdump" -h "$out/unzipped/$top/$program" | grep -q '\.debug_info' || fail "$program is not stripped"
+    echo "$program: $(stat -c %s "$out/unzipped/$top/$program") bytes, $(stat -c %s "$CROSS_BUILD_DIR/bin/$program") before stripping"
+  done
+  local said
+  said=$(timeout 120 wine "$out/unzipped/$top/scenario_tool.exe" --version | unix_lines)
+  [[ $said == "scenario_tool $version" ]] || fail "the zipped tool says '$said', not 'scenario_tool $version'"
+  timeout 300 wine "$out/unzipped/$top/scenario_builder.exe" || fail "the zipped program failed"
+  [[ -s $out/unzipped/$top/Corvalle_Brinta_24817.sim ]] || fail "the zipped program wrote no scenario file"
+}
+
 case $CHECK in
-  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure | tool) "check_$CHECK" "$@" ;;
+  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure | tool | package) "check_$CHECK" "$@" ;;
   *) fail "unknown check $CHECK" ;;
 esac
