@@ -9,6 +9,8 @@
 #   waiting_window  the window, its size and its painted label before the first file
 #   errore          errore("1251"): the message box, exit status 1, nothing after the call
 #   failure         a file that cannot be written: the message box, exit status 2
+#   two_runs        two runs started at once in one folder: both end normally, and
+#                   the folder holds the Linux build's files
 #   tool            scenario_tool.exe in a folder named outside the ANSI code page:
 #                   sources, compile (the Linux tool's bytes), check and dump
 #   package         the Windows zip: both programs stripped, the documents, any
@@ -356,6 +358,36 @@ check_failure() {
   [[ -z $left ]] || fail "a temporary file was left: $left"
 }
 
+# A double double-click: the second run waits for the first one's folder.
+check_two_runs() {
+  require_wine "$@"
+  local run=$RUNS/two_runs
+  rm -rf "$run"
+  mkdir -p "$run/linux" "$run/$PROGRAM_FOLDER_NAME"
+  local program=$run/$PROGRAM_FOLDER_NAME
+  cp "${SCENARIO_LINUX_EXE:?}" "$run/linux/"
+  (cd "$run" && "$run/linux/$(basename "$SCENARIO_LINUX_EXE")" 2>/dev/null) || fail "the Linux build failed"
+  cp "$EXE" "$program/"
+  local first second status
+  timeout 300 wine "$program/scenario_builder.exe" &
+  first=$!
+  timeout 300 wine "$program/scenario_builder.exe" &
+  second=$!
+  for pid in "$first" "$second"; do
+    status=0
+    wait "$pid" || status=$?
+    ((status == 0)) || fail "a run ended with status $status"
+  done
+  local expected name
+  expected=$(files_beside "$run/linux" "$(basename "$SCENARIO_LINUX_EXE")")
+  [[ $(files_beside "$program" scenario_builder.exe) == "$expected" ]] ||
+    fail "the folder holds"$'\n'"$(files_beside "$program" scenario_builder.exe)"
+  while read -r name; do
+    cmp "$run/linux/$name" "$program/$name" || fail "$name differs from the Linux build's"
+  done <<<"$expected"
+  echo "both runs ended normally; the folder holds the six files"
+}
+
 # The tool's output with Windows' line ends made Unix ones.
 unix_lines() { tr -d '\r'; }
 
@@ -447,6 +479,6 @@ source-format.md" vsix
 }
 
 case $CHECK in
-  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure | tool | package) "check_$CHECK" "$@" ;;
+  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure | two_runs | tool | package) "check_$CHECK" "$@" ;;
   *) fail "unknown check $CHECK" ;;
 esac
