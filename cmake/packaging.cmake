@@ -39,7 +39,7 @@ set(CPACK_PACKAGE_CONTACT "scenario_builder developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Builds a train-driving simulator scenario, and the authoring tool for its sources")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # Release programs carry no debugging information: the Windows program is a
-# fifth of its size without it.
+# tenth of its size without it (13.7 MB, 1.3 MB stripped).
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_SOURCE_GENERATOR "")
