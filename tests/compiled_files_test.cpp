@@ -2,13 +2,19 @@
 #include "output/compiled_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <stdexcept>
 
 #include "base/file_names.h"
+#include "base/replace_file.h"
 #include "base/run_time_failure.h"
 #include "support/temp_folder.h"
 
@@ -249,6 +255,113 @@ TEST(CompiledFiles, AnOlderLongerFileIsReplacedCompletely) {
   write_file(folder / "Linea_Prova_123.dat", std::string(100000, 'x'));
   write_compiled_files(small_model(1), folder.path());
   EXPECT_EQ(read_file(folder / "Linea_Prova_123.dat"), std::string(143 * 15, '\0'));
+}
+
+// Every entry of a folder with its bytes ("<directory>" for a folder).
+std::map<std::string, std::string> contents_of(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = entry.is_directory() ? "<directory>" : read_file(entry.path());
+  }
+  return files;
+}
+
+// Replaces the set in a child process after `prepare` (which may limit or
+// drop what the child can do) and returns what it failed with: its message,
+// "no failure", or "cannot prepare".
+std::string replace_in_child(const std::filesystem::path& folder, const CompiledBytes& bytes,
+                             const std::function<bool()>& prepare) {
+  int report[2];
+  if (pipe(report) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(report[0]);
+    std::string outcome = "no failure";
+    if (!prepare()) {
+      outcome = "cannot prepare";
+    } else {
+      try {
+        replace_compiled_files(folder, FileNames{"Linea", "9"}, bytes);
+      } catch (const FileWriteFailure& failure) {
+        outcome = failure.what();
+      }
+    }
+    const ssize_t written = write(report[1], outcome.data(), outcome.size());
+    _exit(written == static_cast<ssize_t>(outcome.size()) ? 0 : 1);
+  }
+  close(report[1]);
+  std::string outcome;
+  char buffer[512];
+  for (ssize_t n; (n = read(report[0], buffer, sizeof buffer)) > 0;)
+    outcome.append(buffer, static_cast<std::size_t>(n));
+  close(report[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return outcome;
+}
+
+// The plan, the scenario and the route are one set that the simulator loads
+// together: whichever of the three fails to be written or put in place, the
+// folder keeps the whole earlier set (or none, when there was none), with no
+// temporary beside it, and the failure names the file.
+TEST(CompiledFiles, AFailureAtAnyOfTheThreeFilesKeepsTheWholeEarlierSet) {
+  const std::string names[] = {"Linea_linea.dat", "Linea_9.sim", "Linea_9.dat"};
+  constexpr rlim_t kLimit = 1000;
+  for (const std::string injected : {"file-size limit", "directory in the way", "read-only folder"}) {
+    for (int at = 0; at < 3; ++at) {
+      if (injected == "read-only folder" && at > 0) continue;  // nothing can be written at all
+      for (const bool earlier_set : {true, false}) {
+        SCOPED_TRACE(injected + " at " + names[at] + (earlier_set ? ", earlier set" : ", no earlier set"));
+        TempFolder parent;
+        const std::filesystem::path folder = parent / "out";
+        std::filesystem::create_directory(folder);
+        if (earlier_set) {
+          for (const std::string& name : names) write_file(folder / name, "earlier " + name);
+        }
+        // The failing file is the one larger than the size limit.
+        std::string plan(100, 'p'), scenario(100, 's'), route(100, 'r');
+        std::string* const sizes[] = {&plan, &scenario, &route};
+        std::function<bool()> prepare = [] { return true; };
+        if (injected == "file-size limit") {
+          sizes[at]->assign(4 * kLimit, 'x');
+          prepare = [] {
+            std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end of the process
+            const rlimit limit{kLimit, kLimit};
+            return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+          };
+        } else if (injected == "directory in the way") {
+          std::filesystem::remove(folder / names[at]);
+          std::filesystem::create_directory(folder / names[at]);
+          write_file(folder / names[at] / "inside", "kept");
+        } else if (geteuid() == 0) {
+          // As root, permissions do not stop a write: nobody cannot write to
+          // root's folder.
+          prepare = [] { return setgid(65534) == 0 && setuid(65534) == 0; };
+        } else {
+          std::filesystem::permissions(folder, std::filesystem::perms::owner_write,
+                                       std::filesystem::perm_options::remove);
+        }
+        const auto before = contents_of(folder);
+
+        const std::string failure = replace_in_child(folder, {plan, scenario, route}, prepare);
+        if (failure == "cannot prepare") GTEST_SKIP() << "cannot inject " << injected << " here";
+        EXPECT_NE(failure.find(names[at]), std::string::npos) << failure;
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+        EXPECT_EQ(contents_of(folder), before);
+      }
+    }
+  }
+}
+
+// Without a failure the new set replaces the earlier one whole, and nothing
+// kept aside on the way is left.
+TEST(CompiledFiles, ASetReplacesTheEarlierSetAndLeavesNothingBeside) {
+  TempFolder folder;
+  for (const char* name : {"Linea_linea.dat", "Linea_9.sim", "Linea_9.dat"}) write_file(folder / name, "earlier");
+  replace_compiled_files(folder.path(), FileNames{"Linea", "9"}, {"plan", "scenario", "route"});
+  const std::map<std::string, std::string> expected = {
+      {"Linea_linea.dat", "plan"}, {"Linea_9.sim", "scenario"}, {"Linea_9.dat", "route"}};
+  EXPECT_EQ(contents_of(folder.path()), expected);
 }
 
 TEST(FileNames, AllEightNamesComeFromLineAndTrain) {

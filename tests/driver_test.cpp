@@ -1,8 +1,10 @@
 // The build driver: order of steps, errore, and how the program ends.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
+#include "base/replace_file.h"
 #include "base/run_time_failure.h"
 #include "support/build_runner.h"
 #include "support/temp_folder.h"
@@ -18,7 +20,8 @@ using testing::TempFolder;
 class RecordingForm : public Form1 {
  public:
   explicit RecordingForm(RecordingPlatform& p) : Form1(p), platform_(p) {}
-  std::string fail_in;    // a step that throws a run-time failure
+  std::string fail_in;  // a step that throws a run-time failure: `failure`
+  std::function<void()> failure = [] { throw FileWriteFailure("X", "disk full"); };
   std::string errore_in;  // a step that calls errore("1251")
 
  protected:
@@ -32,7 +35,7 @@ class RecordingForm : public Form1 {
  private:
   void step(const std::string& name) {
     platform_.events.push_back(name + " " + model().nome_linea + " " + model().numero_treno);
-    if (name.starts_with(fail_in) && !fail_in.empty()) throw RunTimeFailure("cannot write X: disk full");
+    if (name.starts_with(fail_in) && !fail_in.empty()) failure();
     if (name.starts_with(errore_in) && !errore_in.empty()) {
       errore("1251");
       platform_.events.push_back("after errore");  // must never run
@@ -46,6 +49,7 @@ TEST(Driver, RunsEveryStepInOrderAfterTheWindowAndEndsNormally) {
   RecordingForm form(platform);
   EXPECT_EQ(run_build(form), 0);
   const std::vector<std::string> expected = {"window",
+                                             "hold:/nowhere",
                                              "dati_linea Corvalle_Brinta 24817",
                                              "dati_treno Corvalle_Brinta 24817",
                                              "dati_note Corvalle_Brinta 24817",
@@ -67,15 +71,27 @@ TEST(Driver, ErroreShowsItsNumberAndEndsWithNothingAfterTheCall) {
   EXPECT_EQ(platform.events.back(), "end:1");
 }
 
+// The program speaks Italian: a file that cannot be written is named with
+// the system's reason as it comes.
 TEST(Driver, ARunTimeFailureIsReportedAndEndsTheRunWithStatus2) {
-  RecordingPlatform platform("/nowhere");
-  RecordingForm form(platform);
-  form.fail_in = "dati_note";
-  EXPECT_EQ(run_build(form), 2);
-  const std::vector<std::string> tail = {"failure:cannot write X: disk full", "end:2"};
-  ASSERT_GE(platform.events.size(), 2u);
-  EXPECT_EQ(std::vector<std::string>(platform.events.end() - 2, platform.events.end()), tail);
-  for (const auto& e : platform.events) EXPECT_FALSE(e.starts_with("dati_rallentamenti")) << e;
+  const struct {
+    std::function<void()> failure;
+    std::string message;
+  } cases[] = {
+      {[] { throw FileWriteFailure("X", "disk full"); }, "Impossibile scrivere il file X: disk full"},
+      {[] { throw RunTimeFailure("overflow"); }, "Errore durante l'esecuzione: overflow"},
+  };
+  for (const auto& c : cases) {
+    RecordingPlatform platform("/nowhere");
+    RecordingForm form(platform);
+    form.fail_in = "dati_note";
+    form.failure = c.failure;
+    EXPECT_EQ(run_build(form), 2);
+    const std::vector<std::string> tail = {"failure:" + c.message, "end:2"};
+    ASSERT_GE(platform.events.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(platform.events.end() - 2, platform.events.end()), tail);
+    for (const auto& e : platform.events) EXPECT_FALSE(e.starts_with("dati_rallentamenti")) << e;
+  }
 }
 
 TEST(Driver, AWholeBuildWritesTheCompiledFilesIntoTheProgramsFolder) {

@@ -2,10 +2,12 @@
 // of its own, started from somewhere else. Then the same program against a
 // disk that refuses its files: each failure must end the run with status 2 and
 // a message naming the file and the reason, and leave every file of an earlier
-// run exactly as it was, with no temporary file beside it.
+// run exactly as it was, with no temporary file beside it. Last, two runs in
+// one folder at once.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,9 +41,18 @@ class ProgramCopy {
   // Runs the program; `prepare` runs in the child just before the program
   // starts. Returns the exit status, or -1 when a signal ended the program.
   int run(const std::function<void()>& prepare = [] {}) {
-    const fs::path err = elsewhere_ / "stderr.txt";
+    const pid_t child = start("stderr.txt", prepare);
+    const int status = wait_for(child);
+    message_ = testing::read_file(elsewhere_ / "stderr.txt");
+    return status;
+  }
+
+  // Starts the program with its messages going to `messages` in the working
+  // folder, without waiting for it.
+  pid_t start(
+      const std::string& messages, const std::function<void()>& prepare = [] {}) {
+    const fs::path err = elsewhere_ / messages;
     const pid_t child = fork();
-    if (child < 0) return -1;
     if (child == 0) {
       const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (fd < 0 || dup2(fd, STDERR_FILENO) < 0 || chdir(elsewhere_.path().c_str()) != 0) _exit(kCannotExec);
@@ -49,9 +60,14 @@ class ProgramCopy {
       execl(exe_.c_str(), exe_.c_str(), static_cast<char*>(nullptr));
       _exit(kCannotExec);
     }
+    return child;
+  }
+
+  // The exit status of a started program, or -1 when a signal ended it.
+  static int wait_for(pid_t child) {
+    if (child < 0) return -1;
     int status = 0;
     waitpid(child, &status, 0);
-    message_ = testing::read_file(err);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
@@ -158,6 +174,56 @@ TEST(Program, AWriteThatStopsPartWayThroughThePlanFileKeepsTheEarlierFiles) {
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kCannotDropPrivileges);
   });
   expect_failure_left_folder_as_it_was(program, status, "Corvalle_Brinta_linea.dat", "File too large", before);
+}
+
+// The folder then holds the six files of a build, byte for byte, and nothing else.
+void expect_the_six_golden_files(const ProgramCopy& program) {
+  const fs::path golden = fs::path(SCENARIO_SOURCE_DIR) / "tests" / "golden";
+  std::map<std::string, std::string> expected;
+  for (const auto& entry : fs::directory_iterator(golden)) {
+    if (entry.path().filename() != "regenerate.sh")
+      expected[entry.path().filename().string()] = testing::read_file(entry);
+  }
+  const auto actual = program.contents();
+  EXPECT_EQ(actual.size(), expected.size());
+  for (const auto& [name, bytes] : expected) {
+    const auto found = actual.find(name);
+    EXPECT_TRUE(found != actual.end() && found->second == bytes) << name << " is missing or differs";
+  }
+}
+
+// A double double-click: two runs in one folder at once. Each writes, reads
+// back and deletes the same source files, so the later one waits for the
+// earlier; both end normally and the folder holds one build's files.
+TEST(Program, TwoRunsStartedAtOnceInOneFolderBothEndNormally) {
+  ProgramCopy program;
+  for (int round = 0; round < 5; ++round) {
+    const pid_t first = program.start("first.txt");
+    const pid_t second = program.start("second.txt");
+    EXPECT_EQ(ProgramCopy::wait_for(first), 0) << testing::read_file(program.working_folder() / "first.txt");
+    EXPECT_EQ(ProgramCopy::wait_for(second), 0) << testing::read_file(program.working_folder() / "second.txt");
+    expect_the_six_golden_files(program);
+  }
+}
+
+// While another run holds the folder, a run shows its waiting line and writes
+// nothing; once the folder is free it builds.
+TEST(Program, ARunWaitsWhileAnotherHoldsTheFolder) {
+  ProgramCopy program;
+  const int held =
+      open(program.folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);  // the run must not inherit the hold
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+  const pid_t run = program.start("waiting.txt");
+  usleep(300'000);
+  EXPECT_EQ(waitpid(run, nullptr, WNOHANG), 0) << "the run did not wait";
+  EXPECT_TRUE(program.contents().empty()) << "the run wrote while the folder was held";
+  EXPECT_EQ(testing::read_file(program.working_folder() / "waiting.txt"), "Attendere\n");
+
+  close(held);
+  EXPECT_EQ(ProgramCopy::wait_for(run), 0);
+  expect_the_six_golden_files(program);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "scenario_version.h"
 #include "support/small_scenario.h"
 #include "support/temp_folder.h"
 
@@ -737,7 +738,7 @@ TEST(ScenarioTool, HelpVersionAndUsageErrors) {
     EXPECT_NE(help.out.find("Exit status"), std::string::npos) << command;
   }
   EXPECT_EQ(tool(folder.path(), {"--help"}).status, 0);
-  EXPECT_EQ(tool(folder.path(), {"--version"}).out, "scenario_tool 1.0\n");
+  EXPECT_EQ(tool(folder.path(), {"--version"}).out, "scenario_tool " SCENARIO_VERSION "\n");
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{},
                                              {"draw"},

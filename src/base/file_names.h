@@ -53,4 +53,12 @@ inline std::filesystem::path in_folder(const std::filesystem::path& folder, cons
   return folder / std::filesystem::u8path(name);
 }
 
+// A path given as UTF-8 text (a command line, a message), and a path as UTF-8
+// text. On Windows a plain std::string would be taken in the ANSI code page.
+inline std::filesystem::path path_from_utf8(const std::string& text) { return std::filesystem::u8path(text); }
+inline std::string utf8_of_path(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 }  // namespace scenario

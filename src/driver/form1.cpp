@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <exception>
 
+#include "base/file_names.h"
+#include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
@@ -26,12 +28,20 @@ std::string errore_message(std::string_view a) {
   return message;
 }
 
+std::string failure_message(const std::exception& failure) {
+  if (const auto* write = dynamic_cast<const FileWriteFailure*>(&failure)) {
+    return "Impossibile scrivere il file " + utf8_of_path(write->file()) + ": " + write->reason();
+  }
+  return std::string("Errore durante l'esecuzione: ") + failure.what();
+}
+
 void Form1::Form_Load() {
   model_.nome_linea = kNomeLinea;
   model_.numero_treno = kNumeroTreno;
   try {
     platform_.show_waiting_window();
     folder_ = platform_.program_folder();
+    platform_.hold_folder(folder_);
 
     dati_linea();
     dati_treno();
@@ -42,7 +52,7 @@ void Form1::Form_Load() {
     memorizza_percorso(j);
   } catch (const std::exception& failure) {
     // No step guards against run-time failures: such a failure ends the run.
-    platform_.show_failure(failure.what());
+    platform_.show_failure(failure_message(failure));
     end_program(platform_, kExitFailure);
   }
   end_program(platform_, kExitNormal);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -16,6 +17,10 @@ inline constexpr std::string_view kNumeroTreno = "24817";
 
 // The message errore shows: the literal keeps its leading and trailing space.
 std::string errore_message(std::string_view a);
+
+// The message for a run-time failure that no step handles, in the program's
+// language: a file that cannot be written is named with the system's reason.
+std::string failure_message(const std::exception& failure);
 
 // The program's one window and the whole top level of a build: Form_Load sets
 // the scenario's names, shows the waiting window, runs every step in its fixed

@@ -26,6 +26,12 @@ class Platform {
   // The folder that holds the running program, from the program's own path.
   virtual std::filesystem::path program_folder() = 0;
 
+  // Holds `folder` for this run until the process ends, first waiting for any
+  // other run that holds it: two runs started at once in one folder would
+  // write and delete the same files under each other. The later run then
+  // builds after the earlier one has ended.
+  virtual void hold_folder(const std::filesystem::path& folder) = 0;
+
   // Ends the process at once with this exit status; nothing after it runs.
   [[noreturn]] virtual void end_process(int status) = 0;
 };

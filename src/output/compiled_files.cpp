@@ -1,5 +1,7 @@
 #include "output/compiled_files.h"
 
+#include <vector>
+
 #include "base/file_names.h"
 #include "base/replace_file.h"
 #include "output/compiled_layout.h"
@@ -33,9 +35,11 @@ std::string encode_route(const TrackModel& model) {
 }
 
 void replace_compiled_files(const std::filesystem::path& folder, const FileNames& names, const CompiledBytes& bytes) {
-  if (bytes.plan) replace_file(in_folder(folder, names.plan()), *bytes.plan);
-  replace_file(in_folder(folder, names.scenario()), bytes.scenario);
-  replace_file(in_folder(folder, names.route()), bytes.route);
+  std::vector<NewFile> files;
+  if (bytes.plan) files.push_back({in_folder(folder, names.plan()), *bytes.plan});
+  files.push_back({in_folder(folder, names.scenario()), bytes.scenario});
+  files.push_back({in_folder(folder, names.route()), bytes.route});
+  replace_files(files);
 }
 
 void write_compiled_files(const TrackModel& model, const std::filesystem::path& folder) {

@@ -29,9 +29,11 @@ struct CompiledBytes {
   std::string_view route;
 };
 
-// Replaces the compiled files named by `names` in `folder` with `bytes`: the
-// plan file (when there are plan bytes; otherwise an existing plan file is
-// left untouched), then the scenario file, then the route file.
+// Replaces the compiled files named by `names` in `folder` with `bytes` as
+// one set: the plan file (when there are plan bytes; otherwise an existing
+// plan file is left untouched), the scenario file and the route file, in this
+// order. The simulator loads them together, so a failure leaves the whole
+// earlier set in place, never a new plan beside an old route.
 void replace_compiled_files(const std::filesystem::path& folder, const FileNames& names, const CompiledBytes& bytes);
 
 // Encodes the model's scenario table and cells, then replaces the three files

@@ -1,10 +1,16 @@
 #include "platform/console_platform.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
 #include "base/run_time_failure.h"
+#include "base/system_reason.h"
 
 namespace scenario {
 
@@ -26,8 +32,23 @@ void ConsolePlatform::show_failure(const std::string& text) {
 std::filesystem::path ConsolePlatform::program_folder() {
   std::error_code error;
   const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) throw RunTimeFailure("cannot find the program's folder: " + error.message());
+  if (error) throw RunTimeFailure("impossibile trovare la cartella del programma: " + error.message());
   return executable.parent_path();
+}
+
+void ConsolePlatform::hold_folder(const std::filesystem::path& folder) {
+  // The descriptor stays open, and the lock held, until the process ends.
+  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) {
+    throw RunTimeFailure("impossibile aprire la cartella " + folder.string() + ": " + errno_reason(errno));
+  }
+  while (flock(descriptor, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    // A file system without such locks (some network folders): the run goes
+    // on unguarded, as it would without this step.
+    if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP) return;
+    throw RunTimeFailure("impossibile riservare la cartella " + folder.string() + ": " + errno_reason(errno));
+  }
 }
 
 void ConsolePlatform::end_process(int status) {

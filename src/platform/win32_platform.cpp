@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
-#include <system_error>
 
 #include "base/run_time_failure.h"
+#include "base/system_reason.h"
+#include "platform/win32_message_box.h"
 
 namespace scenario {
 
@@ -25,6 +27,8 @@ std::wstring to_wide(const std::string& text) {
   return {};
 }
 
+std::string system_reason() { return windows_reason(GetLastError()); }
+
 }  // namespace
 
 Win32Platform::Win32Platform() { SetProcessDPIAware(); }
@@ -32,11 +36,34 @@ Win32Platform::Win32Platform() { SetProcessDPIAware(); }
 void Win32Platform::show_waiting_window() { window_.show(); }
 
 void Win32Platform::show_message(const std::string& text) {
-  MessageBoxW(window_.handle(), to_wide(text).c_str(), kProgramTitle, MB_OK);
+  show_message_box(window_.handle(), to_wide(text), kProgramTitle, MB_OK);
 }
 
 void Win32Platform::show_failure(const std::string& text) {
-  MessageBoxW(window_.handle(), to_wide(text).c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+  show_message_box(window_.handle(), to_wide(text), kProgramTitle, MB_OK | MB_ICONERROR);
+}
+
+void Win32Platform::hold_folder(const std::filesystem::path& folder) {
+  HANDLE handle =
+      CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) throw RunTimeFailure("impossibile aprire la cartella: " + system_reason());
+  BY_HANDLE_FILE_INFORMATION identity{};
+  const BOOL known = GetFileInformationByHandle(handle, &identity);
+  const std::string reason = known ? "" : system_reason();
+  CloseHandle(handle);
+  if (!known) throw RunTimeFailure("impossibile riconoscere la cartella: " + reason);
+
+  wchar_t name[96];
+  std::swprintf(name, 96, L"Local\\scenario_builder-folder-%08lx-%08lx%08lx", identity.dwVolumeSerialNumber,
+                identity.nFileIndexHigh, identity.nFileIndexLow);
+  folder_mutex_ = CreateMutexW(nullptr, FALSE, name);
+  if (folder_mutex_ == nullptr) throw RunTimeFailure("impossibile riservare la cartella: " + system_reason());
+  // An abandoned mutex (a run that ended without letting go) is held all the same.
+  const DWORD waited = WaitForSingleObject(folder_mutex_, INFINITE);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    throw RunTimeFailure("impossibile riservare la cartella: " + system_reason());
+  }
 }
 
 std::filesystem::path Win32Platform::program_folder() {
@@ -45,8 +72,7 @@ std::filesystem::path Win32Platform::program_folder() {
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, executable.data(), static_cast<DWORD>(executable.size()));
     if (length == 0) {
-      const auto error = static_cast<int>(GetLastError());
-      throw RunTimeFailure("cannot find the program's folder: " + std::system_category().message(error));
+      throw RunTimeFailure("impossibile trovare la cartella del programma: " + system_reason());
     }
     if (length < executable.size()) {
       executable.resize(length);
@@ -57,8 +83,10 @@ std::filesystem::path Win32Platform::program_folder() {
 }
 
 void Win32Platform::end_process(int status) {
-  // Open files are closed and the window goes with the process.
+  // Open files are closed and the window goes with the process; the next run
+  // waiting for the folder goes on.
   std::fflush(nullptr);
+  if (folder_mutex_ != nullptr) ReleaseMutex(folder_mutex_);
   std::exit(status);
 }
 

@@ -6,7 +6,10 @@
 namespace scenario {
 
 // The Windows desktop program: the waiting window Form1, message boxes with
-// the program's title, and the folder of the running executable.
+// the program's title, and the folder of the running executable. The folder
+// is held with a named mutex of this session, named after the folder's
+// identity on its volume (however its path is spelled); the system lets go of
+// it when the process ends.
 class Win32Platform final : public Platform {
  public:
   // Makes the process DPI-aware, so that the window's sizes in twips become
@@ -17,10 +20,12 @@ class Win32Platform final : public Platform {
   void show_message(const std::string& text) override;
   void show_failure(const std::string& text) override;
   std::filesystem::path program_folder() override;
+  void hold_folder(const std::filesystem::path& folder) override;
   [[noreturn]] void end_process(int status) override;
 
  private:
   WaitingWindow window_;
+  HANDLE folder_mutex_ = nullptr;
 };
 
 // The title of the program's message boxes: the program's name.

@@ -33,7 +33,7 @@ constexpr int kLabelFontWeight = FW_BOLD;  // 700
 
 [[noreturn]] void fail(const std::string& what) {
   const auto error = static_cast<int>(GetLastError());
-  throw RunTimeFailure("cannot show the window: " + what + ": " + std::system_category().message(error));
+  throw RunTimeFailure("impossibile mostrare la finestra: " + what + ": " + std::system_category().message(error));
 }
 
 int twips_to_pixels(int twips, int dots_per_inch) {

@@ -45,8 +45,8 @@ AuthorSources read_author_sources(const Arguments& arguments) {
   check_name(sources.names.nome_linea, "the line name");
   sources.names.numero_treno = train_number_of(arguments, sources.train_path, sources.names.nome_linea);
   check_name(sources.names.numero_treno, "the train number");
-  sources.line = read_file(sources.line_path);
-  sources.train = read_file(sources.train_path);
+  sources.line = read_file(path_from_utf8(sources.line_path));
+  sources.train = read_file(path_from_utf8(sources.train_path));
   return sources;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iostream>
 
+#include "base/file_names.h"
+
 namespace scenario::tool {
 
 namespace {
@@ -85,7 +87,7 @@ bool refuses_to_replace(const Arguments& arguments, const std::vector<std::files
   bool exists = false;
   for (const std::filesystem::path& file : files) {
     if (std::filesystem::exists(std::filesystem::symlink_status(file))) {
-      std::cerr << kToolName << ": " << file.string() << " exists; use --force to replace it\n";
+      std::cerr << kToolName << ": " << utf8_of_path(file) << " exists; use --force to replace it\n";
       exists = true;
     }
   }

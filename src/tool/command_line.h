@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scenario_version.h"
+
 namespace scenario::tool {
 
 // Exit statuses of scenario_tool.
@@ -16,7 +18,7 @@ inline constexpr int kExitNoFiles = 2;  // error 1250/1251, or a run-time failur
 inline constexpr int kExitUsage = 64;   // the command line itself is wrong
 
 inline constexpr std::string_view kToolName = "scenario_tool";
-inline constexpr std::string_view kToolVersion = "1.0";
+inline constexpr std::string_view kToolVersion = SCENARIO_VERSION;  // the project's version
 
 // A command line that cannot be carried out as given. Ends the command with
 // status 64 after the message and the command's usage line.

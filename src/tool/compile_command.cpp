@@ -77,7 +77,7 @@ CheckResult warnings_first(const AuthorSources& sources) {
 int compile_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--no-plan"}, {"--line-name", "--train-number"});
   arguments.expect_operands(2, 3);
-  const fs::path out_folder = arguments.operands().size() > 2 ? fs::path(arguments.operands()[2]) : fs::path(".");
+  const fs::path out_folder = arguments.operands().size() > 2 ? path_from_utf8(arguments.operands()[2]) : fs::path(".");
   const AuthorSources sources = read_author_sources(arguments);
   const CheckResult checked = warnings_first(sources);
 
@@ -125,9 +125,9 @@ int compile_command(const std::vector<std::string>& args) {
     std::cerr << kToolName << ": " << failure.what() << "\n";
     return kExitNoFiles;
   }
-  if (j != 0) std::cout << "wrote " << in_folder(out_folder, names.plan()).string() << "\n";
-  std::cout << "wrote " << in_folder(out_folder, names.scenario()).string() << "\n";
-  std::cout << "wrote " << in_folder(out_folder, names.route()).string() << "\n";
+  if (j != 0) std::cout << "wrote " << utf8_of_path(in_folder(out_folder, names.plan())) << "\n";
+  std::cout << "wrote " << utf8_of_path(in_folder(out_folder, names.scenario())) << "\n";
+  std::cout << "wrote " << utf8_of_path(in_folder(out_folder, names.route())) << "\n";
   std::cout << "codice_errore " << model.codice_errore << "\n";
   return model.codice_errore == 0 ? kExitClean : kExitCodeSet;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/file_names.h"
 #include "base/run_time_failure.h"
 #include "tool/command_line.h"
 
@@ -15,16 +16,16 @@ ChosenScenario choose_scenario(const fs::path& place, const std::optional<std::s
   std::vector<std::pair<fs::path, FileNames>> found;
   if (fs::is_directory(place)) {
     for (const fs::directory_entry& entry : fs::directory_iterator(place)) {
-      const std::string name = entry.path().filename().string();
+      const std::string name = utf8_of_path(entry.path().filename());
       if (kind_of_file(name) != FileKind::scenario) continue;
       if (const auto names = names_of_compiled_file(name)) found.emplace_back(entry.path(), *names);
     }
-  } else if (fs::is_regular_file(place) && kind_of_file(place.filename().string()) == FileKind::scenario) {
-    if (const auto names = names_of_compiled_file(place.filename().string())) found.emplace_back(place, *names);
+  } else if (fs::is_regular_file(place) && kind_of_file(utf8_of_path(place.filename())) == FileKind::scenario) {
+    if (const auto names = names_of_compiled_file(utf8_of_path(place.filename()))) found.emplace_back(place, *names);
   } else if (!fs::exists(place)) {
-    throw RunTimeFailure(place.string() + " does not exist");
+    throw RunTimeFailure(utf8_of_path(place) + " does not exist");
   }
-  if (found.empty()) throw RunTimeFailure("no scenario file (NAME_NUM.sim) in " + place.string());
+  if (found.empty()) throw RunTimeFailure("no scenario file (NAME_NUM.sim) in " + utf8_of_path(place));
   std::sort(found.begin(), found.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
 
   std::vector<std::pair<fs::path, FileNames>> matching;
@@ -37,8 +38,8 @@ ChosenScenario choose_scenario(const fs::path& place, const std::optional<std::s
   if (matching.empty() && found.size() == 1) matching = found;  // the one scenario, renamed
   if (matching.size() != 1) {
     std::string list;
-    for (const auto& candidate : found) list += " " + candidate.first.filename().string();
-    throw UsageError(place.string() + " holds several scenarios (" + list.substr(1) +
+    for (const auto& candidate : found) list += " " + utf8_of_path(candidate.first.filename());
+    throw UsageError(utf8_of_path(place) + " holds several scenarios (" + list.substr(1) +
                      "): give --line-name and --train-number");
   }
   ChosenScenario chosen{matching[0].first, matching[0].second, matching[0].second};

@@ -62,9 +62,9 @@ const Command kDecompileCommand = {
 int decompile_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--force"}, {"-o", "--line-name", "--train-number"});
   arguments.expect_operands(1, 1);
-  const fs::path out_folder = arguments.value("-o").value_or(".");
-  const ChosenScenario chosen =
-      choose_scenario(arguments.operands()[0], arguments.value("--line-name"), arguments.value("--train-number"));
+  const fs::path out_folder = path_from_utf8(arguments.value("-o").value_or("."));
+  const ChosenScenario chosen = choose_scenario(path_from_utf8(arguments.operands()[0]), arguments.value("--line-name"),
+                                                arguments.value("--train-number"));
   check_name(chosen.names.nome_linea, "the line name");
   check_name(chosen.names.numero_treno, "the train number");
 
@@ -81,7 +81,7 @@ int decompile_command(const std::vector<std::string>& args) {
   fs::create_directories(out_folder);
   replace_file(line_file, line_bytes);
   replace_file(train_file, train_bytes);
-  std::cout << "wrote " << line_file.string() << "\nwrote " << train_file.string() << "\n";
+  std::cout << "wrote " << utf8_of_path(line_file) << "\nwrote " << utf8_of_path(train_file) << "\n";
 
   // The check compiles under the names the files store, which the
   // competition codes come from.
@@ -89,7 +89,7 @@ int decompile_command(const std::vector<std::string>& args) {
   const std::string train_number = d.train_number.empty() ? chosen.found.numero_treno : d.train_number;
   const RoundTrip trip = round_trip(files, line_name, train_number, line_bytes, train_bytes, files.plan.has_value());
   for (const Finding& f : findings)
-    std::cerr << chosen.sim_file.filename().string() << ": " << f.where << ": " << f.what << "\n";
+    std::cerr << utf8_of_path(chosen.sim_file.filename()) << ": " << f.where << ": " << f.what << "\n";
   for (const Finding& f : trip.differences) {
     std::cerr << "round trip: " << f.where << ": " << f.what << " (files, recovered sources)\n";
   }

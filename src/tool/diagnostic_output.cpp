@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "base/file_names.h"
 #include "base/windows1252.h"
 #include "compiler/code_explanations.h"
 #include "output/source_links.h"
@@ -71,7 +72,7 @@ Json sarif_output(const CheckResult& result, const AuthorSources& sources) {
     const auto rule_index = std::find(rule_codes.begin(), rule_codes.end(), d.code) - rule_codes.begin();
     Json physical = {
         {"artifactLocation",
-         {{"uri", lsp::uri_of_path(std::filesystem::absolute(std::filesystem::path(sources.path_of(d.place.file))))}}}};
+         {{"uri", lsp::uri_of_path(std::filesystem::absolute(path_from_utf8(sources.path_of(d.place.file))))}}}};
     if (d.place.line > 0) {
       Json region = {{"startLine", d.place.line}, {"startColumn", d.place.column + 1}};
       if (d.length > 0) region["endColumn"] = d.place.column + 1 + d.length;

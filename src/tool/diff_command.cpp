@@ -49,20 +49,21 @@ namespace {
 
 // One side: compiled files, or a source pair compiled in memory.
 CompiledFiles side(const std::vector<std::string>& operands, std::size_t& next) {
-  const fs::path first = operands.at(next++);
-  if (fs::is_directory(first) || kind_of_file(first.filename().string()) == FileKind::scenario) {
+  const fs::path first = path_from_utf8(operands.at(next++));
+  if (fs::is_directory(first) || kind_of_file(utf8_of_path(first.filename())) == FileKind::scenario) {
     const ChosenScenario chosen = choose_scenario(first, std::nullopt, std::nullopt);
     std::vector<Finding> findings;
     CompiledFiles files = read_compiled_files(chosen.sim_file, findings);
     for (const Finding& f : findings) std::cerr << kToolName << ": " << f.where << ": " << f.what << "\n";
     return files;
   }
-  if (next >= operands.size()) throw UsageError(first.string() + " is a source file without its train source file");
-  const fs::path train = operands.at(next++);
-  const auto line_name = line_name_of_line_source(first.filename().string());
-  if (!line_name) throw UsageError("cannot take the line name from \"" + first.filename().string() + "\"");
-  const auto number = train_number_of_train_source(train.filename().string(), *line_name);
-  if (!number) throw UsageError("cannot take the train number from \"" + train.filename().string() + "\"");
+  if (next >= operands.size())
+    throw UsageError(utf8_of_path(first) + " is a source file without its train source file");
+  const fs::path train = path_from_utf8(operands.at(next++));
+  const auto line_name = line_name_of_line_source(utf8_of_path(first.filename()));
+  if (!line_name) throw UsageError("cannot take the line name from \"" + utf8_of_path(first.filename()) + "\"");
+  const auto number = train_number_of_train_source(utf8_of_path(train.filename()), *line_name);
+  if (!number) throw UsageError("cannot take the train number from \"" + utf8_of_path(train.filename()) + "\"");
   TrackModel model;
   model.nome_linea = *line_name;
   model.numero_treno = *number;
@@ -74,11 +75,11 @@ CompiledFiles side(const std::vector<std::string>& operands, std::size_t& next) 
   int32_t j = 1;
   const Finish finish = compile_and_finish(model, sources, report, j);
   if (finish != Finish::compiled) {
-    throw RunTimeFailure(first.string() + " and " + train.string() + " end in errore " +
+    throw RunTimeFailure(utf8_of_path(first) + " and " + utf8_of_path(train) + " end in errore " +
                          std::string(errore_number(finish)));
   }
   if (report.code != 0) {
-    std::cerr << kToolName << ": " << first.string() << " and " << train.string() << " compile with code "
+    std::cerr << kToolName << ": " << utf8_of_path(first) << " and " << utf8_of_path(train) << " compile with code "
               << report.code << "\n";
   }
   return compiled_files_of(model);

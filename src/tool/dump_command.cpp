@@ -421,8 +421,8 @@ int dump_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--json"}, {});
   arguments.expect_operands(1, 1);
   const std::string& file = arguments.operands()[0];
-  const std::string bytes = read_file(file);
-  const std::string name = fs::path(file).filename().string();
+  const std::string bytes = read_file(path_from_utf8(file));
+  const std::string name = utf8_of_path(path_from_utf8(file).filename());
 
   const std::optional<Layout> layout = layout_of(name, bytes);
   if (!layout) {

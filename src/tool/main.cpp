@@ -10,6 +10,7 @@
 
 #include "tool/command_line.h"
 #include "tool/commands.h"
+#include "tool/program_arguments.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ const Command* find_command(const std::string& name) {
 
 int main(int argc, char** argv) {
   using namespace scenario::tool;
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = program_arguments(argc, argv);
   if (args.empty()) {
     std::cerr << kToolName << ": no command given\nTry \"" << kToolName << " --help\".\n";
     return kExitUsage;

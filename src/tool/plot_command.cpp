@@ -319,15 +319,15 @@ std::string picture(const ScenarioView& s) {
 int plot_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {}, {"-o", "--train-number"});
   arguments.expect_operands(1, 1);
-  const fs::path folder = arguments.operands()[0];
+  const fs::path folder = path_from_utf8(arguments.operands()[0]);
   const fs::path sim_file = find_scenario_file(folder, arguments.value("--train-number"));
   const ScenarioView scenario = read_compiled_view(sim_file);
 
   fs::path out = sim_file;
   out.replace_extension(".svg");
-  if (auto given = arguments.value("-o")) out = *given;
+  if (auto given = arguments.value("-o")) out = path_from_utf8(*given);
   replace_file(out, picture(scenario));
-  std::cout << "wrote " << out.string() << "\n";
+  std::cout << "wrote " << utf8_of_path(out) << "\n";
   return kExitClean;
 }
 

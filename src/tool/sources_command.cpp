@@ -42,7 +42,7 @@ const Command kSourcesCommand = {
 int sources_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {"--force", "--annotated"}, {});
   arguments.expect_operands(0, 1);
-  const fs::path folder = arguments.operands().empty() ? fs::path(".") : fs::path(arguments.operands()[0]);
+  const fs::path folder = arguments.operands().empty() ? fs::path(".") : path_from_utf8(arguments.operands()[0]);
 
   TrackModel model;
   model.nome_linea = kNomeLinea;
@@ -61,7 +61,7 @@ int sources_command(const std::vector<std::string>& args) {
     dati_linea(folder, model);
     dati_treno(folder, model);
   }
-  std::cout << "wrote " << line_file.string() << "\nwrote " << train_file.string() << "\n";
+  std::cout << "wrote " << utf8_of_path(line_file) << "\nwrote " << utf8_of_path(train_file) << "\n";
   return kExitClean;
 }
 

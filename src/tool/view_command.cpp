@@ -92,7 +92,8 @@ struct SourceFiles {
 
 PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   // The files are read again for each build: --watch builds after every edit.
-  const AuthorSources sources{files.line, files.train, files.names, read_file(files.line), read_file(files.train)};
+  const AuthorSources sources{files.line, files.train, files.names, read_file(path_from_utf8(files.line)),
+                              read_file(path_from_utf8(files.train))};
   TrackModel model;
   model.nome_linea = files.names.nome_linea;
   model.numero_treno = files.names.numero_treno;
@@ -141,7 +142,8 @@ int view_command(const std::vector<std::string>& args) {
   fs::path out;
   if (arguments.operands().size() == 1) {
     if (arguments.value("--line-name")) throw UsageError("--line-name names the line of source files, not of DIR");
-    const fs::path sim_file = find_scenario_file(arguments.operands()[0], arguments.value("--train-number"));
+    const fs::path sim_file =
+        find_scenario_file(path_from_utf8(arguments.operands()[0]), arguments.value("--train-number"));
     out = fs::path(sim_file).replace_extension(".html");
     build = [sim_file]() { return build_from_folder(sim_file); };
     fs::path route = sim_file;
@@ -152,12 +154,12 @@ int view_command(const std::vector<std::string>& args) {
     check_name(files.names.nome_linea, "the line name");
     files.names.numero_treno = train_number_of(arguments, files.train, files.names.nome_linea);
     check_name(files.names.numero_treno, "the train number");
-    out = files.names.nome_linea + "_" + files.names.numero_treno + ".html";
+    out = path_from_utf8(files.names.nome_linea + "_" + files.names.numero_treno + ".html");
     build = [files]() { return build_from_sources(files, std::cerr); };
-    watched = {files.line, files.train};
+    watched = {path_from_utf8(files.line), path_from_utf8(files.train)};
   }
   const std::optional<std::string> given = arguments.value("-o");
-  if (given) out = *given;
+  if (given) out = path_from_utf8(*given);
 
   if (watch) {
     return serve_and_watch(
@@ -169,7 +171,7 @@ int view_command(const std::vector<std::string>& args) {
   }
   const PageBuild page = build();
   replace_file(out, viewer_page(page.data));
-  std::cout << "wrote " << out.string() << "\n";
+  std::cout << "wrote " << utf8_of_path(out) << "\n";
   return page.codes ? kExitCodeSet : kExitClean;
 }
 

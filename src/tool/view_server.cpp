@@ -7,6 +7,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/file_names.h"
 #include "tool/loopback_socket.h"
 #include "tool/viewer_data.h"
 
@@ -123,7 +124,7 @@ int serve_and_watch(uint16_t port, const std::vector<fs::path>& watched, const s
       data = build();
     } catch (const std::exception& failure) {
       if (data.is_null()) throw;  // nothing to show yet
-      data["diagnostics"] = nlohmann::json::array({{{"file", watched.empty() ? "" : watched.front().string()},
+      data["diagnostics"] = nlohmann::json::array({{{"file", watched.empty() ? "" : utf8_of_path(watched.front())},
                                                     {"line", 0},
                                                     {"column", 0},
                                                     {"severity", "error"},

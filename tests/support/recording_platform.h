@@ -24,6 +24,7 @@ class RecordingPlatform final : public Platform {
   void show_message(const std::string& text) override { events.push_back("message:" + text); }
   void show_failure(const std::string& text) override { events.push_back("failure:" + text); }
   std::filesystem::path program_folder() override { return folder_; }
+  void hold_folder(const std::filesystem::path& folder) override { events.push_back("hold:" + folder.string()); }
   [[noreturn]] void end_process(int status) override {
     events.push_back("end:" + std::to_string(status));
     throw ProcessEnded{status};

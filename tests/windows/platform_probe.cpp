@@ -172,6 +172,29 @@ HWND find_message_box() {
   return found;
 }
 
+// The title's width in the caption font against the caption's width left of
+// the close button: "fits" or "cut (W px in C px)".
+std::string title_room(HWND box) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+  HDC dc = GetDC(box);
+  const HGDIOBJ earlier = SelectObject(dc, font);
+  std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+  title.resize(static_cast<std::size_t>(GetWindowTextW(box, title.data(), static_cast<int>(title.size()))));
+  SIZE text{};
+  GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &text);
+  SelectObject(dc, earlier);
+  ReleaseDC(box, dc);
+  DeleteObject(font);
+  RECT client;
+  GetClientRect(box, &client);
+  const int room = client.right - GetSystemMetrics(SM_CXSIZE);
+  if (text.cx <= room) return "fits";
+  return "cut (" + std::to_string(text.cx) + " px in " + std::to_string(room) + " px)";
+}
+
 // Runs beside the thread that shows the box: waits for the box, lets it
 // paint, and reports its title, its visible controls and where OK is.
 void report_message_box(fs::path report) {
@@ -183,6 +206,7 @@ void report_message_box(fs::path report) {
   if (box == nullptr) return;
   Sleep(500);
   std::string lines = "title=" + window_text(box) + "\n";
+  lines += "title_room=" + title_room(box) + "\n";
   for (HWND child : visible_children(box)) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
     const std::string kind = class_name(child);

@@ -2,18 +2,24 @@
 # Checks of the Windows program, run by ctest (tests/CMakeLists.txt), one per
 # call:
 #
-#   cross_build     cross-builds scenario_builder.exe and platform_probe.exe
-#   imports         the .exe is a GUI program that needs no DLL beyond Windows' own
+#   cross_build     cross-builds scenario_builder.exe, scenario_tool.exe and platform_probe.exe
+#   imports         the program (desktop) and the tool (console) need no DLL beyond Windows' own
 #   wine_prefix     prepares the Wine prefix that the checks below share
 #   same_files      the .exe writes, next to itself, the Linux build's files, byte for byte
 #   waiting_window  the window, its size and its painted label before the first file
 #   errore          errore("1251"): the message box, exit status 1, nothing after the call
 #   failure         a file that cannot be written: the message box, exit status 2
+#   two_runs        two runs started at once in one folder: both end normally, and
+#                   the folder holds the Linux build's files
+#   tool            scenario_tool.exe in a folder named outside the ANSI code page:
+#                   sources, compile (the Linux tool's bytes), check and dump
+#   package         the Windows zip: both programs stripped, the documents, any
+#                   editor extension; unzipped, the programs run
 #
 # Environment, set by ctest: SCENARIO_SOURCE_DIR; SCENARIO_WINDOWS_DIR, where
 # the cross-build, the Wine prefix, the runs and the screenshots go;
-# SCENARIO_NATIVE_BUILD_DIR and SCENARIO_LINUX_EXE, the native build and its
-# program; SCENARIO_BUILD_TYPE.
+# SCENARIO_NATIVE_BUILD_DIR, SCENARIO_LINUX_EXE and SCENARIO_LINUX_TOOL, the
+# native build, its program and its tool; SCENARIO_BUILD_TYPE.
 #
 # A check whose tools are missing prints why and exits 77: ctest reports it
 # as skipped.
@@ -24,6 +30,7 @@ readonly SOURCE_DIR=${SCENARIO_SOURCE_DIR:?}
 readonly WINDOWS_DIR=${SCENARIO_WINDOWS_DIR:?}
 readonly CROSS_BUILD_DIR=$WINDOWS_DIR/build
 readonly EXE=$CROSS_BUILD_DIR/bin/scenario_builder.exe
+readonly TOOL=$CROSS_BUILD_DIR/bin/scenario_tool.exe
 readonly PROBE=$CROSS_BUILD_DIR/bin/platform_probe.exe
 readonly ARTIFACTS=$WINDOWS_DIR/artifacts
 readonly RUNS=$WINDOWS_DIR/runs
@@ -35,6 +42,9 @@ readonly WINE_TOOLS=(wine wineboot wineserver xvfb-run xauth xdotool import conv
 # A folder name with a space and a letter outside ASCII: the program must
 # find its own folder and name its files through wide-character paths.
 readonly PROGRAM_FOLDER_NAME="Città di prova"
+# The tool's folders hold letters that no ANSI code page has together: only
+# wide-character arguments and paths reach them.
+readonly TOOL_FOLDER_NAME="Città Ω ŝ"
 
 export WINEPREFIX=$WINDOWS_DIR/wineprefix
 export WINEDEBUG=-all
@@ -57,7 +67,7 @@ require() {
 }
 
 require_cross_build() {
-  [[ -f $EXE && -f $PROBE ]] || fail "no cross-build in $CROSS_BUILD_DIR (run the cross_build check first)"
+  [[ -f $EXE && -f $TOOL && -f $PROBE ]] || fail "no cross-build in $CROSS_BUILD_DIR (run the cross_build check first)"
 }
 
 # Wine runs on a virtual X display of its own: the checks never touch the
@@ -130,27 +140,36 @@ set_wine_dpi() {
 check_cross_build() {
   require "${BUILD_TOOLS[@]}"
   # The Linux program that same_files compares with comes from the same sources.
-  cmake --build "${SCENARIO_NATIVE_BUILD_DIR:?}" --target scenario_builder -j2
+  cmake --build "${SCENARIO_NATIVE_BUILD_DIR:?}" --target scenario_builder scenario_tool -j2
   cmake -S "$SOURCE_DIR" -B "$CROSS_BUILD_DIR" --toolchain "$SOURCE_DIR/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE="${SCENARIO_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
   cmake --build "$CROSS_BUILD_DIR" -j2
   require_cross_build
 }
 
+# `program` needs no DLL beyond Windows' own and is of `subsystem` (2 a
+# desktop program, 3 a console program).
+check_imports_of() {
+  local program=$1 subsystem=$2
+  local name headers
+  name=$(basename "$program")
+  headers=$("$MINGW-objdump" -p "$program")
+  grep -Eq "^Subsystem[[:space:]]+0000000$subsystem" <<<"$headers" || fail "$name is not of subsystem $subsystem"
+  # DLLs that every Windows has; anything else (the compiler's C++, GCC or
+  # thread runtime) would have to be shipped beside the .exe.
+  local windows_own=" kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll shell32.dll ole32.dll ntdll.dll ws2_32.dll "
+  local dll
+  while read -r dll; do
+    [[ $windows_own == *" ${dll,,} "* ]] || fail "$name needs $dll, which Windows does not have"
+    echo "$name imports $dll"
+  done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+}
+
 check_imports() {
   require "${BUILD_TOOLS[@]}"
   require_cross_build
-  local headers
-  headers=$("$MINGW-objdump" -p "$EXE")
-  grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" || fail "scenario_builder.exe is not a GUI-subsystem program"
-  # DLLs that every Windows has; anything else (the compiler's C++, GCC or
-  # thread runtime) would have to be shipped beside the .exe.
-  local windows_own=" kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll shell32.dll ole32.dll ntdll.dll "
-  local dll
-  while read -r dll; do
-    [[ $windows_own == *" ${dll,,} "* ]] || fail "scenario_builder.exe needs $dll, which Windows does not have"
-    echo "imports $dll"
-  done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+  check_imports_of "$EXE" 2
+  check_imports_of "$TOOL" 3
 }
 
 check_wine_prefix() {
@@ -289,6 +308,7 @@ run_message_box() {
   [[ -n $box ]] || fail "no window titled scenario_builder on the screen"
   save_window_shot "$shot" "$box" "$artifact" >&2
   expect_line "$report" "title=scenario_builder"
+  expect_line "$report" "title_room=fits"
   expect_line "$report" "child=button|OK"
   [[ $(grep -c '^child=button' "$report") == 1 ]] || fail "the box has more than OK:"$'\n'"$(cat "$report")"
 
@@ -338,7 +358,127 @@ check_failure() {
   [[ -z $left ]] || fail "a temporary file was left: $left"
 }
 
+# A double double-click: the second run waits for the first one's folder.
+check_two_runs() {
+  require_wine "$@"
+  local run=$RUNS/two_runs
+  rm -rf "$run"
+  mkdir -p "$run/linux" "$run/$PROGRAM_FOLDER_NAME"
+  local program=$run/$PROGRAM_FOLDER_NAME
+  cp "${SCENARIO_LINUX_EXE:?}" "$run/linux/"
+  (cd "$run" && "$run/linux/$(basename "$SCENARIO_LINUX_EXE")" 2>/dev/null) || fail "the Linux build failed"
+  cp "$EXE" "$program/"
+  local first second status
+  timeout 300 wine "$program/scenario_builder.exe" &
+  first=$!
+  timeout 300 wine "$program/scenario_builder.exe" &
+  second=$!
+  for pid in "$first" "$second"; do
+    status=0
+    wait "$pid" || status=$?
+    ((status == 0)) || fail "a run ended with status $status"
+  done
+  local expected name
+  expected=$(files_beside "$run/linux" "$(basename "$SCENARIO_LINUX_EXE")")
+  [[ $(files_beside "$program" scenario_builder.exe) == "$expected" ]] ||
+    fail "the folder holds"$'\n'"$(files_beside "$program" scenario_builder.exe)"
+  while read -r name; do
+    cmp "$run/linux/$name" "$program/$name" || fail "$name differs from the Linux build's"
+  done <<<"$expected"
+  echo "both runs ended normally; the folder holds the six files"
+}
+
+# The tool's output with Windows' line ends made Unix ones.
+unix_lines() { tr -d '\r'; }
+
+check_tool() {
+  require_wine "$@"
+  local run=$RUNS/tool
+  rm -rf "$run"
+  local work=$run/$TOOL_FOLDER_NAME
+  mkdir -p "$work" "$run/linux"
+  local line=Corvalle_Brinta_linea.txt train=Corvalle_Brinta_24817-.txt
+  local sources="sources $TOOL_FOLDER_NAME" out="out $TOOL_FOLDER_NAME"
+
+  # Relative paths with the letters, from inside a folder with them too.
+  (cd "$work" && timeout 120 wine "$TOOL" sources "$sources") || fail "sources failed"
+  [[ -f $work/$sources/$line && -f $work/$sources/$train ]] || fail "sources did not write both files"
+  (cd "$work" && timeout 120 wine "$TOOL" compile "$sources/$line" "$sources/$train" "$out" >compile.txt) ||
+    fail "compile failed: $(cat "$work/compile.txt")"
+  [[ $(unix_lines <"$work/compile.txt" | tail -n 1) == "codice_errore 0" ]] || fail "compile: $(cat "$work/compile.txt")"
+
+  # The Linux tool from the same sources; an absolute path to the .exe's.
+  local linux_tool=${SCENARIO_LINUX_TOOL:?}
+  "$linux_tool" sources "$run/linux/sources" >/dev/null
+  cmp "$run/linux/sources/$line" "$work/$sources/$line" || fail "the line source differs from the Linux tool's"
+  cmp "$run/linux/sources/$train" "$work/$sources/$train" || fail "the train source differs from the Linux tool's"
+  "$linux_tool" compile "$run/linux/sources/$line" "$run/linux/sources/$train" "$run/linux/out" >/dev/null
+  local name
+  for name in Corvalle_Brinta_linea.dat Corvalle_Brinta_24817.sim Corvalle_Brinta_24817.dat; do
+    cmp "$run/linux/out/$name" "$work/$out/$name" || fail "$name differs from the Linux tool's"
+    echo "same bytes: $name ($(stat -c %s "$work/$out/$name") bytes)"
+  done
+
+  # check and dump say what the Linux tool says, given Windows paths.
+  local status=0 expected actual
+  expected=$("$linux_tool" check "$run/linux/sources/$line" "$run/linux/sources/$train" 2>&1 | tail -n 1) || true
+  actual=$(timeout 120 wine "$TOOL" check "$(windows_path "$work/$sources/$line")" \
+    "$(windows_path "$work/$sources/$train")" 2>&1 | unix_lines | tail -n 1) || status=$?
+  ((status == 0)) || fail "check ended with status $status"
+  [[ $actual == "$expected" ]] || fail "check said"$'\n'"$actual"$'\n'"where the Linux tool said"$'\n'"$expected"
+  for name in Corvalle_Brinta_linea.dat Corvalle_Brinta_24817.sim Corvalle_Brinta_24817.dat; do
+    expected=$("$linux_tool" dump --json "$run/linux/out/$name")
+    actual=$(timeout 120 wine "$TOOL" dump --json "$(windows_path "$work/$out/$name")" | unix_lines) ||
+      fail "dump $name failed"
+    [[ $actual == "$expected" ]] || fail "dump --json $name differs from the Linux tool's"
+    echo "same dump: $name"
+  done
+}
+
+# The Windows zip, made afresh from the cross-build's install rules.
+check_package() {
+  require_wine "$@"
+  local out=$WINDOWS_DIR/packages
+  rm -rf "$out"
+  cpack --config "$CROSS_BUILD_DIR/CPackConfig.cmake" -B "$out" >"$out.log" 2>&1 || fail "cpack failed: $(cat "$out.log")"
+  local version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$CROSS_BUILD_DIR/CMakeCache.txt")
+  local top=scenario-builder-$version-windows-x86_64
+  local zip=$out/$top.zip
+  [[ -f $zip ]] || fail "no $(basename "$zip") among: $(ls "$out")"
+
+  # One folder with both programs and the documents side by side.
+  local expected="README.md
+scenario_builder.exe
+scenario_tool.exe
+source-format.md" vsix
+  local editors
+  editors=$(sed -n 's/^SCENARIO_EDITOR_PACKAGES_DIR:PATH=//p' "$CROSS_BUILD_DIR/CMakeCache.txt")
+  for vsix in "$editors"/*.vsix; do
+    [[ -f $vsix ]] && expected+=$'\n'"$(basename "$vsix")"
+  done
+  expected=$(LC_ALL=C sort <<<"$expected")
+  local held
+  held=$(cmake -E tar tf "$zip" | grep -v '/$' | sed "s|^$top/||" | LC_ALL=C sort)
+  echo "$(basename "$zip") ($(stat -c %s "$zip") bytes):"$'\n'"$held"
+  [[ $held == "$expected" ]] || fail "the zip holds"$'\n'"$held"$'\n'"instead of"$'\n'"$expected"
+
+  # Unzipped as a user would: stripped programs that run.
+  mkdir -p "$out/unzipped"
+  (cd "$out/unzipped" && cmake -E tar xf "$zip")
+  local program
+  for program in scenario_builder.exe scenario_tool.exe; do
+    ! "$MINGW-objdump" -h "$out/unzipped/$top/$program" | grep -q '\.debug_info' || fail "$program is not stripped"
+    echo "$program: $(stat -c %s "$out/unzipped/$top/$program") bytes, $(stat -c %s "$CROSS_BUILD_DIR/bin/$program") before stripping"
+  done
+  local said
+  said=$(timeout 120 wine "$out/unzipped/$top/scenario_tool.exe" --version | unix_lines)
+  [[ $said == "scenario_tool $version" ]] || fail "the zipped tool says '$said', not 'scenario_tool $version'"
+  timeout 300 wine "$out/unzipped/$top/scenario_builder.exe" || fail "the zipped program failed"
+  [[ -s $out/unzipped/$top/Corvalle_Brinta_24817.sim ]] || fail "the zipped program wrote no scenario file"
+}
+
 case $CHECK in
-  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure) "check_$CHECK" "$@" ;;
+  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure | two_runs | tool | package) "check_$CHECK" "$@" ;;
   *) fail "unknown check $CHECK" ;;
 esac

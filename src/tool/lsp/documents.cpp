@@ -29,7 +29,7 @@ std::size_t sequence_length(unsigned char lead) {
   return 1;
 }
 
-std::string name_of(const fs::path& file) { return file.filename().string(); }
+std::string name_of(const fs::path& file) { return utf8_of_path(file.filename()); }
 
 }  // namespace
 

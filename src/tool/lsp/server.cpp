@@ -8,6 +8,7 @@
 #include <optional>
 #include <thread>
 
+#include "base/file_names.h"
 #include "base/windows1252.h"
 #include "output/checker.h"
 #include "tool/command_line.h"
@@ -90,7 +91,7 @@ class Server {
 std::optional<Server::Named> Server::named(const Json& params) const {
   const Document* document = documents_.find(params.at("textDocument").at("uri").get<std::string>());
   if (document == nullptr || !document->path) return std::nullopt;
-  const std::optional<SourceKind> kind = source_kind(document->path->filename().string());
+  const std::optional<SourceKind> kind = source_kind(utf8_of_path(document->path->filename()));
   if (!kind) return std::nullopt;
   return Named{document, *kind};
 }
