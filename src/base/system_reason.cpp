@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <string>
+
+#include "base/wide_text.h"
 #endif
 
 namespace scenario {
@@ -25,11 +27,7 @@ std::string windows_reason(unsigned long error) {
   if (text != nullptr) LocalFree(text);
   while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ')) wide.pop_back();
   if (wide.empty()) return "error " + std::to_string(error);
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
-  return bytes;
+  return utf8_of_wide(wide);
 }
 #endif
 

@@ -10,6 +10,8 @@
 // clang-format on
 
 #include <cstdlib>
+
+#include "base/wide_text.h"
 #endif
 
 namespace scenario::tool {
@@ -17,15 +19,6 @@ namespace scenario::tool {
 #ifdef _WIN32
 
 namespace {
-
-std::string utf8_of(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return {};
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), length, nullptr, nullptr);
-  bytes.pop_back();  // the terminator
-  return bytes;
-}
 
 UINT console_output_code_page = 0;
 
@@ -44,7 +37,7 @@ std::vector<std::string> program_arguments(int, char**) {
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
-  for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(utf8_of(wide[i]));
+  for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(utf8_of_wide(wide[i]));
   if (wide != nullptr) LocalFree(wide);
   return arguments;
 }
