@@ -17,10 +17,10 @@
 #include "base/run_time_failure.h"
 #include "base/source_folder.h"
 #include "driver/form1.h"
-#include "output/checker.h"
-#include "output/error_messages.h"
+#include "checker/checker.h"
+#include "checker/error_messages.h"
 #include "output/memorizza_percorso.h"
-#include "output/observation.h"
+#include "checker/observation.h"
 
 namespace {
 

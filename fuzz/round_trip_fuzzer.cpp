@@ -22,10 +22,10 @@
 #include "base/source_folder.h"
 #include "driver/form1.h"
 #include "output/compiled_input.h"
-#include "output/decompile.h"
+#include "recovery/decompile.h"
 #include "output/memorizza_percorso.h"
-#include "output/round_trip.h"
-#include "output/source_records.h"
+#include "recovery/round_trip.h"
+#include "recovery/source_records.h"
 
 namespace {
 

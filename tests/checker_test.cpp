@@ -1,7 +1,7 @@
 // The checker on small broken sources: each mistake is found at its line and
 // column with its code, the first error is the one the compile reports, and
 // the built-in sources check clean.
-#include "output/checker.h"
+#include "checker/checker.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 
 #include "base/source_folder.h"
 #include "compiler/code_explanations.h"
-#include "output/error_messages.h"
+#include "checker/error_messages.h"
 #include "output/memorizza_percorso.h"
-#include "output/observation.h"
+#include "checker/observation.h"
 #include "sources/text_writers.h"
 #include "support/small_scenario.h"
 

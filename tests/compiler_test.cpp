@@ -16,10 +16,10 @@
 #include "compiler/codes.h"
 #include "compiler/memorizza_dati.h"
 #include "driver/form1.h"
-#include "output/checker.h"
-#include "output/error_messages.h"
+#include "checker/checker.h"
+#include "checker/error_messages.h"
 #include "output/memorizza_percorso.h"
-#include "output/observation.h"
+#include "checker/observation.h"
 #include "sources/text_writers.h"
 #include "support/temp_folder.h"
 

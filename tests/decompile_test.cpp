@@ -1,6 +1,6 @@
 // Decompiling compiled files into sources that compile back to the same
 // bytes, and naming what no source can give.
-#include "output/decompile.h"
+#include "recovery/decompile.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 #include "driver/form1.h"
 #include "output/compiled_input.h"
 #include "output/memorizza_percorso.h"
-#include "output/round_trip.h"
-#include "output/source_records.h"
+#include "recovery/round_trip.h"
+#include "recovery/source_records.h"
 #include "sources/text_writers.h"
 #include "support/temp_folder.h"
 

@@ -12,10 +12,10 @@
 
 #include "base/file_names.h"
 #include "base/source_folder.h"
-#include "output/checker.h"
-#include "output/line_profiles.h"
+#include "checker/checker.h"
+#include "view/line_profiles.h"
 #include "output/memorizza_percorso.h"
-#include "output/scenario_view.h"
+#include "view/scenario_view.h"
 #include "sources/text_writers.h"
 #include "tool/label_layout.h"
 #include "tool/page_diagnostics.h"

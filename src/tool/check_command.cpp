@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "output/checker.h"
+#include "checker/checker.h"
 #include "tool/author_sources.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"

@@ -6,7 +6,7 @@
 #include "base/file_names.h"
 #include "base/windows1252.h"
 #include "compiler/code_explanations.h"
-#include "output/source_links.h"
+#include "checker/source_links.h"
 #include "tool/lsp/documents.h"
 
 namespace scenario::tool {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/line_index.h"
-#include "output/checker.h"
+#include "checker/checker.h"
 #include "tool/author_sources.h"
 #include "tool/command_line.h"
 

@@ -1,7 +1,7 @@
 #include "tool/diagnostics.h"
 
-#include "output/error_messages.h"
-#include "output/scenario_view.h"
+#include "checker/error_messages.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 

@@ -6,7 +6,7 @@
 #include "compiler/compile_report.h"
 #include "compiler/track_model.h"
 #include "output/memorizza_percorso.h"
-#include "output/observation.h"
+#include "checker/observation.h"
 #include "tool/author_sources.h"
 
 namespace scenario::tool {

@@ -11,7 +11,7 @@
 #include "base/source_folder.h"
 #include "output/compiled_input.h"
 #include "output/memorizza_percorso.h"
-#include "output/scenario_diff.h"
+#include "recovery/scenario_diff.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/compiled_folder.h"

@@ -14,7 +14,7 @@
 #include "base/file_names.h"
 #include "base/read_file.h"
 #include "output/compiled_layout.h"
-#include "output/scenario_view.h"
+#include "view/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "output/checker.h"
+#include "checker/checker.h"
 #include "tool/author_sources.h"
 
 namespace scenario::tool {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "output/line_profiles.h"
-#include "output/scenario_view.h"
+#include "view/line_profiles.h"
+#include "view/scenario_view.h"
 #include "tool/label_layout.h"
 
 namespace scenario::tool {

@@ -9,7 +9,7 @@
 
 #include "compiler/compile_observer.h"
 #include "compiler/source_format.h"
-#include "output/scenario_view.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 

@@ -14,7 +14,7 @@
 #include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "output/memorizza_percorso.h"
-#include "output/scenario_view.h"
+#include "view/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostic_output.h"

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "base/nearest.h"
-#include "output/line_profiles.h"
+#include "view/line_profiles.h"
 #include "tool/scene_labels.h"
 #include "tool/viewer_assets.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "output/scenario_view.h"
+#include "view/scenario_view.h"
 #include "tool/author_sources.h"
 #include "tool/page_diagnostics.h"
 #include "tool/source_links.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "compiler/source_format.h"
-#include "output/diagnostic.h"
+#include "checker/diagnostic.h"
 
 namespace scenario::tool::lsp {
 

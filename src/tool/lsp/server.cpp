@@ -10,7 +10,7 @@
 
 #include "base/file_names.h"
 #include "base/windows1252.h"
-#include "output/checker.h"
+#include "checker/checker.h"
 #include "tool/command_line.h"
 #include "tool/lsp/documents.h"
 #include "tool/lsp/features.h"

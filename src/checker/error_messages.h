@@ -3,9 +3,9 @@
 #include "base/file_names.h"
 #include "compiler/compile_report.h"
 #include "compiler/track_model.h"
-#include "output/diagnostic.h"
+#include "checker/diagnostic.h"
 #include "output/memorizza_percorso.h"
-#include "output/observation.h"
+#include "checker/observation.h"
 
 namespace scenario {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "compiler/track_model.h"
-#include "output/observation.h"
+#include "checker/observation.h"
 
 namespace scenario {
 

@@ -6,7 +6,7 @@
 
 #include "base/file_names.h"
 #include "compiler/source_format.h"
-#include "output/diagnostic.h"
+#include "checker/diagnostic.h"
 
 namespace scenario {
 

@@ -1,4 +1,4 @@
-#include "output/decompile.h"
+#include "recovery/decompile.h"
 
 #include <algorithm>
 #include <array>
@@ -12,8 +12,8 @@
 #include "compiler/track_model.h"
 #include "output/competition_codes.h"
 #include "output/finishing_pass.h"
-#include "output/mountain_recovery.h"
-#include "output/scenario_view.h"
+#include "recovery/mountain_recovery.h"
+#include "view/scenario_view.h"
 
 namespace scenario {
 

@@ -1,4 +1,4 @@
-#include "output/mountain_recovery.h"
+#include "recovery/mountain_recovery.h"
 
 #include <exception>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "output/curve_recovery.h"
+#include "recovery/curve_recovery.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "output/observation.h"
+#include "checker/observation.h"
 
 namespace scenario {
 

@@ -1,4 +1,4 @@
-#include "output/checker.h"
+#include "checker/checker.h"
 
 #include <algorithm>
 #include <array>
@@ -7,11 +7,11 @@
 #include "base/run_time_failure.h"
 #include "base/source_folder.h"
 #include "compiler/track_model.h"
-#include "output/error_messages.h"
+#include "checker/error_messages.h"
 #include "output/memorizza_percorso.h"
-#include "output/observation.h"
-#include "output/source_links.h"
-#include "output/source_warnings.h"
+#include "checker/observation.h"
+#include "checker/source_links.h"
+#include "checker/source_warnings.h"
 
 namespace scenario {
 

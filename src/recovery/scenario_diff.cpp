@@ -1,12 +1,12 @@
-#include "output/scenario_diff.h"
+#include "recovery/scenario_diff.h"
 
 #include <algorithm>
 #include <map>
 
-#include "output/decompile.h"
-#include "output/line_profiles.h"
-#include "output/round_trip.h"
-#include "output/scenario_view.h"
+#include "recovery/decompile.h"
+#include "view/line_profiles.h"
+#include "recovery/round_trip.h"
+#include "view/scenario_view.h"
 
 namespace scenario {
 

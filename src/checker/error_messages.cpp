@@ -1,11 +1,11 @@
-#include "output/error_messages.h"
+#include "checker/error_messages.h"
 
 #include <algorithm>
 #include <string>
 
 #include "compiler/record_builders.h"
-#include "output/scenario_view.h"
-#include "output/source_links.h"
+#include "view/scenario_view.h"
+#include "checker/source_links.h"
 
 namespace scenario {
 

@@ -1,4 +1,4 @@
-#include "output/source_warnings.h"
+#include "checker/source_warnings.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include "base/windows1252.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/source_reader.h"
-#include "output/source_links.h"
+#include "checker/source_links.h"
 
 namespace scenario {
 

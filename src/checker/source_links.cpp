@@ -1,4 +1,4 @@
-#include "output/source_links.h"
+#include "checker/source_links.h"
 
 #include "compiler/record_builders.h"
 

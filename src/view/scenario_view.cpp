@@ -1,4 +1,4 @@
-#include "output/scenario_view.h"
+#include "view/scenario_view.h"
 
 #include <algorithm>
 #include <cstdio>

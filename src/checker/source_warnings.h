@@ -2,8 +2,8 @@
 
 #include "base/file_names.h"
 #include "compiler/track_model.h"
-#include "output/diagnostic.h"
-#include "output/observation.h"
+#include "checker/diagnostic.h"
+#include "checker/observation.h"
 
 namespace scenario {
 

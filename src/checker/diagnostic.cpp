@@ -1,4 +1,4 @@
-#include "output/diagnostic.h"
+#include "checker/diagnostic.h"
 
 #include <utility>
 

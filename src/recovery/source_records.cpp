@@ -1,4 +1,4 @@
-#include "output/source_records.h"
+#include "recovery/source_records.h"
 
 #include <algorithm>
 #include <stdexcept>

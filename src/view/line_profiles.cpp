@@ -1,4 +1,4 @@
-#include "output/line_profiles.h"
+#include "view/line_profiles.h"
 
 #include <algorithm>
 #include <cmath>

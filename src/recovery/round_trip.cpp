@@ -1,4 +1,4 @@
-#include "output/round_trip.h"
+#include "recovery/round_trip.h"
 
 #include <cstring>
 #include <exception>

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "output/compiled_input.h"
-#include "output/curve_recovery.h"
-#include "output/source_records.h"
+#include "recovery/curve_recovery.h"
+#include "recovery/source_records.h"
 
 namespace scenario {
 
