@@ -3,6 +3,7 @@
 // program's own compiler and finishing step, decodes compiled files and draws
 // a compiled scenario, shows a scenario in a browser, recovers sources from
 // compiled files and tells two builds apart.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -61,6 +62,11 @@ const Command* find_command(const std::string& name) {
 
 int main(int argc, char** argv) {
   using namespace scenario::tool;
+#ifdef SIGXFSZ
+  // A file-size limit makes a write fail like any other (exit status 2, the
+  // earlier files kept) rather than end the process without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   const std::vector<std::string> args = program_arguments(argc, argv);
   if (args.empty()) {
     std::cerr << kToolName << ": no command given\nTry \"" << kToolName << " --help\".\n";
