@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/file_names.h"
+#include "base/plain_file_name.h"
 
 namespace scenario {
 
@@ -48,10 +49,7 @@ bool is_build_file(std::string_view name) {
   return false;
 }
 
-bool is_plain_name(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\:") == std::string_view::npos &&
-         name.find('\0') == std::string_view::npos;
-}
+bool is_plain_name(std::string_view name) { return is_plain_file_name(name); }
 
 // One file of a set being replaced: its temporary, and the earlier file kept
 // aside (none when there was no earlier file).

@@ -6,6 +6,7 @@
 
 #include "base/folder_lock.h"
 #include "base/run_time_failure.h"
+#include "base/visible_text.h"
 
 namespace scenario {
 
@@ -15,12 +16,12 @@ void ConsolePlatform::show_waiting_window() {
 }
 
 void ConsolePlatform::show_message(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", visible_text(text).c_str());
   std::fflush(stderr);
 }
 
 void ConsolePlatform::show_failure(const std::string& text) {
-  std::fprintf(stderr, "scenario_builder: %s\n", text.c_str());
+  std::fprintf(stderr, "scenario_builder: %s\n", visible_text(text).c_str());
   std::fflush(stderr);
 }
 

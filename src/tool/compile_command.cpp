@@ -67,10 +67,7 @@ namespace {
 // written: its warnings and notes, with their source lines.
 CheckResult warnings_first(const AuthorSources& sources) {
   CheckResult result = check_scenario({sources.names, sources.line, sources.train});
-  const DiagnosticPrinter printer(sources);
-  for (const Diagnostic& d : result.diagnostics) {
-    if (d.severity != Severity::error) std::cerr << printer.text(d);
-  }
+  std::cerr << diagnostics_text(result, sources, [](const Diagnostic& d) { return d.severity != Severity::error; });
   return result;
 }
 

@@ -6,12 +6,14 @@
 #include <csignal>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/program_arguments.h"
+#include "tool/visible_output.h"
 
 namespace {
 
@@ -68,6 +70,10 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   const std::vector<std::string> args = program_arguments(argc, argv);
+  // Text for a terminal shows no raw control character; the language server
+  // speaks its protocol byte for byte.
+  std::optional<scenario::tool::VisibleOutput> visible;
+  if (args.empty() || args[0] != "lsp") visible.emplace();
   if (args.empty()) {
     std::cerr << kToolName << ": no command given\nTry \"" << kToolName << " --help\".\n";
     return kExitUsage;
