@@ -5,7 +5,8 @@
 #
 # The target is compile_fuzzer, or the one FUZZ_TARGET names (check_fuzzer:
 # the checker on the same inputs; round_trip_fuzzer: the decompiler's round
-# trip on those that compile clean); each keeps its corpus in
+# trip on those that compile clean; compiled_fuzzer: the readers of compiled
+# files, view model and plot); each keeps its corpus in
 # build-fuzz/corpus/ (compile_fuzzer) or build-fuzz/corpus-TARGET/.
 #
 # SECONDS (default 120) bounds the run. The seeds are the built-in scenario, as

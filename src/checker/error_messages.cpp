@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "checker/source_links.h"
 #include "compiler/record_builders.h"
 #include "view/scenario_view.h"
-#include "checker/source_links.h"
 
 namespace scenario {
 
@@ -40,7 +40,9 @@ std::string holder(const Observation& o, const TrackModel& model, int32_t cell) 
   return text;
 }
 
-std::string cell_text(int32_t cell) { return "cell " + num(cell) + " (progressive " + num((cell - 1) * 50) + ")"; }
+std::string cell_text(int32_t cell) {
+  return "cell " + num(cell) + " (progressive " + num((int64_t{cell} - 1) * 50) + ")";
+}
 
 // Which of a slowdown's cells is taken, for codes 17 to 20.
 std::string slowdown_message(int32_t code, const ObservedRecord& record, const Observation& o,
@@ -227,14 +229,14 @@ std::optional<Diagnostic> compile_error(const CompileReport& report, const Obser
       break;
     }
     case 8: {
-      const int32_t p = value("progressive");
+      const int64_t p = value("progressive");  // wide: the neighbours of a value near the limit
       d.message = "the station progressive " + num(p) + " is not a multiple of 50";
       d.hint = "stations stand on the 50 m grid: " + num(p - ((p % 50) + 50) % 50) + " or " +
                num(p - ((p % 50) + 50) % 50 + 50);
       break;
     }
     case 9: {
-      const int32_t l = value("length");
+      const int64_t l = value("length");  // wide: the neighbours of a value near the limit
       d.message = "the station length " + num(l) + " is not a multiple of 100";
       d.hint = "give " + num(l - ((l % 100) + 100) % 100) + " or " + num(l - ((l % 100) + 100) % 100 + 100);
       break;

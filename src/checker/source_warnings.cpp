@@ -7,9 +7,9 @@
 #include <string>
 
 #include "base/windows1252.h"
+#include "checker/source_links.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/source_reader.h"
-#include "checker/source_links.h"
 
 namespace scenario {
 
@@ -657,7 +657,11 @@ std::string_view nearest_keyword(std::string_view keyword, SourceKind kind, bool
   std::size_t best_distance = std::max<std::size_t>(2, wanted.size() / 3) + 1;
   for (const RecordFormat& record : general_block ? format.general : format.records) {
     for (const std::string_view candidate : {record.keyword, record.tests[0]}) {
-      const std::size_t distance = edit_distance(wanted, letters_of(candidate));
+      // The distance is at least the difference of the lengths: a keyword
+      // far longer than every candidate (a line of megabytes) costs nothing.
+      const std::string letters = letters_of(candidate);
+      if (wanted.size() >= letters.size() + best_distance) continue;
+      const std::size_t distance = edit_distance(wanted, letters);
       if (distance < best_distance) {
         best_distance = distance;
         best = record.keyword;

@@ -42,6 +42,8 @@ void Form1::Form_Load() {
     platform_.show_waiting_window();
     folder_ = platform_.program_folder();
     platform_.hold_folder(folder_);
+    DiskWriteFolder written(folder_);
+    recover_folder(written);  // a replacement a kill interrupted, and what killed runs left
 
     dati_linea();
     dati_treno();

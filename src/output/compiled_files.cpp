@@ -34,12 +34,17 @@ std::string encode_route(const TrackModel& model) {
   return out;
 }
 
-void replace_compiled_files(const std::filesystem::path& folder, const FileNames& names, const CompiledBytes& bytes) {
+void replace_compiled_files(WriteFolder& folder, const FileNames& names, const CompiledBytes& bytes) {
   std::vector<NewFile> files;
-  if (bytes.plan) files.push_back({in_folder(folder, names.plan()), *bytes.plan});
-  files.push_back({in_folder(folder, names.scenario()), bytes.scenario});
-  files.push_back({in_folder(folder, names.route()), bytes.route});
-  replace_files(files);
+  if (bytes.plan) files.push_back({names.plan(), *bytes.plan});
+  files.push_back({names.scenario(), bytes.scenario});
+  files.push_back({names.route(), bytes.route});
+  replace_files(folder, files);
+}
+
+void replace_compiled_files(const std::filesystem::path& folder, const FileNames& names, const CompiledBytes& bytes) {
+  DiskWriteFolder disk(folder);
+  replace_compiled_files(disk, names, bytes);
 }
 
 void write_compiled_files(const TrackModel& model, const std::filesystem::path& folder) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/file_names.h"
+#include "base/write_folder.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
@@ -34,6 +35,7 @@ struct CompiledBytes {
 // plan file is left untouched), the scenario file and the route file, in this
 // order. The simulator loads them together, so a failure leaves the whole
 // earlier set in place, never a new plan beside an old route.
+void replace_compiled_files(WriteFolder& folder, const FileNames& names, const CompiledBytes& bytes);
 void replace_compiled_files(const std::filesystem::path& folder, const FileNames& names, const CompiledBytes& bytes);
 
 // Encodes the model's scenario table and cells, then replaces the three files

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/file_names.h"
+#include "base/plain_file_name.h"
 #include "base/read_file.h"
 #include "output/compiled_layout.h"
 
@@ -25,7 +26,14 @@ CompiledFiles read_compiled_files(const std::filesystem::path& sim_file, std::ve
 
   // The plan file is named by the line; the scenario file's own name says
   // which line when its text does not.
+  // A stored name that is not a plain file name (one that climbs out of the
+  // folder, say) names no file: the scenario file's own name is taken.
   std::string line_name = files.table[voce::intestazione_linea].testo;
+  if (!line_name.empty() && !is_plain_file_name(line_name)) {
+    findings.push_back({sim_name, "the line name stored in entry " + std::to_string(voce::intestazione_linea) +
+                                      " is not a plain file name; the plan is looked for under the file's own name"});
+    line_name.clear();
+  }
   if (line_name.empty()) {
     if (const auto names = names_of_compiled_file(sim_name)) line_name = names->nome_linea;
   }

@@ -1,16 +1,12 @@
 #include "platform/console_platform.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
+#include "base/folder_lock.h"
 #include "base/run_time_failure.h"
-#include "base/system_reason.h"
+#include "base/visible_text.h"
 
 namespace scenario {
 
@@ -20,12 +16,12 @@ void ConsolePlatform::show_waiting_window() {
 }
 
 void ConsolePlatform::show_message(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", visible_text(text).c_str());
   std::fflush(stderr);
 }
 
 void ConsolePlatform::show_failure(const std::string& text) {
-  std::fprintf(stderr, "scenario_builder: %s\n", text.c_str());
+  std::fprintf(stderr, "scenario_builder: %s\n", visible_text(text).c_str());
   std::fflush(stderr);
 }
 
@@ -37,17 +33,10 @@ std::filesystem::path ConsolePlatform::program_folder() {
 }
 
 void ConsolePlatform::hold_folder(const std::filesystem::path& folder) {
-  // The descriptor stays open, and the lock held, until the process ends.
-  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) {
-    throw RunTimeFailure("impossibile aprire la cartella " + folder.string() + ": " + errno_reason(errno));
-  }
-  while (flock(descriptor, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    // A file system without such locks (some network folders): the run goes
-    // on unguarded, as it would without this step.
-    if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP) return;
-    throw RunTimeFailure("impossibile riservare la cartella " + folder.string() + ": " + errno_reason(errno));
+  try {
+    hold_folder_lock(folder);
+  } catch (const FolderLockFailure& failure) {
+    throw RunTimeFailure("impossibile riservare la cartella " + folder.string() + ": " + failure.reason());
   }
 }
 

@@ -7,8 +7,8 @@ namespace scenario {
 // The Linux console program: the waiting window becomes the line "Attendere"
 // on standard error, messages go to standard error, and the program's folder
 // is the folder of the running executable (never the working directory).
-// The folder is held with a lock on the folder itself, which the system lets
-// go of when the process ends, however it ends.
+// The folder is held by the folder lock (the system's lock on the folder, or
+// a lock file where the file system has none), or refused.
 class ConsolePlatform final : public Platform {
  public:
   void show_waiting_window() override;

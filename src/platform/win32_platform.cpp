@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "base/folder_lock.h"
 #include "base/run_time_failure.h"
 #include "base/system_reason.h"
 #include "platform/win32_message_box.h"
@@ -44,25 +45,10 @@ void Win32Platform::show_failure(const std::string& text) {
 }
 
 void Win32Platform::hold_folder(const std::filesystem::path& folder) {
-  HANDLE handle =
-      CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) throw RunTimeFailure("impossibile aprire la cartella: " + system_reason());
-  BY_HANDLE_FILE_INFORMATION identity{};
-  const BOOL known = GetFileInformationByHandle(handle, &identity);
-  const std::string reason = known ? "" : system_reason();
-  CloseHandle(handle);
-  if (!known) throw RunTimeFailure("impossibile riconoscere la cartella: " + reason);
-
-  wchar_t name[96];
-  std::swprintf(name, 96, L"Local\\scenario_builder-folder-%08lx-%08lx%08lx", identity.dwVolumeSerialNumber,
-                identity.nFileIndexHigh, identity.nFileIndexLow);
-  folder_mutex_ = CreateMutexW(nullptr, FALSE, name);
-  if (folder_mutex_ == nullptr) throw RunTimeFailure("impossibile riservare la cartella: " + system_reason());
-  // An abandoned mutex (a run that ended without letting go) is held all the same.
-  const DWORD waited = WaitForSingleObject(folder_mutex_, INFINITE);
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-    throw RunTimeFailure("impossibile riservare la cartella: " + system_reason());
+  try {
+    hold_folder_lock(folder);
+  } catch (const FolderLockFailure& failure) {
+    throw RunTimeFailure("impossibile riservare la cartella: " + failure.reason());
   }
 }
 
@@ -86,7 +72,6 @@ void Win32Platform::end_process(int status) {
   // Open files are closed and the window goes with the process; the next run
   // waiting for the folder goes on.
   std::fflush(nullptr);
-  if (folder_mutex_ != nullptr) ReleaseMutex(folder_mutex_);
   std::exit(status);
 }
 

@@ -7,9 +7,8 @@ namespace scenario {
 
 // The Windows desktop program: the waiting window Form1, message boxes with
 // the program's title, and the folder of the running executable. The folder
-// is held with a named mutex of this session, named after the folder's
-// identity on its volume (however its path is spelled); the system lets go of
-// it when the process ends.
+// is held by the folder lock, a lock file no other process may open that the
+// system deletes when the process ends.
 class Win32Platform final : public Platform {
  public:
   // Makes the process DPI-aware, so that the window's sizes in twips become
@@ -25,7 +24,6 @@ class Win32Platform final : public Platform {
 
  private:
   WaitingWindow window_;
-  HANDLE folder_mutex_ = nullptr;
 };
 
 // The title of the program's message boxes: the program's name.

@@ -954,7 +954,10 @@ Decompiled decompile(const CompiledFiles& files) {
 
   // Curves from the plan.
   if (files.plan) {
-    RecoveredPlan plan = recover_curves(*files.plan, length + kCodaTracciato, w.n);
+    // A stored length the compiler never gives cannot size the plan: the
+    // sum is taken wide and held to what fits.
+    const int64_t metres = std::clamp<int64_t>(int64_t{length} + kCodaTracciato, 0, INT32_MAX);
+    RecoveredPlan plan = recover_curves(*files.plan, static_cast<int32_t>(metres), w.n);
     out.curves = plan.curves;
     out.findings.insert(out.findings.end(), plan.findings.begin(), plan.findings.end());
   }

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "base/read_file.h"
+#include "base/run_time_failure.h"
 #include "tool/scenario_files.h"
 
 namespace scenario::tool {
@@ -45,9 +46,19 @@ AuthorSources read_author_sources(const Arguments& arguments) {
   check_name(sources.names.nome_linea, "the line name");
   sources.names.numero_treno = train_number_of(arguments, sources.train_path, sources.names.nome_linea);
   check_name(sources.names.numero_treno, "the train number");
-  sources.line = read_file(path_from_utf8(sources.line_path));
-  sources.train = read_file(path_from_utf8(sources.train_path));
+  sources.line = read_source_file(sources.line_path);
+  sources.train = read_source_file(sources.train_path);
   return sources;
+}
+
+std::string read_source_file(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path_from_utf8(path), error);
+  if (!error && size > kMaxSourceBytes) {
+    throw RunTimeFailure(path + " holds " + std::to_string(size) + " bytes; a source file may hold at most " +
+                         std::to_string(kMaxSourceBytes) + " bytes (32 MiB)");
+  }
+  return read_file(path_from_utf8(path));
 }
 
 }  // namespace scenario::tool

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,14 @@ inline const std::vector<std::string_view> kNameOptions = {"--line-name", "--tra
 // cannot be taken is a usage error, a file that cannot be read a run-time
 // failure.
 AuthorSources read_author_sources(const Arguments& arguments);
+
+// The most a source file may hold. The largest line the compiler takes
+// (1,000,000 m with an object in every cell) needs some 2 MB; anything far
+// beyond is refused before it is read, with its size and the limit.
+inline constexpr std::uintmax_t kMaxSourceBytes = 32u << 20;
+
+// A source file's bytes, refused (a run-time failure naming the file) when it
+// holds more than kMaxSourceBytes.
+std::string read_source_file(const std::string& path);
 
 }  // namespace scenario::tool

@@ -7,13 +7,15 @@
 #include <string>
 
 #include "base/file_names.h"
+#include "base/folder_lock.h"
 #include "base/read_file.h"
+#include "base/replace_file.h"
 #include "base/source_folder.h"
-#include "compiler/codes.h"
 #include "checker/checker.h"
+#include "checker/observation.h"
+#include "compiler/codes.h"
 #include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
-#include "checker/observation.h"
 #include "tool/author_sources.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
@@ -65,10 +67,7 @@ namespace {
 // written: its warnings and notes, with their source lines.
 CheckResult warnings_first(const AuthorSources& sources) {
   CheckResult result = check_scenario({sources.names, sources.line, sources.train});
-  const DiagnosticPrinter printer(sources);
-  for (const Diagnostic& d : result.diagnostics) {
-    if (d.severity != Severity::error) std::cerr << printer.text(d);
-  }
+  std::cerr << diagnostics_text(result, sources, [](const Diagnostic& d) { return d.severity != Severity::error; });
   return result;
 }
 
@@ -120,6 +119,11 @@ int compile_command(const std::vector<std::string>& args) {
   const FileNames& names = sources.names;
   try {
     fs::create_directories(out_folder);
+    // Held like the program's own folder: a build or another compile into it
+    // waits, and an interrupted replacement there is undone first.
+    hold_folder_lock(out_folder);
+    DiskWriteFolder written(out_folder);
+    recover_folder(written);
     write_compiled_files(model, out_folder);
   } catch (const std::exception& failure) {
     std::cerr << kToolName << ": " << failure.what() << "\n";

@@ -1,12 +1,13 @@
 #include "tool/diagnostic_output.h"
 
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "base/file_names.h"
 #include "base/windows1252.h"
-#include "compiler/code_explanations.h"
 #include "checker/source_links.h"
+#include "compiler/code_explanations.h"
 #include "tool/lsp/documents.h"
 
 namespace scenario::tool {
@@ -149,10 +150,34 @@ std::string check_output(const CheckResult& result, const AuthorSources& sources
     case OutputFormat::text:
       break;
   }
+  return diagnostics_text(result, sources) + summary_text(result) + "\n";
+}
+
+namespace {
+
+// 199800 as "199,800".
+std::string with_thousands(std::size_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+}  // namespace
+
+std::string diagnostics_text(const CheckResult& result, const AuthorSources& sources, bool (*show)(const Diagnostic&)) {
   std::string text;
   const DiagnosticPrinter printer(sources);
-  for (const Diagnostic& d : result.diagnostics) text += printer.text(d);
-  return text + summary_text(result) + "\n";
+  std::map<std::pair<Severity, int32_t>, std::size_t> seen;
+  for (const Diagnostic& d : result.diagnostics) {
+    if (show != nullptr && !show(d)) continue;
+    if (++seen[{d.severity, d.code}] <= kShownPerCode) text += printer.text(d);
+  }
+  for (const auto& [key, count] : seen) {
+    if (count <= kShownPerCode) continue;
+    text += "and " + with_thousands(count - kShownPerCode) + " more of " + std::string(severity_name(key.first)) + " " +
+            std::to_string(key.second) + "\n";
+  }
+  return text;
 }
 
 }  // namespace scenario::tool

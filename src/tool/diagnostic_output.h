@@ -37,4 +37,15 @@ std::string summary_text(const CheckResult& result);
 
 std::string check_output(const CheckResult& result, const AuthorSources& sources, OutputFormat format);
 
+// How many diagnostics of one code the text output shows in full; the rest of
+// that code are counted on one line, "and 199,800 more of warning 201", so
+// that a file repeating one mistake cannot flood the terminal while every
+// distinct problem still shows.
+inline constexpr std::size_t kShownPerCode = 100;
+
+// The text of `result`'s diagnostics that `show` accepts, each code's beyond
+// kShownPerCode counted rather than shown.
+std::string diagnostics_text(const CheckResult& result, const AuthorSources& sources,
+                             bool (*show)(const Diagnostic&) = nullptr);
+
 }  // namespace scenario::tool

@@ -3,14 +3,17 @@
 // program's own compiler and finishing step, decodes compiled files and draws
 // a compiled scenario, shows a scenario in a browser, recovers sources from
 // compiled files and tells two builds apart.
+#include <csignal>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/program_arguments.h"
+#include "tool/visible_output.h"
 
 namespace {
 
@@ -61,7 +64,16 @@ const Command* find_command(const std::string& name) {
 
 int main(int argc, char** argv) {
   using namespace scenario::tool;
+#ifdef SIGXFSZ
+  // A file-size limit makes a write fail like any other (exit status 2, the
+  // earlier files kept) rather than end the process without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   const std::vector<std::string> args = program_arguments(argc, argv);
+  // Text for a terminal shows no raw control character; the language server
+  // speaks its protocol byte for byte.
+  std::optional<scenario::tool::VisibleOutput> visible;
+  if (args.empty() || args[0] != "lsp") visible.emplace();
   if (args.empty()) {
     std::cerr << kToolName << ": no command given\nTry \"" << kToolName << " --help\".\n";
     return kExitUsage;

@@ -14,14 +14,15 @@
 #include "base/replace_file.h"
 #include "base/run_time_failure.h"
 #include "output/compiled_layout.h"
-#include "view/line_profiles.h"
-#include "view/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/label_layout.h"
+#include "tool/plot_picture.h"
 #include "tool/scenario_files.h"
 #include "tool/scene_labels.h"
 #include "tool/svg_writer.h"
+#include "view/line_profiles.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 
@@ -303,7 +304,9 @@ std::string counted(std::size_t n, const std::string& thing) {
   return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
 }
 
-std::string picture(const ScenarioView& s) {
+}  // namespace
+
+std::string plot_picture(const ScenarioView& s) {
   Svg svg;
   svg.text(20, 32,
            "Line " + s.line_name + ", train " + s.train_number + ": " + svg_number(s.length / 1000.0) + " km, " +
@@ -313,8 +316,6 @@ std::string picture(const ScenarioView& s) {
   bottom = draw_profiles(svg, s, bottom + 10);
   return svg.document(bottom);
 }
-
-}  // namespace
 
 int plot_command(const std::vector<std::string>& args) {
   const Arguments arguments(args, {}, {"-o", "--train-number"});
@@ -326,7 +327,7 @@ int plot_command(const std::vector<std::string>& args) {
   fs::path out = sim_file;
   out.replace_extension(".svg");
   if (auto given = arguments.value("-o")) out = path_from_utf8(*given);
-  replace_file(out, picture(scenario));
+  replace_file(out, plot_picture(scenario));
   std::cout << "wrote " << utf8_of_path(out) << "\n";
   return kExitClean;
 }

@@ -14,7 +14,6 @@
 #include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "output/memorizza_percorso.h"
-#include "view/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostic_output.h"
@@ -24,6 +23,7 @@
 #include "tool/source_links.h"
 #include "tool/view_server.h"
 #include "tool/viewer_data.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 
@@ -92,8 +92,8 @@ struct SourceFiles {
 
 PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   // The files are read again for each build: --watch builds after every edit.
-  const AuthorSources sources{files.line, files.train, files.names, read_file(path_from_utf8(files.line)),
-                              read_file(path_from_utf8(files.train))};
+  const AuthorSources sources{files.line, files.train, files.names, read_source_file(files.line),
+                              read_source_file(files.train)};
   TrackModel model;
   model.nome_linea = files.names.nome_linea;
   model.numero_treno = files.names.numero_treno;

@@ -107,8 +107,9 @@ std::vector<int32_t> effective_speed(const ScenarioView& view) {
   std::vector<int32_t> limit(view.speed.begin(), view.speed.begin() + static_cast<std::ptrdiff_t>(profile_cells(view)));
   for (const SlowdownView& slowdown : view.slowdowns) {
     const int32_t first = std::max(0, slowdown.start / kCellMetres);
-    const int32_t end = std::max(slowdown.end, slowdown.start + kCellMetres);
-    for (int32_t c = first; c < static_cast<int32_t>(limit.size()) && c * kCellMetres < end; ++c) {
+    // Wide: a slowdown may start near the largest progressive.
+    const int64_t end = std::max<int64_t>(slowdown.end, int64_t{slowdown.start} + kCellMetres);
+    for (int32_t c = first; c < static_cast<int32_t>(limit.size()) && int64_t{c} * kCellMetres < end; ++c) {
       limit[static_cast<std::size_t>(c)] = std::min<int32_t>(limit[static_cast<std::size_t>(c)], slowdown.speed);
     }
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/file_names.h"
+#include "base/plain_file_name.h"
 #include "base/read_file.h"
 #include "base/run_time_failure.h"
 #include "output/compiled_layout.h"
@@ -251,9 +252,14 @@ ScenarioView read_compiled_view(const std::filesystem::path& sim_file) {
   const DecodedRoute route = decode_route(read_file(route_file));
   if (!route.problem.empty()) throw RunTimeFailure(route_file.string() + " does not fit its layout: " + route.problem);
 
-  const std::filesystem::path plan_file =
-      in_folder(sim_file.parent_path(),
-                FileNames{entries[voce::intestazione_linea].testo, entries[voce::intestazione_treno].testo}.plan());
+  // The plan is named by the stored line name only when that is a plain file
+  // name; otherwise by the scenario file's own name, never by a path.
+  std::string line_name = entries[voce::intestazione_linea].testo;
+  if (!is_plain_file_name(line_name)) {
+    const auto names = names_of_compiled_file(utf8_of_path(sim_file.filename()));
+    line_name = names ? names->nome_linea : "";
+  }
+  const std::filesystem::path plan_file = in_folder(sim_file.parent_path(), FileNames{line_name, ""}.plan());
   std::optional<std::vector<PlanPoint>> plan;
   if (std::filesystem::exists(plan_file)) {
     const DecodedPlan decoded = decode_plan(read_file(plan_file));
