@@ -447,8 +447,9 @@ check_package() {
   local zip=$out/$top.zip
   [[ -f $zip ]] || fail "no $(basename "$zip") among: $(ls "$out")"
 
-  # One folder with both programs and the documents side by side.
-  local expected="README.md
+  # One folder with both programs, the documents and the licence side by side.
+  local expected="LICENSE
+README.md
 scenario_builder.exe
 scenario_tool.exe
 source-format.md" vsix
