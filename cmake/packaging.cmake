@@ -9,6 +9,10 @@
 # meant to be copied into a folder of its own, and nothing needs a tree.
 include(GNUInstallDirs)
 
+# What every package holds is the component "main"; files of one kind of
+# package only have components of their own (cmake/package_components.cmake).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME main)
+
 set(SCENARIO_PACKAGE_NAME scenario-builder)  # Debian's names take no "_"
 if(WIN32)
   set(SCENARIO_PROGRAM_DESTINATION .)

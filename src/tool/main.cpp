@@ -10,6 +10,7 @@
 
 #include "tool/command_line.h"
 #include "tool/commands.h"
+#include "tool/console_output.h"
 #include "tool/program_arguments.h"
 
 namespace {
@@ -62,6 +63,7 @@ const Command* find_command(const std::string& name) {
 int main(int argc, char** argv) {
   using namespace scenario::tool;
   const std::vector<std::string> args = program_arguments(argc, argv);
+  use_console_wide_output();
   if (args.empty()) {
     std::cerr << kToolName << ": no command given\nTry \"" << kToolName << " --help\".\n";
     return kExitUsage;
