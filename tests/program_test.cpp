@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -57,7 +59,10 @@ class ProgramCopy {
       const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (fd < 0 || dup2(fd, STDERR_FILENO) < 0 || chdir(elsewhere_.path().c_str()) != 0) _exit(kCannotExec);
       prepare();
-      execl(exe_.c_str(), exe_.c_str(), static_cast<char*>(nullptr));
+      std::vector<char*> argv{const_cast<char*>(exe_.c_str())};
+      for (std::string& argument : arguments) argv.push_back(argument.data());
+      argv.push_back(nullptr);
+      execv(exe_.c_str(), argv.data());
       _exit(kCannotExec);
     }
     return child;
@@ -72,6 +77,9 @@ class ProgramCopy {
   }
 
   const std::string& message() const { return message_; }
+
+  // The program's arguments, for the runs started from now on.
+  std::vector<std::string> arguments;
 
   // Every entry of the program's folder but the program, with the bytes of
   // each file ("<directory>" for a folder).
@@ -174,6 +182,57 @@ TEST(Program, AWriteThatStopsPartWayThroughThePlanFileKeepsTheEarlierFiles) {
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(kCannotDropPrivileges);
   });
   expect_failure_left_folder_as_it_was(program, status, "Corvalle_Brinta_linea.dat", "File too large", before);
+}
+
+// A run that fails on any of the files written after the line source (a
+// folder standing where it goes) ends with status 2 and deletes the sources
+// it wrote: the folder then holds what the earlier run left, and nothing else.
+TEST(Program, ARunThatFailsOnAnyTextFileLeavesNoSourceFileBehind) {
+  for (const char* file : {"Corvalle_Brinta_24817-.txt", "Corvalle_Brinta_24817_note.txt",
+                           "Corvalle_Brinta_24817_rallentamenti.txt", "Corvalle_Brinta_24817_scheda_treno.txt"}) {
+    SCOPED_TRACE(file);
+    ProgramCopy program;
+    ASSERT_EQ(program.run(), 0);
+    fs::remove(program.folder() / file);
+    fs::create_directory(program.folder() / file);
+    const auto before = program.contents();
+
+    const int status = program.run();
+    expect_failure_left_folder_as_it_was(program, status, file, "Is a directory", before);
+    for (const char* source : {"Corvalle_Brinta_linea.txt", "Corvalle_Brinta_24817-.txt"}) {
+      EXPECT_FALSE(fs::is_regular_file(program.folder() / source)) << source << " was left behind";
+    }
+  }
+}
+
+// With a folder given, the build goes there and nowhere else; --help and
+// --version print and build nothing; anything else is a usage error.
+TEST(Program, WritesIntoTheFolderItIsGiven) {
+  ProgramCopy program;
+  testing::TempFolder target;
+  program.arguments = {target.path().string()};
+  EXPECT_EQ(program.run(), 0) << program.message();
+  EXPECT_TRUE(program.contents().empty());
+  EXPECT_TRUE(fs::exists(target / "Corvalle_Brinta_24817.sim"));
+  EXPECT_FALSE(fs::exists(target / "Corvalle_Brinta_linea.txt"));
+}
+
+TEST(Program, HelpVersionAndUsageErrorsBuildNothing) {
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+  } cases[] = {{{"--help"}, 0},        {{"--version"}, 0}, {{"-h", "somewhere"}, 0},
+               {{"--frobnicate"}, 64}, {{"a", "b"}, 64},   {{""}, 64}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    ProgramCopy program;
+    program.arguments = c.arguments;
+    EXPECT_EQ(program.run(), c.status) << program.message();
+    EXPECT_TRUE(program.contents().empty()) << "a build ran";
+    for (const auto& entry : fs::directory_iterator(program.working_folder())) {
+      EXPECT_EQ(entry.path().filename(), "stderr.txt") << "a build ran in the working folder";
+    }
+  }
 }
 
 // The folder then holds the six files of a build, byte for byte, and nothing else.

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "base/file_names.h"
 #include "base/replace_file.h"
@@ -38,6 +40,9 @@ std::string failure_message(const std::exception& failure) {
 void Form1::Form_Load() {
   model_.nome_linea = kNomeLinea;
   model_.numero_treno = kNumeroTreno;
+  // The source files this run has written, which a failed run deletes: after
+  // a run only the six files are left, whatever ended it.
+  std::vector<std::string> sources_written;
   try {
     platform_.show_waiting_window();
     folder_ = platform_.program_folder();
@@ -46,7 +51,9 @@ void Form1::Form_Load() {
     recover_folder(written);  // a replacement a kill interrupted, and what killed runs left
 
     dati_linea();
+    sources_written.push_back(FileNames{model_.nome_linea, model_.numero_treno}.line_source());
     dati_treno();
+    sources_written.push_back(FileNames{model_.nome_linea, model_.numero_treno}.train_source());
     dati_note();
     dati_rallentamenti();
     dati_scheda();
@@ -54,6 +61,15 @@ void Form1::Form_Load() {
     memorizza_percorso(j);
   } catch (const std::exception& failure) {
     // No step guards against run-time failures: such a failure ends the run.
+    // The compile deletes the sources once it has read them; a failure before
+    // it leaves them to be deleted here (one that cannot be goes unreported:
+    // the failure shown is the run's own).
+    for (const std::string& name : sources_written) {
+      try {
+        DiskFolder(folder_).remove(name);
+      } catch (const std::exception&) {
+      }
+    }
     platform_.show_failure(failure_message(failure));
     end_program(platform_, kExitFailure);
   }

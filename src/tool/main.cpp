@@ -12,6 +12,7 @@
 
 #include "tool/command_line.h"
 #include "tool/commands.h"
+#include "tool/console_output.h"
 #include "tool/program_arguments.h"
 #include "tool/visible_output.h"
 
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   const std::vector<std::string> args = program_arguments(argc, argv);
+  use_console_wide_output();
   // Text for a terminal shows no raw control character; the language server
   // speaks its protocol byte for byte.
   std::optional<scenario::tool::VisibleOutput> visible;

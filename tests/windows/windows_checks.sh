@@ -13,8 +13,10 @@
 #                   the folder holds the Linux build's files
 #   tool            scenario_tool.exe in a folder named outside the ANSI code page:
 #                   sources, compile (the Linux tool's bytes), check and dump
-#   package         the Windows zip: both programs stripped, the documents, any
-#                   editor extension; unzipped, the programs run
+#   package         the Windows zip: both programs stripped, the documents, the
+#                   licence, any editor extension; unzipped, the programs run
+#   console         scenario_tool.exe on a console (a terminal) writes its letters
+#                   whole, as it does redirected
 #
 # Environment, set by ctest: SCENARIO_SOURCE_DIR; SCENARIO_WINDOWS_DIR, where
 # the cross-build, the Wine prefix, the runs and the screenshots go;
@@ -133,6 +135,13 @@ files_beside() {
   find "$folder" -mindepth 1 -maxdepth 1 ! -name "$program" -printf '%f\n' | LC_ALL=C sort
 }
 
+# A line of progress for a long step: ctest keeps a test's output until it
+# ends, so it also goes straight to the terminal, when there is one.
+progress() {
+  echo "$*"
+  { echo "  ... $*" >/dev/tty; } 2>/dev/null || true
+}
+
 set_wine_dpi() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
 }
@@ -141,6 +150,7 @@ check_cross_build() {
   require "${BUILD_TOOLS[@]}"
   # The Linux program that same_files compares with comes from the same sources.
   cmake --build "${SCENARIO_NATIVE_BUILD_DIR:?}" --target scenario_builder scenario_tool -j2
+  [[ -f $EXE ]] || progress "cross-building the Windows programs into $CROSS_BUILD_DIR (about 2 minutes the first time)"
   cmake -S "$SOURCE_DIR" -B "$CROSS_BUILD_DIR" --toolchain "$SOURCE_DIR/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE="${SCENARIO_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
   cmake --build "$CROSS_BUILD_DIR" -j2
@@ -176,6 +186,7 @@ check_wine_prefix() {
   require "${WINE_TOOLS[@]}"
   on_virtual_display "$@"
   [[ -f $WINEPREFIX/.prepared ]] && return 0
+  progress "creating the Wine prefix in $WINEPREFIX (about 20 s, once)"
   rm -rf "$WINEPREFIX"
   wineboot --init
   wineserver -w
@@ -447,8 +458,9 @@ check_package() {
   local zip=$out/$top.zip
   [[ -f $zip ]] || fail "no $(basename "$zip") among: $(ls "$out")"
 
-  # One folder with both programs and the documents side by side.
-  local expected="README.md
+  # One folder with both programs, the documents and the licence side by side.
+  local expected="LICENSE
+README.md
 scenario_builder.exe
 scenario_tool.exe
 source-format.md" vsix
@@ -478,7 +490,27 @@ source-format.md" vsix
   [[ -s $out/unzipped/$top/Corvalle_Brinta_24817.sim ]] || fail "the zipped program wrote no scenario file"
 }
 
+# On a terminal Wine gives the tool a console: the tool's message, which names
+# a path with letters outside ASCII, must show them whole there (written
+# through the console's wide-character interface), as it does redirected.
+check_console() {
+  require_wine "$@"
+  require script
+  local run=$RUNS/console
+  rm -rf "$run"
+  mkdir -p "$run/$TOOL_FOLDER_NAME"
+  local line="$TOOL_FOLDER_NAME/CITTÀ_linea.txt" train="$TOOL_FOLDER_NAME/CITTÀ_1-.txt"
+  # `script` runs the tool on a terminal of its own and keeps what it shows.
+  (cd "$run" && TERM=dumb timeout 120 script -qec "wine '$TOOL' check '$line' '$train'" /dev/null >console.txt) || true
+  (cd "$run" && timeout 120 wine "$TOOL" check "$line" "$train" >redirected.txt 2>&1) || true
+  grep -qF "CITTÀ_linea.txt" "$run/redirected.txt" || fail "redirected, the tool said: $(cat "$run/redirected.txt")"
+  grep -qF "$TOOL_FOLDER_NAME/CITTÀ_linea.txt" "$run/console.txt" ||
+    grep -qF "${TOOL_FOLDER_NAME}\\CITTÀ_linea.txt" "$run/console.txt" ||
+    fail "on a console, the tool said: $(cat "$run/console.txt")"
+  echo "on a console: $(grep -F 'CITTÀ' "$run/console.txt" | head -n 1)"
+}
+
 case $CHECK in
-  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure | two_runs | tool | package) "check_$CHECK" "$@" ;;
+  cross_build | imports | wine_prefix | same_files | waiting_window | errore | failure | two_runs | tool | package | console) "check_$CHECK" "$@" ;;
   *) fail "unknown check $CHECK" ;;
 esac

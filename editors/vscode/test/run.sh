@@ -25,6 +25,10 @@ if [ ! -d "$here/node_modules/$module" ]; then
   echo "skipped: $module is not installed: run \"npm ci\" in $here"
   exit 77
 fi
+if [ "$check" = package ] && ! command -v unzip >/dev/null; then
+  echo "skipped: unzip is not installed (Debian: unzip): the .vsix's files cannot be listed"
+  exit 77
+fi
 cd "$here"
 
 if [ "$check" = grammar ]; then
