@@ -24,8 +24,8 @@ const std::vector<RollingStock>& catalogue() {
     hauled.power = 5600;
     hauled.resistance_a = 15;
     hauled.resistance_b = 0.1;
-    hauled.resistance_c = 3.0;
-    hauled.resistance_c_per_car = 0.5;
+    hauled.resistance_c = 0.8;
+    hauled.resistance_c_per_car = 0.18;
     hauled.rotating_mass_factor = 1.06;
     hauled.service_brake_share = 1;
     hauled.sources = {
@@ -60,8 +60,8 @@ const std::vector<RollingStock>& catalogue() {
     unit.power_per_car = 550;
     unit.resistance_a = 13;
     unit.resistance_b = 0.1;
-    unit.resistance_c = 3.0;
-    unit.resistance_c_per_car = 0.35;
+    unit.resistance_c = 0.7;
+    unit.resistance_c_per_car = 0.15;
     unit.rotating_mass_factor = 1.08;
     unit.service_brake_share = 1;
     unit.sources = {
