@@ -40,7 +40,7 @@ const std::vector<RollingStock>& catalogue() {
         {"car_length", "26.4 m, the standard length over buffers of the UIC type-Z long-distance coach"},
         {"max_speed", "assumed: coaches and locomotive cleared for 160 km/h"},
         {"resistance_a, resistance_b, resistance_c, resistance_c_per_car",
-         "assumed: a Davis-type resistance A + B v + C v^2, of the size that passenger trains show (about 40 kN "
+         "assumed: a Davis-type resistance A + B v + C v^2, of the size that passenger trains show (about 37 kN "
          "for 250 t at 140 km/h)"},
         {"rotating_mass_factor", "assumed: 1.06, within the 1.04 to 1.10 usual for locomotive-hauled trains"},
         {"service_brake_share", "the whole braking the braked-mass percentage stands for"},
