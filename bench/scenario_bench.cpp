@@ -2,7 +2,7 @@
 // scenario and for the largest line the compiler accepts. Prints a table; it
 // is a program to run by hand, never a test.
 //
-//   scenario_bench [--runs N]
+//   scenario_bench [--runs N] [--running]
 //
 // A build is one short process, so every figure is a whole process, timed
 // from its start to its end by this program:
@@ -25,7 +25,8 @@
 //
 // Then what an author waits for with the tool, timed in this process: a check
 // of each case's sources, and the decompiler's way back from its compiled
-// files to sources that give every byte.
+// files to sources that give every byte; and the fastest run of the train
+// over each case's compiled line (scenario_tool run).
 //
 // Last what the author waits for in the editor: from a change of the built-in
 // line file to its diagnostics, with scenario_tool lsp (the program beside
@@ -57,17 +58,18 @@
 #include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "base/windows1252.h"
+#include "checker/checker.h"
 #include "compiler/track_model.h"
 #include "driver/form1.h"
 #include "largest_line.h"
-#include "checker/checker.h"
 #include "output/compiled_files.h"
 #include "output/compiled_input.h"
 #include "output/compiled_layout.h"
-#include "recovery/decompile.h"
 #include "output/memorizza_percorso.h"
+#include "recovery/decompile.h"
 #include "recovery/round_trip.h"
 #include "recovery/source_records.h"
+#include "running/running_time.h"
 #include "sources/text_writers.h"
 #include "support/lsp_process.h"
 
@@ -448,6 +450,52 @@ void measure_tools(std::size_t case_index, int runs) {
               shown(spread_of(decompile_ms)).c_str(), every_byte ? "every byte" : "DIFFERENT");
 }
 
+// The fastest run of the case's train over its compiled line, as
+// scenario_tool run does it from the model: the scenario read from the model,
+// the line's profiles, the run in steps of 1 m, the legs and the boards.
+void measure_run(std::size_t case_index, int runs) {
+  const Case& c = kCases[case_index];
+  const fs::path folder = fresh_folder("run");
+  write_sources(c, folder);
+  TrackModel m;
+  m.nome_linea = c.files.nome_linea;
+  m.numero_treno = c.files.numero_treno;
+  int32_t j = 1;
+  DiskFolder sources(folder);
+  CompileReport report;
+  if (compile_and_finish(m, sources, report, j) != Finish::compiled || m.codice_errore != 0) {
+    give_up(std::string(c.name) + " does not compile");
+  }
+  fs::remove_all(folder);
+  std::vector<double> read_ms, run_ms;
+  std::size_t legs = 0, points = 0;
+  double metres = 0;
+  for (int run = 0; run < runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    const ScenarioView view = view_of(m);
+    read_ms.push_back(ms_since(start));
+    const auto again = std::chrono::steady_clock::now();
+    const running::RunResult result = running::run_scenario(view, running::train_of(view, nullptr));
+    run_ms.push_back(ms_since(again));
+    legs = result.legs.size();
+    points = result.points.size();
+    metres = result.legs.empty() ? 0 : result.legs.back().to - result.legs.front().from;
+  }
+  std::printf("%-24s %-24s %-24s %6zu %10.0f %9zu\n", c.name, shown(spread_of(read_ms)).c_str(),
+              shown(spread_of(run_ms)).c_str(), legs, metres, points);
+}
+
+void print_run_heading() {
+  std::printf("\n%-24s %-24s %-24s %6s %10s %9s\n", "case", "read ms", "run ms", "legs", "metres", "points");
+}
+void print_run_legend(int runs) {
+  std::printf(
+      "medians of %d runs in this process (the middle half in brackets); read: the scenario read from the\n"
+      "compiled model (what every command that shows a scenario does first); run: the line's profiles and\n"
+      "curves, the train's fastest run over every leg in steps of 1 m, the legs and the warning boards\n",
+      runs);
+}
+
 // --- the editor ----------------------------------------------------------------
 
 using Json = nlohmann::json;
@@ -588,11 +636,20 @@ int main(int argc, char** argv) {
     return 0;
   }
   int runs = kDefaultRuns;
-  if (args.size() == 2 && args[0] == "--runs") {
+  // --running: the run's table alone, for a quick look at its figures.
+  const bool running_only = !args.empty() && args.back() == "--running";
+  const std::size_t given = args.size() - (running_only ? 1 : 0);
+  if (given == 2 && args[0] == "--runs") {
     runs = std::max(1, std::stoi(args[1]));
-  } else if (!args.empty()) {
-    std::fprintf(stderr, "usage: scenario_bench [--runs N]\n");
+  } else if (given != 0) {
+    std::fprintf(stderr, "usage: scenario_bench [--runs N] [--running]\n");
     return 64;
+  }
+  if (running_only) {
+    print_run_heading();
+    for (std::size_t i = 0; i < std::size(kCases); ++i) measure_run(i, runs);
+    print_run_legend(runs);
+    return 0;
   }
 
   std::printf("%-24s %-24s %-24s %5s  %-22s %10s %7s %7s %7s %5s\n", "case", "build ms", "floor ms", "ratio",
@@ -613,6 +670,10 @@ int main(int argc, char** argv) {
       "sources; decompile: reading the compiled files, recovering the sources, compiling them in memory and\n"
       "comparing every byte\n",
       runs);
+
+  print_run_heading();
+  for (std::size_t i = 0; i < std::size(kCases); ++i) measure_run(i, runs);
+  print_run_legend(runs);
 
   measure_editor(runs);
 }

@@ -15,18 +15,20 @@ endif()
 # output: the build's output (finishing, competition codes, compiled files);
 # view: the scenario as a reader sees it (stations, signals, profiles);
 # checker: diagnostics on an author's sources; recovery: sources recovered
-# from compiled files, and the difference of two builds.
-set(LAYERS base compiler output view checker recovery sources driver platform tool)
+# from compiled files, and the difference of two builds; running: the
+# fastest run of the scenario's train over its line.
+set(LAYERS base compiler output view checker recovery running sources driver platform tool)
 set(ALLOWED_base base)
 set(ALLOWED_compiler base compiler)
 set(ALLOWED_output base compiler output)
 set(ALLOWED_view base compiler output view)
 set(ALLOWED_checker base compiler output view checker)
 set(ALLOWED_recovery base compiler output view recovery)
+set(ALLOWED_running base compiler output view running)
 set(ALLOWED_sources base compiler sources)
 set(ALLOWED_driver base compiler output sources driver)
 set(ALLOWED_platform base compiler output sources driver platform)
-set(ALLOWED_tool base compiler output view checker recovery sources driver tool)
+set(ALLOWED_tool base compiler output view checker recovery running sources driver tool)
 
 set(violations "")
 foreach(layer IN LISTS LAYERS)
@@ -49,5 +51,5 @@ endforeach()
 
 if(violations)
   message(FATAL_ERROR "A lower layer includes from a higher one "
-                      "(base <- compiler <- output <- view <- checker, recovery; compiler <- sources; output, sources <- driver <- platform; all <- tool):\n${violations}")
+                      "(base <- compiler <- output <- view <- checker, recovery, running; compiler <- sources; output, sources <- driver <- platform; all <- tool):\n${violations}")
 endif()

@@ -873,5 +873,73 @@ TEST(ScenarioTool, DiffTellsTwoBuildsApartByKilometre) {
   EXPECT_EQ(doc["differences"][3]["to"], 4800);
 }
 
+// The run of the train, from sources and from compiled files, and in check.
+TEST(ScenarioTool, RunGradesTheTimetableFromSourcesAndCompiledFiles) {
+  // The small train runs at 80 km/h: 7.8 km take more than the 5 minutes
+  // its timetable gives; it has no braked-mass percentage.
+  Author author;
+  const std::vector<std::string> sources = {"src/Valle_linea.txt", "src/Valle_123-.txt"};
+  const auto with = [&sources](std::vector<std::string> args) {
+    args.insert(args.begin() + 1, sources.begin(), sources.end());
+    return args;
+  };
+  const ToolRun text = tool(author.folder.path(), with({"run"}));
+  EXPECT_EQ(text.status, 1) << text.err;
+  EXPECT_NE(text.out.find("PIANA                MONTE                     5:00"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("src/Valle_123-.txt:6:63: warning 500: the leg \"PIANA\" to \"MONTE\" cannot be kept"),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("note 504"), std::string::npos) << text.out;
+
+  // check leaves the run out unless asked; with --run its findings stand at
+  // the station's time fields, in SARIF too.
+  const ToolRun plain = tool(author.folder.path(), with({"check"}));
+  EXPECT_EQ(plain.status, 0) << plain.out;
+  const ToolRun sarif = tool(author.folder.path(), with({"check", "--run", "--format", "sarif"}));
+  EXPECT_EQ(sarif.status, 1) << sarif.out;
+  std::vector<std::string> rules;
+  const nlohmann::json log = nlohmann::json::parse(sarif.out);
+  for (const nlohmann::json& result : log.at("runs")[0].at("results")) {
+    rules.push_back(result.at("ruleId"));
+    if (result.at("ruleId") == "500") {
+      const nlohmann::json& region = result.at("locations")[0].at("physicalLocation").at("region");
+      EXPECT_EQ(region.at("startLine"), 6);
+      EXPECT_EQ(region.at("startColumn"), 63);
+      EXPECT_EQ(region.at("endColumn"), 71);
+    }
+  }
+  EXPECT_EQ(rules, (std::vector<std::string>{"504", "500"}));
+  const ToolRun disabled = tool(author.folder.path(), with({"check", "--run", "--disable", "500"}));
+  EXPECT_EQ(disabled.status, 0) << disabled.out;
+
+  // The compiled built-in scenario, as JSON: every leg, the boards, the
+  // points of the run. With 20 s at the stops instead of 30 its first leg
+  // can be kept.
+  const ToolRun json = tool(kGolden, {"run", ".", "--format", "json", "--dwell", "20"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  const nlohmann::json run = nlohmann::json::parse(json.out);
+  EXPECT_EQ(run.at("legs").size(), 12u);
+  EXPECT_EQ(run.at("boards").size(), 1u);
+  EXPECT_EQ(run.at("options").at("dwell_s"), 20);
+  EXPECT_EQ(run.at("points_columns")[4], "limited_by");
+  EXPECT_GT(run.at("points").size(), 1000u);
+
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } refused[] = {
+      {with({"check", "--allowance", "3"}), 64, "--allowance goes with --run"},
+      {with({"run", "--allowance", "-1"}), 64, "--allowance takes a number from 0 to 100"},
+      {with({"run", "--rolling-stock", "missing.json"}), 2, "missing.json"},
+      {with({"run", "--format", "sarif"}), 64, "--format takes text or json"},
+  };
+  for (const auto& k : refused) {
+    const ToolRun r = tool(author.folder.path(), k.args);
+    EXPECT_EQ(r.status, k.status) << k.says;
+    EXPECT_NE(r.err.find(k.says), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace scenario

@@ -213,6 +213,38 @@ constexpr CodeExplanation kExplanations[] = {
      "segnale,   46100,   1, 4, 0,  0, 0,    0,  0,0,0, 210"},
     {305, "The warning board stands 1200 m before a slowdown; within 1500 m of the origin there is none.",
      "Nothing, if no board is wanted.", "rallentamento,   1200,    50,  400, 0,  1,  0"},
+
+    // --- the running-time analysis (scenario_tool run, check --run) ------------------------
+    {500,
+     "Each station's time is the departure from it (the arrival at the last station). The train's fastest run "
+     "from the previous station, at full effort up to every speed limit and braking at the last moment, with the "
+     "dwell at the stop, takes longer than the timetable gives: the player cannot keep time.",
+     "Give the station a later time, or raise the speed limits of the leg; \"scenario_tool run\" shows the run.",
+     "stazione,   8050, 28, ...,  14, 1, 0, ...   (the fastest run takes 5 min)\n-> stazione,   8050, 28, ...,  14, "
+     "3, 0, ..."},
+    {501,
+     "A timetable needs a margin over the fastest run for the delays of real driving; under the allowance "
+     "(--allowance, 5 % by default, as recovery margins of 3 % to 7 % are usual) the leg is hard to keep.",
+     "Give the station a later time, or nothing if the leg is meant to be tight.",
+     "stazione,  13900, 12, ...,  14, 9, 0, ...   (margin 2 %)\n-> stazione,  13900, 12, ...,  14, 9, 30, ..."},
+    {502,
+     "A slowdown's warning board stands 1200 m before its start. From the speed the line allows at the board, "
+     "the train's service braking (from its braked-mass percentage, helped or hindered by the gradient) needs "
+     "more than that to come down to the slowdown's speed.",
+     "Lower the line speed before the slowdown, raise the slowdown's speed, or raise the braked-mass percentage.",
+     "rallentamento,   10200,    10,  400, 0,  1,  0   (from 135 km/h)\n-> rallentamento,   10200,    50,  400, 0,  "
+     "1,  0"},
+    {503,
+     "The train comes to a stand before the next station: the speed limit is 0 km/h somewhere on the leg, or a "
+     "gradient is steeper than its tractive effort can climb; or the stations are not in ascending progressive.",
+     "Give the speed profile a limit over the whole leg, ease the gradient, or give a stronger rolling stock "
+     "(--rolling-stock).",
+     "velocita,   20000,    0\n-> velocita,   20000,   60"},
+    {504,
+     "Service braking is derived from the braked-mass percentage by a relation that holds from 30 % to 200 %; "
+     "outside it the nearer end is taken.",
+     "Give \"percentuale massa frenata\" a value from 30 to 200.",
+     "percentuale massa frenata,    250\n-> percentuale massa frenata,    150"},
 };
 
 }  // namespace

@@ -18,6 +18,7 @@ enum class CodeStage {
   finishing,  // set by the finishing sweep, which goes on
   shown,      // shown to the user; nothing is written
   check,      // found by the checker; the build does not see it
+  run,        // found by the running-time analysis (run, check --run); the build does not see it
 };
 
 enum class Severity { error, warning, note };
@@ -140,6 +141,20 @@ inline constexpr CodeEntry kCodeTable[] = {
     {304, "signal-time-unused", "a signal time is kept only when sx is 2", CodeStage::check, Severity::note},
     {305, "slowdown-without-warning-board", "a slowdown starting within 1500 m of the origin gets no warning board",
      CodeStage::check, Severity::note},
+
+    // The running-time analysis: can the train keep its timetable, can it brake where the boards say.
+    {500, "timetable-cannot-be-kept", "the leg's scheduled time is shorter than the train's fastest run",
+     CodeStage::run, Severity::warning},
+    {501, "thin-margin", "the leg's margin over the fastest run is under the allowance", CodeStage::run,
+     Severity::note},
+    {502, "warning-board-too-close",
+     "the slowdown's warning board leaves less room than the train needs to brake to the slowdown's speed",
+     CodeStage::run, Severity::warning},
+    {503, "leg-cannot-be-run", "the train cannot run the leg: it comes to a stand, or the stations are out of order",
+     CodeStage::run, Severity::warning},
+    {504, "braked-mass-outside-relation",
+     "the braked-mass percentage is outside the range of the braking relation: it is taken at the nearer end",
+     CodeStage::run, Severity::note},
 };
 
 // The entry of a code; nullptr for a number that is no code. The same by
@@ -221,6 +236,12 @@ inline constexpr int32_t direction_raises_kilometre = code_number("direction-rai
 inline constexpr int32_t signal_time_raised = code_number("signal-time-raised");
 inline constexpr int32_t signal_time_unused = code_number("signal-time-unused");
 inline constexpr int32_t slowdown_without_warning_board = code_number("slowdown-without-warning-board");
+
+inline constexpr int32_t timetable_cannot_be_kept = code_number("timetable-cannot-be-kept");
+inline constexpr int32_t thin_margin = code_number("thin-margin");
+inline constexpr int32_t warning_board_too_close = code_number("warning-board-too-close");
+inline constexpr int32_t leg_cannot_be_run = code_number("leg-cannot-be-run");
+inline constexpr int32_t braked_mass_outside_relation = code_number("braked-mass-outside-relation");
 }  // namespace code
 
 }  // namespace scenario

@@ -8,13 +8,15 @@
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostic_output.h"
+#include "tool/run_analysis.h"
 
 namespace scenario::tool {
 
 const Command kCheckCommand = {
     "check",
     "scenario_tool check LINE TRAIN [--line-name NAME] [--train-number NUM] [--format text|json|sarif]\n"
-    "                    [--disable CODE]... [--warnings-as-errors]",
+    "                    [--disable CODE]... [--warnings-as-errors]\n"
+    "                    [--run [--rolling-stock FILE.json|ID] [--allowance PCT] [--dwell S]]",
     "Reads the line source file LINE and the train source file TRAIN, writes\n"
     "nothing, and reports every problem it finds:\n"
     "\n"
@@ -37,6 +39,11 @@ const Command kCheckCommand = {
     "  --disable CODE          leave out the warnings and notes of this code (by\n"
     "                          number or name; may be given again)\n"
     "  --warnings-as-errors    count every warning as an error\n"
+    "  --run                   run the train too, as \"scenario_tool run\" does: legs\n"
+    "                          that cannot be kept (500), thin margins (501) at\n"
+    "                          the station's time, warning boards too close to\n"
+    "                          brake (502) at the slowdown's record; with\n"
+    "                          --rolling-stock, --allowance and --dwell as for run\n"
     "\n"
     "Exit status: 0 clean (notes allowed); 1 warnings only; 2 errors; 64 usage\n"
     "error.\n",
@@ -44,7 +51,15 @@ const Command kCheckCommand = {
 };
 
 int check_command(const std::vector<std::string>& args) {
-  const Arguments arguments(args, {"--warnings-as-errors"}, {"--line-name", "--train-number", "--format", "--disable"});
+  std::vector<std::string_view> valued = {"--line-name", "--train-number", "--format", "--disable"};
+  valued.insert(valued.end(), kRunOptions.begin(), kRunOptions.end());
+  const Arguments arguments(args, {"--warnings-as-errors", "--run"}, valued);
+  const bool with_run = arguments.has("--run");
+  if (!with_run) {
+    for (const std::string_view option : kRunOptions) {
+      if (arguments.value(option)) throw UsageError(std::string(option) + " goes with --run");
+    }
+  }
   arguments.expect_operands(2, 2);
   const OutputFormat format = output_format(arguments);
   CheckOptions options;
@@ -61,6 +76,19 @@ int check_command(const std::vector<std::string>& args) {
   const AuthorSources sources = read_author_sources(arguments);
 
   CheckResult result = check_scenario({sources.names, sources.line, sources.train});
+  if (with_run && result.count(Severity::error) == 0) {
+    // Only a scenario that builds has a line to run over.
+    const RunSettings settings = run_settings(arguments);
+    const CompiledSources compiled = compile_sources(sources);
+    if (!compiled.code) {
+      const running::RunResult run = running::run_scenario(
+          compiled.view, running::train_of(compiled.view, settings.stock ? &*settings.stock : nullptr),
+          settings.options);
+      for (Diagnostic& d : run_diagnostics(run, compiled.places, sources.names)) {
+        result.diagnostics.push_back(std::move(d));
+      }
+    }
+  }
   apply_options(result, options);
   std::cout << check_output(result, sources, format);
   if (result.count(Severity::error) > 0) return kExitNoFiles;

@@ -28,6 +28,7 @@ int lsp_command(const std::vector<std::string>& args);
 int view_command(const std::vector<std::string>& args);
 int decompile_command(const std::vector<std::string>& args);
 int diff_command(const std::vector<std::string>& args);
+int run_command(const std::vector<std::string>& args);
 
 extern const Command kSourcesCommand;
 extern const Command kCompileCommand;
@@ -39,5 +40,6 @@ extern const Command kLspCommand;
 extern const Command kViewCommand;
 extern const Command kDecompileCommand;
 extern const Command kDiffCommand;
+extern const Command kRunCommand;
 
 }  // namespace scenario::tool

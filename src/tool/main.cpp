@@ -20,11 +20,11 @@ namespace {
 
 using scenario::tool::Command;
 
-const Command* const kCommands[] = {&scenario::tool::kSourcesCommand,   &scenario::tool::kCheckCommand,
-                                    &scenario::tool::kCompileCommand,   &scenario::tool::kDumpCommand,
-                                    &scenario::tool::kPlotCommand,      &scenario::tool::kViewCommand,
-                                    &scenario::tool::kDecompileCommand, &scenario::tool::kDiffCommand,
-                                    &scenario::tool::kExplainCommand,   &scenario::tool::kLspCommand};
+const Command* const kCommands[] = {
+    &scenario::tool::kSourcesCommand,   &scenario::tool::kCheckCommand, &scenario::tool::kCompileCommand,
+    &scenario::tool::kDumpCommand,      &scenario::tool::kPlotCommand,  &scenario::tool::kViewCommand,
+    &scenario::tool::kDecompileCommand, &scenario::tool::kDiffCommand,  &scenario::tool::kExplainCommand,
+    &scenario::tool::kLspCommand,       &scenario::tool::kRunCommand};
 
 void print_overview(std::ostream& out) {
   out << "usage: scenario_tool COMMAND [ARGUMENTS]\n"
@@ -49,6 +49,8 @@ void print_overview(std::ostream& out) {
          "  diff       what differs between two builds, in an author's terms\n"
          "  explain    what a code means and how to fix it; the source formats\n"
          "  lsp        the language server of the source formats, for editors\n"
+         "  run        the fastest run of the train: can it keep the timetable, can\n"
+         "             it brake where the warning boards say\n"
          "\n"
          "  scenario_tool COMMAND --help    what a command does, its options and exit status\n"
          "  scenario_tool --version         the tool's version\n";
