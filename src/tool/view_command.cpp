@@ -14,7 +14,7 @@
 #include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "output/memorizza_percorso.h"
-#include "view/scenario_view.h"
+#include "tool/build_extent.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostic_output.h"
@@ -24,6 +24,7 @@
 #include "tool/source_links.h"
 #include "tool/view_server.h"
 #include "tool/viewer_data.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 
@@ -81,7 +82,9 @@ struct PageBuild {
 };
 
 PageBuild build_from_folder(const fs::path& sim_file) {
-  return {page_data(read_compiled_view(sim_file), nullptr, {}), false};
+  nlohmann::json data = page_data(read_compiled_view(sim_file), nullptr, {});
+  data["build"] = whole_build_extent();
+  return {data, false};
 }
 
 struct SourceFiles {
@@ -110,8 +113,9 @@ PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   for (const Diagnostic& d : checked.diagnostics) messages << printer.text(d);
   const SourcePaths paths = sources.paths();
   const PageSources page_sources{links, paths};
-  return {page_data(view_of(model), &page_sources, page_diagnostics(checked, paths)),
-          checked.count(Severity::error) > 0};
+  nlohmann::json data = page_data(view_of(model), &page_sources, page_diagnostics(checked, paths));
+  data["build"] = build_extent(report, links, checked, paths);
+  return {data, checked.count(Severity::error) > 0};
 }
 
 uint16_t port_of(const Arguments& arguments) {

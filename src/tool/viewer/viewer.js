@@ -38,6 +38,9 @@
       });
     }
     d.end = Math.max(d.profileEnd, d.length, 1);
+    d.build = d.build || { complete: true, stop: null, counts: [], reached: {}, failedStation: null };
+    // The station the stopping record left half-filled is no station of the build.
+    if (d.build.failedStation !== null) d.stations = d.stations.filter((s) => s.entry !== d.build.failedStation);
     // Where each source line placed something, to find a diagnostic's place.
     d.placeOfLine = new Map();
     for (const [f, line, p] of d.records || []) d.placeOfLine.set(f + ":" + line, p);
@@ -52,6 +55,13 @@
       if (key(items[mid]) <= p) { found = mid; lo = mid + 1; } else { hi = mid - 1; }
     }
     return found;
+  }
+
+  // Where the build stopped carrying a profile lane: a progressive, or
+  // Infinity where it carries the whole line.
+  function reachedOf(key) {
+    const r = data.build.reached[key];
+    return r === undefined || r === null ? Infinity : r;
   }
 
   function stepAt(steps, p) {
@@ -80,6 +90,11 @@
     return c ? (c.left ? -1 : 1) * [0.1, 0.2, 0.4, 1, 2, 3][c.class - 1] : 0; // per km
   }
 
+  // Whether the axis counts kilometres: the tool gives the kilometre sections
+  // only where the references agree with the line's kilometre signs.
+  function kilometresAgree() { return !data.kilometres || data.kilometres.agrees; }
+
+  // The kilometre at `p` within the sections the tool worked out.
   function kilometreAt(p) {
     const s = data.sections;
     if (!s.length) return p;
@@ -398,11 +413,13 @@
 
   // Draws steps [[p, v], ...] as a stepped line over the visible range.
   function stepped(ctx, chart, steps, end) {
+    end = Math.min(end, reachedOf(chart.key));
+    const upTo = Math.min(range.to, end);
     const first = Math.max(0, lastAtOrBefore(steps, range.from, (s) => s[0]));
     ctx.beginPath();
-    for (let i = first; i < steps.length && steps[i][0] <= range.to; ++i) {
+    for (let i = first; i < steps.length && steps[i][0] <= upTo; ++i) {
       const x0 = profileX(Math.max(steps[i][0], range.from));
-      const x1 = profileX(Math.min(i + 1 < steps.length ? steps[i + 1][0] : end, range.to));
+      const x1 = profileX(Math.min(i + 1 < steps.length ? steps[i + 1][0] : end, upTo));
       const y = chartY(chart, steps[i][1]);
       if (i === first) ctx.moveTo(x0, y); else ctx.lineTo(x0, y);
       ctx.lineTo(x1, y);
@@ -442,7 +459,7 @@
     const axisY = rows.axis.top;
     ctx.strokeStyle = "#5a6672"; ctx.beginPath(); ctx.moveTo(LEFT, axisY); ctx.lineTo(right, axisY); ctx.stroke();
     ctx.fillStyle = "#5a6672"; ctx.font = "10px " + FONT; ctx.textAlign = "right"; ctx.textBaseline = "top";
-    ctx.fillText("km", LEFT - 8, axisY + 4);
+    ctx.fillText(kilometresAgree() ? "km" : "progr. km", LEFT - 8, axisY + 4);
     ctx.save(); ctx.beginPath(); ctx.rect(LEFT - 20, axisY, right - LEFT + 40, h - axisY); ctx.clip();
     drawnLabels.posts = [];
     for (const label of data.labels.posts) {
@@ -453,10 +470,22 @@
       const width = ctx.measureText(label.t).width;
       drawnLabels.posts.push({ t: label.t, x: x - width / 2, y: axisY + 7, w: width, h: label.font });
     }
+    // Where the references do not agree with the signs, each reference as
+    // a marker with its values.
+    if (!kilometresAgree()) {
+      ctx.fillStyle = "#d62728"; ctx.textAlign = "left";
+      for (const r of data.kilometres.references) {
+        if (!visible(r.start)) continue;
+        const x = profileX(r.start);
+        triangle(ctx, x, axisY + 22, 5, "#d62728", "#7f0000");
+        ctx.fillStyle = "#7f0000";
+        ctx.fillText("ref " + r.start + ", " + r.kilometre + ", " + r.direction, x + 6, axisY + 18);
+      }
+    }
     ctx.restore();
     document.getElementById("range").textContent =
       "progressive " + metres(range.from) + " \u2013 " + metres(range.to) +
-      " (km " + kilometreText(kilometreAt(range.from)) + " \u2013 " + kilometreText(kilometreAt(range.to)) + ")";
+      (kilometresAgree() ? " (km " + kilometreText(kilometreAt(range.from)) + " \u2013 " + kilometreText(kilometreAt(range.to)) + ")" : "");
   }
 
   // The objects along the line, in lanes: curves (left above, right below),
@@ -524,7 +553,8 @@
       ctx.beginPath();
       const hp = p.height;
       const first = Math.max(0, lastAtOrBefore(hp, range.from, (s) => s[0]));
-      for (let i = first; i < hp.length; ++i) {
+      const heightEnd = reachedOf("height");
+      for (let i = first; i < hp.length && hp[i][0] <= heightEnd; ++i) {
         const x = profileX(hp[i][0]), y = chartY(chart, hp[i][1]);
         if (i === first) ctx.moveTo(x, y); else ctx.lineTo(x, y);
         if (hp[i][0] > range.to) break;
@@ -543,10 +573,33 @@
       ctx.strokeStyle = chart.key === "gradient" ? "#8c564b" : "#17becf";
       stepped(ctx, chart, p[chart.key], data.profileEnd);
     }
+    notCompiled(ctx, chart.top, chart.bottom, reachedOf(chart.key), right);
     ctx.restore();
     ctx.lineWidth = 1;
     ctx.font = "bold 11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "bottom";
     ctx.fillStyle = "#1d2630"; ctx.fillText(chart.title, LEFT, chart.top - 2);
+  }
+
+  // The stretch from `from` on that the build does not carry: hatched, and
+  // said so, never drawn as a value.
+  function notCompiled(ctx, top, bottom, from, right) {
+    if (from >= range.to) return;
+    const x0 = Math.max(LEFT, profileX(Math.max(from, range.from)));
+    ctx.save();
+    ctx.beginPath(); ctx.rect(x0, top, right - x0, bottom - top); ctx.clip();
+    ctx.fillStyle = "rgba(214, 39, 40, 0.06)"; ctx.fillRect(x0, top, right - x0, bottom - top);
+    ctx.strokeStyle = "rgba(214, 39, 40, 0.35)"; ctx.lineWidth = 1;
+    ctx.beginPath();
+    for (let x = x0 - (bottom - top); x < right; x += 8) { ctx.moveTo(x, bottom); ctx.lineTo(x + (bottom - top), top); }
+    ctx.stroke();
+    ctx.restore();
+    if (right - x0 > 120) {
+      ctx.font = "11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "middle";
+      const text = "not compiled: the build stopped before this";
+      const width = ctx.measureText(text).width;
+      ctx.fillStyle = "rgba(255, 255, 255, 0.9)"; ctx.fillRect(x0 + 6, (top + bottom) / 2 - 8, width + 8, 16);
+      ctx.fillStyle = "#a01c1d"; ctx.fillText(text, x0 + 10, (top + bottom) / 2);
+    }
   }
 
   // --- what is here ------------------------------------------------------------
@@ -593,21 +646,25 @@
       const dd = document.createElement("dd"); dd.textContent = value; dd.dataset.value = key;
       dl.append(dt, dd);
     };
-    const cellValue = (steps) => { const s = stepAt(steps, p); return s ? s[1] : null; };
+    const cellValue = (steps, key) => {
+      if (p >= reachedOf(key)) return "not compiled";
+      const s = stepAt(steps, p); return s ? s[1] : null;
+    };
+    const withUnit = (v, unit) => (v === "not compiled" ? v : v + unit);
     const slowdown = data.slowdowns.find((s) => p >= s.start && p < Math.max(s.end, s.start + 50));
     const board = data.boards[lastAtOrBefore(data.boards, p, (b) => b.p)];
     const curve = curveAt(p);
     const station = data.stations.find((s) => p >= s.from && p <= s.to);
-    row("kilometre", "km", kilometreText(kilometreAt(p)));
+    row("kilometre", "km", kilometresAgree() ? kilometreText(kilometreAt(p)) : "unknown: see the kilometre note");
     row("progressive", "progressive", metres(p));
-    row("limit", "speed limit", cellValue(data.profiles.limit) + " km/h");
-    row("speed", "speed profile", cellValue(data.profiles.speed) + " km/h");
+    row("limit", "speed limit", withUnit(cellValue(data.profiles.limit, "limit"), " km/h"));
+    row("speed", "speed profile", withUnit(cellValue(data.profiles.speed, "speed"), " km/h"));
     row("slowdown", "slowdown", slowdown ? slowdown.speed + " km/h" : "none");
     row("board", "last board", board ? board.s.join("/") + " km/h at " + metres(board.p) : "none");
-    row("gradient", "gradient", cellValue(data.profiles.gradient) + " \u2030");
-    row("height", "height", heightAt(p).toFixed(1) + " m");
+    row("gradient", "gradient", withUnit(cellValue(data.profiles.gradient, "gradient"), " \u2030"));
+    row("height", "height", p >= reachedOf("height") ? "not compiled" : heightAt(p).toFixed(1) + " m");
     row("curvature", "curvature", curve ? "class " + curve.class + " " + (curve.left ? "left" : "right") + ", radius " + Math.round(1000 / Math.abs(curvatureAt(p))) + " m" : "straight");
-    row("adhesion", "adhesion", String(cellValue(data.profiles.adhesion)));
+    row("adhesion", "adhesion", String(cellValue(data.profiles.adhesion, "adhesion")));
     row("station", "station", station ? station.name : "none");
     const sourceOf = (steps) => { const s = stepAt(steps, p); return s && s.length > 2 ? sourceText([s[2], s[3]]) : ""; };
     for (const [name, steps] of [["speed", data.profiles.speed], ["gradient", data.profiles.gradient], ["adhesion", data.profiles.adhesion]]) {
@@ -794,13 +851,23 @@
     const summary = document.getElementById("summary");
     summary.replaceChildren();
     const counted = [["stations", "station"], ["signals", "signal"], ["boards", "speed board"], ["signs", "sign"], ["slowdowns", "slowdown"], ["curves", "curve"], ["mountains", "mountain"]];
+    const held = new Map(data.build.counts.map((c) => [c.key, c.sources]));
     for (const [key, name] of counted) {
       const n = data[key].length;
+      const inSources = held.has(key) ? held.get(key) : n;
       const li = document.createElement("li");
-      li.dataset.count = key; li.dataset.value = n;
-      li.textContent = n + " " + name + (n === 1 ? "" : "s");
+      li.dataset.count = key; li.dataset.value = n; li.dataset.sources = inSources;
+      const plural = (k) => name + (k === 1 ? "" : "s");
+      if (inSources > n) {
+        li.className = "short";
+        li.textContent = n + " of " + inSources + " " + plural(inSources);
+        li.title = n + " compiled, " + inSources + " in the sources";
+      } else {
+        li.textContent = n + " " + plural(n);
+      }
       summary.append(li);
     }
+    showNotices();
     const list = document.getElementById("diagnostics");
     list.replaceChildren();
     document.getElementById("diagnostic-count").textContent = "(" + data.diagnostics.length + ")";
@@ -811,6 +878,7 @@
     }
     for (const d of data.diagnostics) {
       const li = document.createElement("li");
+      li.dataset.file = d.file; li.dataset.line = d.line; li.tabIndex = 0;
       const badge = document.createElement("span"); badge.className = "severity " + d.severity; badge.textContent = d.severity + " " + d.code;
       const where = document.createElement("span"); where.className = "src"; where.textContent = " " + baseName(d.file) + (d.line ? ":" + d.line : "") + " "; where.title = d.file;
       const message = document.createElement("div"); message.textContent = d.message;
@@ -824,7 +892,7 @@
     stations.replaceChildren();
     for (const s of data.stations) {
       const li = document.createElement("li");
-      li.textContent = s.name + " \u2013 km " + kilometreText(kilometreAt(s.p)) + ", " + s.time + " ";
+      li.textContent = s.name + " \u2013 " + (kilometresAgree() ? "km " + kilometreText(kilometreAt(s.p)) : "progressive " + metres(s.p)) + ", " + s.time + " ";
       if (s.src) { const span = document.createElement("span"); span.className = "src"; span.textContent = sourceText(s.src); li.append(span); }
       li.addEventListener("click", () => { setRange(s.from - 1000, s.to + 1000); hover = s.p; showReadout(s.p); paintCursor(); });
       stations.append(li);
@@ -835,33 +903,104 @@
     for (const f of data.files) { const li = document.createElement("li"); li.className = "src"; li.textContent = f; files.append(li); }
   }
 
+  // What the page must say before anything else: a build that stopped, the
+  // last good build kept on screen, kilometres that disagree with the signs.
+  function showNotices() {
+    const notices = document.getElementById("notices");
+    notices.replaceChildren();
+    const notice = (kind, title) => {
+      const div = document.createElement("div"); div.className = "notice " + kind; div.dataset.notice = kind;
+      const strong = document.createElement("strong"); strong.textContent = title + " ";
+      div.append(strong);
+      notices.append(div);
+      return div;
+    };
+    const stale = data.stale;
+    if (stale) {
+      const div = notice("stale", "The sources do not compile now.");
+      div.append("Shown: build " + stale.shown + ", the last that compiled; the " + stale.errors + " error" + (stale.errors === 1 ? "" : "s") + " of build " + stale.version + " are listed under Diagnostics.");
+    }
+    const b = data.build;
+    if (!b.complete && b.stop) {
+      const div = notice("partial", "Partial build: the compile stopped at its first error.");
+      const link = document.createElement("a");
+      link.href = "#diagnostics"; link.className = "src"; link.title = b.stop.file;
+      link.textContent = baseName(b.stop.file) + ":" + b.stop.line;
+      link.addEventListener("click", (e) => { e.preventDefault(); goToDiagnostic(b.stop.file, b.stop.line); });
+      div.append("error " + b.stop.code + " at ", link, ": " + b.stop.message + ". ");
+      const missing = b.counts.filter((c) => c.sources > c.compiled).map((c) => (c.sources - c.compiled) + " of " + c.sources + " " + c.key);
+      const lanes = Object.entries(b.reached).filter(([, r]) => r !== null).map(([k, r]) => k + " after " + metres(r));
+      const never = document.createElement("div");
+      never.textContent = "Never reached: " + (missing.length ? missing.join(", ") : "no object") + (lanes.length ? "; the profiles " + lanes.join(", ") + " (hatched)" : "") + ".";
+      div.append(never);
+    }
+    if (!kilometresAgree()) {
+      const div = notice("kilometres", "Kilometres unknown: the axis counts progressives.");
+      div.append(data.kilometres.why + ". The references are marked on the axis with their values.");
+    }
+    notices.hidden = !notices.childElementCount;
+  }
+
+  // Shows the diagnostic of file:line in the list and moves the view to its place.
+  function goToDiagnostic(file, line) {
+    const items = [...document.querySelectorAll("#diagnostics li")];
+    const item = items.find((li) => li.dataset.file === file && Number(li.dataset.line) === line);
+    if (item) { item.scrollIntoView({ block: "nearest" }); item.focus(); item.click(); }
+  }
+
   // --- a page served by scenario_tool view --watch takes each new build --------------
 
+  // The page asks its server for the build's version every second, waiting
+  // at most 2 s for an answer; the mark says what it last heard, and a
+  // server that comes back (restarted, say) is taken up again at once.
   function watch() {
     if (!location.protocol.startsWith("http")) return;
     const live = document.getElementById("live");
     live.hidden = false;
-    live.textContent = "live";
-    setInterval(async () => {
+    let lastHeard = Date.now();
+    const ask = async (what, answer) => {
+      const controller = new AbortController();
+      const timer = setTimeout(() => controller.abort(), 2000);
       try {
-        const version = Number(await (await fetch("version", { cache: "no-store" })).text());
-        if (version === data.version) return;
-        const next = decode(await (await fetch("data", { cache: "no-store" })).json());
-        const kept = { range, plan: { ...plan } };
-        data = next;
-        fillPanels();
-        range = kept.range;
-        plan = kept.plan;
-        setRange(range.from, range.to, false);
-        if (hover !== null) showReadout(hover);
-        const errors = data.diagnostics.filter((d) => d.severity === "error").length;
-        live.className = errors ? "failed" : "";
-        live.textContent = "live: build " + data.version + (errors ? ", " + errors + " error" + (errors === 1 ? "" : "s") : "");
-      } catch (failure) {
-        live.className = "failed";
-        live.textContent = "not served any more";
+        const response = await fetch(what, { cache: "no-store", signal: controller.signal });
+        if (!response.ok) throw new Error("status " + response.status);
+        return await answer(response);
+      } finally {
+        clearTimeout(timer);
       }
-    }, 1000);
+    };
+    const mark = () => {
+      const stale = data.stale;
+      const errors = data.diagnostics.filter((d) => d.severity === "error").length;
+      live.className = stale ? "stale" : errors ? "failed" : "";
+      live.dataset.state = stale ? "stale" : "live";
+      live.textContent = "live: build " + (stale ? stale.shown + " shown, build " + stale.version + " does not compile" : data.version + (errors ? ", " + errors + " error" + (errors === 1 ? "" : "s") : ""));
+    };
+    const poll = async () => {
+      try {
+        const [version, server] = (await ask("version", (r) => r.text())).trim().split(" ");
+        lastHeard = Date.now();
+        if (Number(version) !== data.version || (server || "") !== (data.server || "")) {
+          const next = decode(await ask("data", (r) => r.json()));
+          const kept = { range, plan: { ...plan } };
+          data = next;
+          fillPanels();
+          range = kept.range;
+          plan = kept.plan;
+          setRange(range.from, range.to, false);
+          if (hover !== null) showReadout(hover);
+        }
+        mark();
+      } catch (failure) {
+        const since = Math.round((Date.now() - lastHeard) / 1000);
+        live.className = "failed";
+        live.dataset.state = "unreachable";
+        live.textContent = "no answer from the server for " + since + " s: showing build " + data.version + ", still asking";
+      }
+      setTimeout(poll, 1000);
+    };
+    mark();
+    setTimeout(poll, 1000);
   }
 
   function start() {
