@@ -87,6 +87,15 @@ PageBuild build_from_folder(const fs::path& sim_file) {
   return {data, false};
 }
 
+// Whether the last line of a source file holds a section header.
+bool ends_with_header(const std::string& text) {
+  std::size_t end = text.find_last_not_of(" \t\r\n");
+  if (end == std::string::npos) return false;
+  const std::size_t start = text.find_last_of("\r\n", end);
+  const std::size_t first = text.find_first_not_of(" \t", start == std::string::npos ? 0 : start + 1);
+  return first != std::string::npos && text[first] == '[' && text[end] == ']';
+}
+
 struct SourceFiles {
   std::string line;
   std::string train;
@@ -115,7 +124,25 @@ PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   const PageSources page_sources{links, paths};
   nlohmann::json data = page_data(view_of(model), &page_sources, page_diagnostics(checked, paths));
   data["build"] = build_extent(report, links, checked, paths);
-  return {data, checked.count(Severity::error) > 0};
+  // A file whose last line is no section header has lost its end (a save
+  // still being written, say): its last field is never read, and whatever
+  // stood after the cut is missing without a code to tell it.
+  bool cut = false;
+  for (const auto& [path, text] : {std::pair{sources.line_path, &sources.line}, {sources.train_path, &sources.train}}) {
+    if (ends_with_header(*text)) continue;
+    cut = true;
+    data["build"]["complete"] = false;
+    data["diagnostics"].push_back({{"file", path},
+                                   {"line", 0},
+                                   {"column", 0},
+                                   {"severity", "error"},
+                                   {"code", "unfinished"},
+                                   {"message",
+                                    "the file ends without its closing section header (\"[fine]\"): it "
+                                    "looks cut short, and its last field is never read"},
+                                   {"hint", "save the whole file, ending with a line \"[fine]\""}});
+  }
+  return {data, cut || checked.count(Severity::error) > 0};
 }
 
 uint16_t port_of(const Arguments& arguments) {

@@ -231,8 +231,13 @@ int serve_and_watch(uint16_t port, const std::vector<fs::path>& watched, const s
       }).detach();
     }
     if (stamps_of(watched) != stamps) {
-      // Let a save that comes in several writes finish.
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      // Let a save that comes in several writes finish: the files are built
+      // once they have stood still for a moment (or after 2 s of writing).
+      for (int waited = 0; waited < 20; ++waited) {
+        stamps = stamps_of(watched);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (stamps_of(watched) == stamps) break;
+      }
       stamps = stamps_of(watched);
       rebuild();
       log << "rebuilt (version " << version << ")" << std::endl;

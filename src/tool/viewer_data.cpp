@@ -265,8 +265,10 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
 
   json signs = json::array();
   for (const SignView& s : view.signs) {
+    const std::optional<int64_t> named = kilometre_in_sign(s.text);
     signs.push_back({{"p", s.progressive},
                      {"text", s.text},
+                     {"named", named ? json(*named) : json(nullptr)},
                      {"entry", s.entry},
                      {"src", source_of(sources, Record::cartello_indicatore, s.cell)}});
   }

@@ -20,6 +20,30 @@
 
   const planCanvas = document.getElementById("plan");
   const profileCanvas = document.getElementById("profiles");
+  // The canvases' sizes in CSS pixels, measured once per redraw: reading
+  // them from the layout for every point drawn costs more than the drawing.
+  const size = { plan: { w: 1, h: 1 }, profiles: { w: 1, h: 1 } };
+  // The pointer's marks are drawn on a transparent canvas over each one, so
+  // that a pointer move repaints no more than them.
+  const overlays = new Map();
+  for (const canvas of [planCanvas, profileCanvas]) {
+    const overlay = document.createElement("canvas");
+    overlay.className = "overlay";
+    overlay.setAttribute("aria-hidden", "true");
+    canvas.after(overlay);
+    overlays.set(canvas, overlay);
+  }
+
+  function measure() {
+    size.plan = { w: planCanvas.clientWidth, h: planCanvas.clientHeight };
+    size.profiles = { w: profileCanvas.clientWidth, h: profileCanvas.clientHeight };
+    for (const [canvas, overlay] of overlays) {
+      overlay.style.left = canvas.offsetLeft + "px";
+      overlay.style.top = canvas.offsetTop + "px";
+      overlay.style.width = canvas.clientWidth + "px";
+      overlay.style.height = canvas.clientHeight + "px";
+    }
+  }
 
   // --- data ------------------------------------------------------------------
 
@@ -155,8 +179,8 @@
     return { ctx, w, h };
   }
 
-  function planX(x) { return planCanvas.clientWidth / 2 + (x - plan.cx) * plan.scale; }
-  function planY(y) { return planCanvas.clientHeight / 2 - (y - plan.cy) * plan.scale; }
+  function planX(x) { return size.plan.w / 2 + (x - plan.cx) * plan.scale; }
+  function planY(y) { return size.plan.h / 2 - (y - plan.cy) * plan.scale; }
 
   // Fits the plan around the stretch of progressives [from, to].
   function fitPlan(from, to) {
@@ -180,7 +204,12 @@
     let i = Math.max(0, lastAtOrBefore(P, from, (v) => v) + 1);
     for (; i < P.length && P[i] < to; ++i) points.push([X[i], Y[i]]);
     points.push(planPointAt(to));
+    // Only segments that can cross the canvas are drawn: one whose ends lie
+    // beyond the same edge cannot.
+    const w = size.plan.w, h = size.plan.h, m = 20;
+    const outside = (x, y) => (x < -m ? 1 : 0) | (x > w + m ? 2 : 0) | (y < -m ? 4 : 0) | (y > h + m ? 8 : 0);
     ctx.beginPath();
+    let before = -1;
     for (let k = 0; k < points.length; ++k) {
       let sx = planX(points[k][0]), sy = planY(points[k][1]);
       if (offset) {
@@ -188,7 +217,9 @@
         const dx = b[0] - a[0], dy = b[1] - a[1], n = Math.hypot(dx, dy) || 1;
         sx += (dy / n) * offset; sy += (dx / n) * offset;
       }
-      if (k === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
+      const side = outside(sx, sy);
+      if (k === 0 || (before & side) !== 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
+      before = side;
     }
     ctx.stroke();
   }
@@ -197,7 +228,7 @@
   // a point of the plan.
   function onPlan(x, y, margin) {
     const sx = planX(x), sy = planY(y);
-    return sx > -margin && sy > -margin && sx < planCanvas.clientWidth + margin && sy < planCanvas.clientHeight + margin;
+    return sx > -margin && sy > -margin && sx < size.plan.w + margin && sy < size.plan.h + margin;
   }
 
   function drawPlan() {
@@ -395,16 +426,16 @@
   }
 
   function profileX(p) {
-    const width = profileCanvas.clientWidth - LEFT - RIGHT;
+    const width = size.profiles.w - LEFT - RIGHT;
     return LEFT + ((p - range.from) / (range.to - range.from)) * width;
   }
 
   function progressiveAt(x) {
-    const width = profileCanvas.clientWidth - LEFT - RIGHT;
+    const width = size.profiles.w - LEFT - RIGHT;
     return range.from + ((x - LEFT) / width) * (range.to - range.from);
   }
 
-  function axisScale() { return (profileCanvas.clientWidth - LEFT - RIGHT) / (range.to - range.from); }
+  function axisScale() { return (size.profiles.w - LEFT - RIGHT) / (range.to - range.from); }
 
   function chartY(chart, v) {
     const { low, high } = chart.axis;
@@ -682,45 +713,39 @@
 
   // --- drawing the cursor over both canvases -------------------------------------
 
-  let planImage = null, profileImage = null;
-
   function redraw() {
+    measure();
     drawPlan();
     drawProfiles();
-    planImage = snapshot(planCanvas);
-    profileImage = snapshot(profileCanvas);
     paintCursor();
   }
 
-  function snapshot(canvas) {
-    const copy = document.createElement("canvas");
-    copy.width = canvas.width; copy.height = canvas.height;
-    copy.getContext("2d").drawImage(canvas, 0, 0);
-    return copy;
-  }
-
-  function restore(canvas, image) {
-    const ctx = canvas.getContext("2d");
-    ctx.setTransform(1, 0, 0, 1, 0, 0);
-    ctx.clearRect(0, 0, canvas.width, canvas.height);
-    if (image) ctx.drawImage(image, 0, 0);
+  // Clears an overlay, sized as its canvas, for the pointer's marks.
+  function overlayContext(canvas) {
+    const overlay = overlays.get(canvas);
     const ratio = window.devicePixelRatio || 1;
+    const css = canvas === planCanvas ? size.plan : size.profiles;
+    const w = Math.round(css.w * ratio), h = Math.round(css.h * ratio);
+    if (overlay.width !== w || overlay.height !== h) { overlay.width = w; overlay.height = h; }
+    const ctx = overlay.getContext("2d");
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    ctx.clearRect(0, 0, overlay.width, overlay.height);
     ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
     return ctx;
   }
 
   function paintCursor() {
-    const pctx = restore(profileCanvas, profileImage);
-    const lctx = restore(planCanvas, planImage);
+    const pctx = overlayContext(profileCanvas);
+    const lctx = overlayContext(planCanvas);
     if (hover === null) return;
     if (hover >= range.from && hover <= range.to) {
       const x = profileX(hover);
       pctx.strokeStyle = "rgba(0, 0, 0, 0.6)"; pctx.lineWidth = 1;
-      pctx.beginPath(); pctx.moveTo(x, 0); pctx.lineTo(x, profileCanvas.clientHeight); pctx.stroke();
+      pctx.beginPath(); pctx.moveTo(x, 0); pctx.lineTo(x, size.profiles.h); pctx.stroke();
     }
     if (brush) {
       pctx.fillStyle = "rgba(31, 78, 121, 0.15)";
-      pctx.fillRect(Math.min(brush.x0, brush.x1), 0, Math.abs(brush.x1 - brush.x0), profileCanvas.clientHeight);
+      pctx.fillRect(Math.min(brush.x0, brush.x1), 0, Math.abs(brush.x1 - brush.x0), size.profiles.h);
     }
     if (data.plan) {
       const [x, y] = planPointAt(hover);
@@ -732,13 +757,18 @@
 
   // --- interaction ---------------------------------------------------------------
 
-  function setRange(from, to, fit) {
+  // The profiles' range, kept within the line and at least 200 m long.
+  function clampRange(from, to) {
     const most = data.end;
     const least = Math.min(200, most);
     let span = Math.max(to - from, least);
     span = Math.min(span, most);
     from = Math.max(0, Math.min(from, most - span));
     range = { from, to: from + span };
+  }
+
+  function setRange(from, to, fit) {
+    clampRange(from, to);
     if (fit !== false) fitPlan(range.from, range.to);
     redraw();
   }
@@ -794,7 +824,7 @@
       if (wide) setRange(a, b); else paintCursor();
     }
     panProfiles = null;
-    if (dragPlan) { dragPlan = null; planCanvas.style.cursor = ""; }
+    if (dragPlan) { dragPlan = null; planCanvas.style.cursor = ""; followPlan(); redraw(); }
   });
   profileCanvas.addEventListener("mouseleave", () => { if (!brush) { hover = null; paintCursor(); } });
   profileCanvas.addEventListener("dblclick", showAll);
@@ -802,12 +832,13 @@
   planCanvas.addEventListener("wheel", (e) => {
     e.preventDefault();
     const factor = e.deltaY > 0 ? 0.8 : 1.25;
-    const x = plan.cx + (e.offsetX - planCanvas.clientWidth / 2) / plan.scale;
-    const y = plan.cy - (e.offsetY - planCanvas.clientHeight / 2) / plan.scale;
+    const x = plan.cx + (e.offsetX - size.plan.w / 2) / plan.scale;
+    const y = plan.cy - (e.offsetY - size.plan.h / 2) / plan.scale;
     const scale = Math.min(data.scale.most, plan.scale * factor);
-    plan.cx = x - (e.offsetX - planCanvas.clientWidth / 2) / scale;
-    plan.cy = y + (e.offsetY - planCanvas.clientHeight / 2) / scale;
+    plan.cx = x - (e.offsetX - size.plan.w / 2) / scale;
+    plan.cy = y + (e.offsetY - size.plan.h / 2) / scale;
     plan.scale = scale;
+    followPlan();
     redraw();
   }, { passive: false });
   planCanvas.addEventListener("mousedown", (e) => {
@@ -819,7 +850,9 @@
     if (dragPlan) {
       plan.cx = dragPlan.cx - (e.offsetX - dragPlan.x) / plan.scale;
       plan.cy = dragPlan.cy + (e.offsetY - dragPlan.y) / plan.scale;
-      redraw();
+      // The profiles follow when the drag ends.
+      drawPlan();
+      paintCursor();
       return;
     }
     if (!data.plan) return;
@@ -836,9 +869,40 @@
   });
   planCanvas.addEventListener("dblclick", showAll);
 
+  // The plan's stretch of line, for the profiles to follow a zoom or pan of
+  // the plan: the progressives of the points on the canvas.
+  function followPlan() {
+    if (!data.plan) return;
+    const { P, X, Y } = planLevel(plan.scale);
+    let from = Infinity, to = -Infinity;
+    for (let i = 0; i < P.length; ++i) {
+      if (onPlan(X[i], Y[i], 0)) { from = Math.min(from, P[i]); to = Math.max(to, P[i]); }
+    }
+    if (from < to) clampRange(from, to);
+  }
+
+  function zoomPlan(factor) {
+    plan.scale = Math.min(data.scale.most, plan.scale * factor);
+    followPlan();
+    redraw();
+  }
+
+  function panPlan(dx, dy) {
+    plan.cx += (dx * size.plan.w) / plan.scale;
+    plan.cy += (dy * size.plan.h) / plan.scale;
+    followPlan();
+    redraw();
+  }
+
   document.addEventListener("keydown", (e) => {
-    if (e.target instanceof HTMLInputElement) return;
-    const keys = { "+": () => zoomRange(0.8), "=": () => zoomRange(0.8), "-": () => zoomRange(1.25), ArrowLeft: () => panRange(-0.2), ArrowRight: () => panRange(0.2), "0": showAll, Home: showAll };
+    if (e.target instanceof HTMLInputElement || e.ctrlKey || e.metaKey || e.altKey) return;
+    // A list item is chosen with Enter or the space bar.
+    if (e.target instanceof HTMLLIElement && (e.key === "Enter" || e.key === " ")) { e.preventDefault(); e.target.click(); return; }
+    const onThePlan = document.activeElement === planCanvas;
+    const keys = onThePlan
+      ? { "+": () => zoomPlan(1.25), "=": () => zoomPlan(1.25), "-": () => zoomPlan(0.8), ArrowLeft: () => panPlan(-0.2, 0), ArrowRight: () => panPlan(0.2, 0), ArrowUp: () => panPlan(0, 0.2), ArrowDown: () => panPlan(0, -0.2), "0": showAll, Home: showAll }
+      : { "+": () => zoomRange(0.8), "=": () => zoomRange(0.8), "-": () => zoomRange(1.25), ArrowLeft: () => panRange(-0.2), ArrowRight: () => panRange(0.2), "0": showAll, Home: showAll };
+    if (e.target instanceof HTMLLIElement && e.key.startsWith("Arrow")) return;
     const act = keys[e.key];
     if (act) { e.preventDefault(); act(); }
   });
@@ -894,6 +958,7 @@
       const li = document.createElement("li");
       li.textContent = s.name + " \u2013 " + (kilometresAgree() ? "km " + kilometreText(kilometreAt(s.p)) : "progressive " + metres(s.p)) + ", " + s.time + " ";
       if (s.src) { const span = document.createElement("span"); span.className = "src"; span.textContent = sourceText(s.src); li.append(span); }
+      li.tabIndex = 0;
       li.addEventListener("click", () => { setRange(s.from - 1000, s.to + 1000); hover = s.p; showReadout(s.p); paintCursor(); });
       stations.append(li);
     }
@@ -1018,7 +1083,27 @@
       version: () => data.version,
       profileX,
       planScreen: (p) => { const [x, y] = planPointAt(p); return [planX(x), planY(y)]; },
-      chartRows: () => profileRows(profileCanvas.clientHeight),
+      chartRows: () => profileRows(size.profiles.h),
+      // The signs that name a kilometre, with the page's kilometre at each.
+      kilometreSigns: () => data.signs.filter((s) => s.named !== null).map((s) => ({ p: s.p, text: s.text, named: s.named, kilometre: kilometreAt(s.p) })),
+      // Times `steps` redraws of one kind, in ms each: "zoom", "drag" or "pointer".
+      timeRedraws: (kind, steps) => {
+        const times = [];
+        const r = profileCanvas.getBoundingClientRect(), q = planCanvas.getBoundingClientRect();
+        for (let i = 0; i < steps; ++i) {
+          const started = performance.now();
+          if (kind === "zoom") planCanvas.dispatchEvent(new WheelEvent("wheel", { deltaY: i % 2 ? 100 : -100, clientX: q.left + q.width / 2, clientY: q.top + q.height / 2, bubbles: true, cancelable: true }));
+          else if (kind === "drag") {
+            const x = q.left + q.width / 2, y = q.top + q.height / 2;
+            planCanvas.dispatchEvent(new MouseEvent("mousedown", { clientX: x, clientY: y, bubbles: true }));
+            planCanvas.dispatchEvent(new MouseEvent("mousemove", { clientX: x + (i % 2 ? 5 : -5), clientY: y, bubbles: true }));
+            dragPlan = null;
+          }
+          else profileCanvas.dispatchEvent(new MouseEvent("mousemove", { clientX: r.left + LEFT + (i * 37) % (r.width - LEFT - RIGHT), clientY: r.top + r.height / 2, bubbles: true }));
+          times.push(performance.now() - started);
+        }
+        return times;
+      },
     };
   }
 
