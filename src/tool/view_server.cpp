@@ -223,7 +223,9 @@ int serve_and_watch(uint16_t port, const std::vector<fs::path>& watched, const s
       std::thread([&active, listening, data, client = std::shared_ptr<LoopbackConnection>(std::move(connection))]() {
         try {
           const std::string head = client->read_head(kReadLimit, kHeadLimit);
-          client->write_all(response_bytes(answer(head, *data, listening)), kSendLimit);
+          // A connection that sent nothing in time (a browser's spare one,
+          // opened ahead) is closed unanswered: the browser opens another.
+          if (!head.empty()) client->write_all(response_bytes(answer(head, *data, listening)), kSendLimit);
         } catch (const std::exception&) {
           // A connection that fails is that client's loss alone.
         }

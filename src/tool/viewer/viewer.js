@@ -609,6 +609,38 @@
     ctx.lineWidth = 1;
     ctx.font = "bold 11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "bottom";
     ctx.fillStyle = "#1d2630"; ctx.fillText(chart.title, LEFT, chart.top - 2);
+    laneLegend(ctx, chart, right);
+  }
+
+  // What each mark of a profile lane means, at the right of its title.
+  const LANE_LEGENDS = {
+    speed: [["line", "#2ca02c", "limit obeyed"], ["dash", "#98c998", "speed profile"], ["fill", "rgba(255, 127, 14, 0.35)", "slowdown"], ["box", "#000", "board speeds"]],
+    gradient: [["line", "#8c564b", "per mille, + climbs"]],
+    height: [["line", "#6a3d9a", "metres above the origin"]],
+    curvature: [["line", "#d62728", "1 / radius (km)"]],
+    adhesion: [["line", "#17becf", "adhesion value"]],
+  };
+
+  function laneLegend(ctx, chart, right) {
+    const items = LANE_LEGENDS[chart.key] || [];
+    ctx.font = "10px " + FONT; ctx.textBaseline = "middle"; ctx.textAlign = "left";
+    let x = right;
+    const y = chart.top - 8;
+    for (let i = items.length - 1; i >= 0; --i) {
+      const [kind, colour, text] = items[i];
+      x -= ctx.measureText(text).width + 26;
+      ctx.strokeStyle = colour; ctx.fillStyle = colour; ctx.lineWidth = 2;
+      if (kind === "line" || kind === "dash") {
+        ctx.setLineDash(kind === "dash" ? [4, 3] : []);
+        ctx.beginPath(); ctx.moveTo(x, y); ctx.lineTo(x + 16, y); ctx.stroke(); ctx.setLineDash([]);
+      } else if (kind === "fill") {
+        ctx.fillRect(x, y - 5, 16, 10);
+      } else {
+        ctx.lineWidth = 1; ctx.fillStyle = "#fff"; ctx.fillRect(x + 5, y - 3, 6, 6); ctx.strokeRect(x + 5, y - 3, 6, 6);
+      }
+      ctx.lineWidth = 1;
+      ctx.fillStyle = "#5a6672"; ctx.fillText(text, x + 20, y);
+    }
   }
 
   // The stretch from `from` on that the build does not carry: hatched, and
@@ -1068,12 +1100,36 @@
     setTimeout(poll, 1000);
   }
 
+  // The current view, plan over profiles, as one PNG file.
+  function exportPng() {
+    const ratio = window.devicePixelRatio || 1;
+    const image = document.createElement("canvas");
+    image.width = planCanvas.width;
+    image.height = planCanvas.height + profileCanvas.height;
+    const ctx = image.getContext("2d");
+    ctx.fillStyle = "#fff"; ctx.fillRect(0, 0, image.width, image.height);
+    ctx.drawImage(planCanvas, 0, 0);
+    ctx.drawImage(profileCanvas, 0, planCanvas.height);
+    ctx.fillStyle = "#1d2630"; ctx.font = Math.round(12 * ratio) + "px " + FONT; ctx.textBaseline = "top";
+    ctx.fillText(document.getElementById("title").textContent + " \u2013 " + document.getElementById("range").textContent, 8 * ratio, 8 * ratio);
+    image.toBlob((blob) => {
+      const link = document.createElement("a");
+      link.href = URL.createObjectURL(blob);
+      link.download = data.line + "_" + data.train + ".png";
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+    }, "image/png");
+  }
+
   function start() {
     data = decode(JSON.parse(document.getElementById("scenario-data").textContent));
+    // Shown inside another site's frame, the page shows nothing.
+    if (window.top !== window.self) { document.body.textContent = "This page is not shown inside a frame."; return; }
     fillPanels();
     showAll();
     showReadout(null);
     watch();
+    document.getElementById("export-png").addEventListener("click", exportPng);
     // What a test or a curious author can ask the page.
     window.scenarioViewer = {
       range: () => ({ ...range }),
