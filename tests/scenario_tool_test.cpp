@@ -853,11 +853,11 @@ TEST(ScenarioTool, DiffTellsTwoBuildsApartByKilometre) {
   const ToolRun diff = tool(folder.path(), {"diff", "a", "b"});
   EXPECT_EQ(diff.status, 1) << diff.err;
   const std::vector<std::string> expected = {
-      "station: moved: \"VALDIRONE\" from km 8+050 to km 8+100",
+      "station: moved: \"VALDIRONE\" from km 6+550 to km 6+600",
       "station: retimed: \"VALDIRONE\" 14:03:00 -> 14:04:00",
-      "signal at km 5+400: changed: s1 3 -> 4",
-      "gradient: changed: between km 3+200 and km 4+800: -2 -> -3 per mille",
-      "curve at km 4+200: changed: curvas3 -> curvas4",
+      "signal at km 3+900: changed: s1 3 -> 4",
+      "gradient: changed: between km 1+700 and km 3+300: -2 -> -3 per mille",
+      "curve at km 2+700: changed: curvas3 -> curvas4",
   };
   EXPECT_EQ(lines_of(diff.out), expected);
 
@@ -868,7 +868,7 @@ TEST(ScenarioTool, DiffTellsTwoBuildsApartByKilometre) {
   ASSERT_EQ(doc["differences"].size(), expected.size());
   EXPECT_EQ(doc["differences"][0]["kind"], "station");
   EXPECT_EQ(doc["differences"][0]["from"], 8050);
-  EXPECT_EQ(doc["differences"][0]["to_km"], "km 8+100");
+  EXPECT_EQ(doc["differences"][0]["to_km"], "km 6+600");
   EXPECT_EQ(doc["differences"][3]["from"], 3200);
   EXPECT_EQ(doc["differences"][3]["to"], 4800);
 }

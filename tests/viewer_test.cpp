@@ -13,15 +13,16 @@
 #include "base/file_names.h"
 #include "base/source_folder.h"
 #include "checker/checker.h"
-#include "view/line_profiles.h"
 #include "output/memorizza_percorso.h"
-#include "view/scenario_view.h"
 #include "sources/text_writers.h"
+#include "tool/build_extent.h"
 #include "tool/label_layout.h"
 #include "tool/page_diagnostics.h"
 #include "tool/source_links.h"
 #include "tool/view_server.h"
 #include "tool/viewer_data.h"
+#include "view/line_profiles.h"
+#include "view/scenario_view.h"
 
 namespace scenario {
 namespace {
@@ -92,26 +93,61 @@ void replace(std::string& text, const std::string& from, const std::string& to) 
 
 TEST(LineProfiles, KilometresFollowTheReferencesAndWithoutThemTheProgressive) {
   const std::vector<KilometreSection> sections = kilometre_sections(built_in().view);
-  // "uno" (0, 90000, 1) counts down from 90+100; "due" (1500, -1500, 0) counts up.
-  const std::pair<int32_t, const char*> cases[] = {{0, "90+100"},    {1499, "88+601"}, {1500, "-1+500"},
-                                                   {2999, "-0+001"}, {3000, "0+000"},  {103000, "100+000"}};
+  // "uno" (0, 90000, 1) counts down from 90+000 (stored 90100); "due"
+  // (1500, -1500, 0) counts up from 0+000: kilometre = progressive - 1500.
+  const std::pair<int32_t, const char*> cases[] = {{0, "90+000"},   {1499, "88+501"}, {1500, "0+000"},
+                                                   {2999, "1+499"}, {8050, "6+550"},  {103000, "101+500"}};
   for (const auto& [progressive, text] : cases) {
     EXPECT_EQ(kilometre_text(kilometre_at(sections, progressive)), text) << progressive;
   }
   const std::vector<KilometrePost> posts = kilometre_posts(sections, built_in().view.length);
   ASSERT_GE(posts.size(), 4u);
-  EXPECT_EQ(posts[0].progressive, 100);
+  EXPECT_EQ(posts[0].progressive, 0);
   EXPECT_EQ(posts[0].kilometre, 90000);
-  EXPECT_EQ(posts[1].progressive, 1100);
-  EXPECT_EQ(posts[2].progressive, 2000);
-  EXPECT_EQ(posts[2].kilometre, -1000);
-  EXPECT_EQ(posts.back().kilometre, 100000);
+  EXPECT_EQ(posts[1].progressive, 1000);
+  EXPECT_EQ(posts[2].progressive, 1500);
+  EXPECT_EQ(posts[2].kilometre, 0);
+  EXPECT_EQ(posts.back().kilometre, 101000);
 
   ScenarioView bare = built_in().view;
   bare.references = {};
   const std::vector<KilometreSection> none = kilometre_sections(bare);
   EXPECT_EQ(kilometre_at(none, 12345), 12345);
   EXPECT_EQ(kilometre_posts(none, 2500).size(), 3u);  // at 0, 1000 and 2000
+}
+
+// The built-in line's level-crossing signs name the kilometre of their
+// crossing, which lies a little further on.
+TEST(LineProfiles, TheBuiltInKilometreSignsAgreeWithTheReferences) {
+  std::vector<PlacedSign> signs;
+  for (const SignView& s : built_in().view.signs) signs.push_back({s.progressive, s.text});
+  const KilometreAgreement a = kilometre_agreement(kilometre_sections(built_in().view), signs);
+  EXPECT_TRUE(a.agrees) << a.why;
+  EXPECT_EQ(a.signs, 42);
+  EXPECT_EQ(a.least_ahead, 102);
+  EXPECT_EQ(a.most_ahead, 141);
+
+  // References a kilometre off: the first sign tells.
+  std::array<KilometreReference, 3> off = built_in().view.references;
+  for (KilometreReference& r : off) {
+    if (r.start == 1500) r.kilometre -= 1000;
+  }
+  const KilometreAgreement wrong = kilometre_agreement(kilometre_sections(off, built_in().view.length), signs);
+  EXPECT_FALSE(wrong.agrees);
+  EXPECT_EQ(wrong.progressive, 2900);
+  EXPECT_NE(wrong.why.find("km 1+522"), std::string::npos) << wrong.why;
+}
+
+TEST(LineProfiles, KilometreSignTexts) {
+  const std::pair<const char*, std::optional<int64_t>> cases[] = {{"(PL km)(1+522)", 1522},
+                                                                  {"(PL km )(13+915)", 13915},
+                                                                  {"(PLA km)(36+409)", 36409},
+                                                                  {"(ponte fiume)(Lavendola)", {}},
+                                                                  {"(PL km)(1+52)", {}},
+                                                                  {"(PL km)(x+522)", {}},
+                                                                  {"(PL km)", {}},
+                                                                  {"", {}}};
+  for (const auto& [text, km] : cases) EXPECT_EQ(kilometre_in_sign(text), km) << text;
 }
 
 TEST(LineProfiles, TheCurvesOfThePlanAreTheCurveRecords) {
@@ -323,6 +359,62 @@ TEST(WatchServer, AnswersOnlyGetsForItsOwnLoopbackAddress) {
   EXPECT_EQ(bytes.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
   EXPECT_NE(bytes.find("Content-Length: 2\r\n"), std::string::npos);
   EXPECT_TRUE(bytes.ends_with("\r\n\r\n7\n"));
+  // No other site may frame it, and it runs nothing but its own inline script.
+  EXPECT_NE(bytes.find("frame-ancestors 'none'"), std::string::npos);
+  EXPECT_NE(bytes.find("X-Frame-Options: DENY\r\n"), std::string::npos);
+  EXPECT_NE(bytes.find("Content-Security-Policy: default-src 'none';"), std::string::npos);
+  EXPECT_NE(tool::viewer_page(data).find("http-equiv=\"Content-Security-Policy\""), std::string::npos);
+}
+
+// A save that does not compile leaves the last good build on the page, with
+// the new build's errors over it.
+TEST(WatchServer, ABuildThatDoesNotCompileKeepsTheLastGoodOneWithItsErrors) {
+  const nlohmann::json good = {
+      {"stations", {"A", "B"}}, {"diagnostics", nlohmann::json::array()}, {"build", {{"complete", true}}}};
+  const nlohmann::json failed = {
+      {"stations", nlohmann::json::array()},
+      {"diagnostics", {{{"severity", "error"}, {"code", "8"}}, {{"severity", "note"}, {"code", "301"}}}},
+      {"build", {{"complete", false}}}};
+  const nlohmann::json shown = tool::kept_build(good, failed, 3, 5);
+  EXPECT_EQ(shown["stations"], good["stations"]);
+  EXPECT_EQ(shown["diagnostics"], failed["diagnostics"]);
+  EXPECT_EQ(shown["stale"], (nlohmann::json{{"shown", 3}, {"version", 5}, {"errors", 1}}));
+}
+
+// One station off the 50 m grid stops the compile there: the page learns
+// what it compiled against what the sources hold, and where each profile
+// stops being carried.
+TEST(BuildExtent, APartialBuildSaysWhereItStoppedAndWhatItNeverReached) {
+  const Built& whole = built_in();
+  const CheckResult whole_check =
+      check_scenario({{whole.model.nome_linea, whole.model.numero_treno}, whole.line, whole.train});
+  const nlohmann::json complete = tool::build_extent(whole.report, whole.links, whole_check, whole.paths);
+  EXPECT_TRUE(complete["complete"]);
+  EXPECT_TRUE(complete["stop"].is_null());
+  for (const nlohmann::json& c : complete["counts"]) EXPECT_EQ(c["compiled"], c["sources"]) << c;
+
+  const Built off([](std::string&, std::string& train) { replace(train, "stazione,   30550,", "stazione,   30555,"); });
+  const CheckResult checked = check_scenario({{off.model.nome_linea, off.model.numero_treno}, off.line, off.train});
+  const nlohmann::json extent = tool::build_extent(off.report, off.links, checked, off.paths);
+  EXPECT_FALSE(extent["complete"]);
+  EXPECT_EQ(extent["stop"]["code"], "8");
+  EXPECT_EQ(extent["stop"]["file"], "work/train.txt");
+  EXPECT_EQ(off.source_line(off.paths.train_name, extent["stop"]["line"]).rfind("stazione,   30555", 0), 0u);
+  const auto count = [&extent](const char* key) {
+    for (const nlohmann::json& c : extent["counts"]) {
+      if (c["key"] == key) return std::pair<int, int>{c["compiled"], c["sources"]};
+    }
+    return std::pair<int, int>{-1, -1};
+  };
+  EXPECT_EQ(count("stations"), (std::pair<int, int>{5, 12}));
+  EXPECT_EQ(count("signals"), (std::pair<int, int>{0, 29}));  // after the stations in the file
+  // The line file was read whole; the train file's profiles stop at their
+  // last change read.
+  EXPECT_TRUE(extent["reached"]["gradient"].is_null());
+  EXPECT_TRUE(extent["reached"]["curvature"].is_null());
+  EXPECT_TRUE(extent["reached"]["speed"].is_number());
+  EXPECT_TRUE(extent["reached"]["adhesion"].is_number());
+  EXPECT_EQ(extent["failedStation"], 6);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "recovery/scenario_diff.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 
 #include "recovery/decompile.h"
-#include "view/line_profiles.h"
 #include "recovery/round_trip.h"
+#include "view/line_profiles.h"
 #include "view/scenario_view.h"
 
 namespace scenario {
@@ -47,12 +48,17 @@ std::string record_text(const SourceRecord& r) { return render(SourceLine::of(r)
 
 class Differ {
  public:
+  explicit Differ(std::vector<KilometreSection> sections) : km_(std::move(sections)) {}
+
   std::vector<Difference> out;
 
   void add(std::string kind, std::string change, std::optional<int64_t> from, std::optional<int64_t> to,
            std::string what) {
-    out.push_back({std::move(kind), std::move(change), from, to, std::move(what)});
+    out.push_back({std::move(kind), std::move(change), from, to, std::move(what), from ? place(*from) : "",
+                   to ? place(*to) : ""});
   }
+
+  std::string place(int64_t progressive) const { return place_on_line(km_, progressive); }
 
   // Records of one kind matched by their first field, the progressive.
   void by_progressive(const std::string& kind, const Records& a, const Records& b) {
@@ -100,7 +106,7 @@ class Differ {
       const SourceRecord& y = b[*match];
       if (x.numbers[0] != y.numbers[0]) {
         add("station", "moved", x.numbers[0], y.numbers[0],
-            name + " from " + place_on_line(x.numbers[0]) + " to " + place_on_line(y.numbers[0]));
+            name + " from " + place(x.numbers[0]) + " to " + place(y.numbers[0]));
       }
       const auto seconds = [](const SourceRecord& r) {
         return static_cast<int32_t>(field(r, "hours") * 3600 + field(r, "minutes") * 60 + field(r, "seconds"));
@@ -140,11 +146,14 @@ class Differ {
       const int64_t from = 50 * static_cast<int64_t>(c);
       const int64_t to = 50 * (static_cast<int64_t>(e) + 1);
       add(kind, "changed", from, to,
-          "between " + place_on_line(from) + " and " + place_on_line(to) + ": " +
+          "between " + place(from) + " and " + place(to) + ": " +
               (uniform ? std::to_string(a[c]) + " -> " + std::to_string(b[c]) + unit : "the values differ"));
       c = e + 1;
     }
   }
+
+ private:
+  std::vector<KilometreSection> km_;
 };
 
 std::vector<int32_t> cell_values(const CompiledFiles& f, int32_t (*value)(const cella&)) {
@@ -162,18 +171,22 @@ SourceRecord curve_as_record(const CurveRun& c) {
 
 }  // namespace
 
-std::string place_on_line(int64_t progressive) { return "km " + kilometre_text(progressive); }
+std::string place_on_line(const std::vector<KilometreSection>& sections, int64_t progressive) {
+  const auto p = static_cast<int32_t>(std::clamp<int64_t>(progressive, INT32_MIN, INT32_MAX));
+  return "km " + kilometre_text(kilometre_at(sections, p));
+}
 
 std::string difference_text(const Difference& d) {
   std::string place;
-  if (d.from && !d.to && d.kind != "station") place = " at " + place_on_line(*d.from);
+  if (d.from && !d.to && d.kind != "station" && !d.from_place.empty()) place = " at " + d.from_place;
   return d.kind + place + ": " + d.change + ": " + d.what;
 }
 
 std::vector<Difference> diff_scenarios(const CompiledFiles& before, const CompiledFiles& after) {
   const Decompiled a = decompile(before);
   const Decompiled b = decompile(after);
-  Differ d;
+  // Places are told by the kilometres of the scenario compared against.
+  Differ d(kilometre_sections(kilometre_references(after.table), after.table[voce::treno_e_linea].fine));
   if (a.line_name != b.line_name)
     d.add("line", "changed", std::nullopt, std::nullopt, "name " + a.line_name + " -> " + b.line_name);
   if (a.train_number != b.train_number) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/kilometres.h"
 #include "output/compiled_input.h"
 
 namespace scenario {
@@ -20,12 +21,16 @@ struct Difference {
   std::optional<int64_t> from;  // progressive where it starts, metres
   std::optional<int64_t> to;    // and where it ends, for a stretch
   std::string what;             // in words, "before -> after"
+  // `from` and `to` as places on the line, "km 5+050", by the kilometres of
+  // the scenario compared against; empty without them.
+  std::string from_place;
+  std::string to_place;
 };
 
 std::vector<Difference> diff_scenarios(const CompiledFiles& before, const CompiledFiles& after);
 
-// A progressive as a place on the line: 12350 is "km 12+350".
-std::string place_on_line(int64_t progressive);
+// A progressive as a place on the line by its kilometre: "km 12+350".
+std::string place_on_line(const std::vector<KilometreSection>& sections, int64_t progressive);
 
 // One line of text for a difference.
 std::string difference_text(const Difference& d);

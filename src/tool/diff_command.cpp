@@ -31,9 +31,10 @@ const Command kDiffCommand = {
     "  scenario_tool diff old new\n"
     "  scenario_tool diff out work/Corvalle_Brinta_linea.txt work/Corvalle_Brinta_24817-.txt\n"
     "\n"
-    "Each difference is one line, placed by kilometre (km 12+350 is progressive\n"
-    "12350): a station moved or retimed, a signal's, board's, sign's or slowdown's\n"
-    "values changed, one added or removed, a gradient, speed or adhesion section\n"
+    "Each difference is one line, placed by the kilometre that the second\n"
+    "scenario's kilometre references give (as the viewer shows it): a station\n"
+    "moved or retimed, a signal's, board's, sign's or slowdown's values changed,\n"
+    "one added or removed, a gradient, speed or adhesion section\n"
     "changed between two kilometres, a curve changed, a general value changed.\n"
     "What records do not tell apart is given field by field.\n"
     "\n"
@@ -108,8 +109,8 @@ int diff_command(const std::vector<std::string>& args) {
       item["change"] = d.change;
       item["from"] = d.from ? nlohmann::ordered_json(*d.from) : nlohmann::ordered_json(nullptr);
       item["to"] = d.to ? nlohmann::ordered_json(*d.to) : nlohmann::ordered_json(nullptr);
-      if (d.from) item["from_km"] = place_on_line(*d.from);
-      if (d.to) item["to_km"] = place_on_line(*d.to);
+      if (d.from) item["from_km"] = d.from_place;
+      if (d.to) item["to_km"] = d.to_place;
       item["what"] = d.what;
       doc["differences"].push_back(std::move(item));
     }

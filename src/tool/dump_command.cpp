@@ -14,9 +14,9 @@
 #include "base/file_names.h"
 #include "base/read_file.h"
 #include "output/compiled_layout.h"
-#include "view/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 
@@ -250,7 +250,7 @@ bool is_zero(const Field& f) {
 
 // The fields an entry of this role uses, with what they mean, in a readable
 // order; then whatever else is not zero.
-std::vector<Field> entry_fields(const voce_sim& e, EntryRole role) {
+std::vector<Field> entry_fields(const voce_sim& e, EntryRole role, const std::vector<KilometreSection>& km) {
   using Meanings = std::vector<std::pair<const char*, const char*>>;
   Meanings meanings;
   switch (role) {
@@ -300,7 +300,18 @@ std::vector<Field> entry_fields(const voce_sim& e, EntryRole role) {
     for (const auto& m : meanings) listed = listed || f.name == m.first;
     if (!listed && !is_zero(f)) fields.push_back(f);
   }
-  if (role == EntryRole::station) fields.push_back({"time", "time", clock_text(e.orario), true});
+  if (role == EntryRole::station) {
+    fields.push_back({"time", "time", clock_text(e.orario), true});
+    fields.push_back({"km", "km", kilometre_text(kilometre_at(km, e.posizione)), true});
+  }
+  const KilometreReference reference{e.inizio, e.fine, e.posizione};
+  if (role == EntryRole::kilometre_reference && reference.given()) {
+    const std::vector<KilometreSection> alone = kilometre_sections({reference, {}, {}}, 0);
+    fields.push_back({"reading", "reading",
+                      "km " + kilometre_text(kilometre_at(alone, e.inizio)) + " at progressive " + num(e.inizio) +
+                          (e.posizione == 1 ? ", counting down" : ", counting up"),
+                      true});
+  }
   if (role == EntryRole::train_header) {
     fields.push_back({"clock", "clock", clock_text(e.col10 * 3600 + e.col11 * 60 + e.col12), true});
   }
@@ -318,6 +329,8 @@ std::string dump_scenario(Report& report, std::string_view bytes) {
   const DecodedScenario scenario = decode_scenario(bytes);
   std::array<voce_sim, kVociSim> table{};
   for (std::size_t i = 0; i < scenario.entries.size(); ++i) table[i] = scenario.entries[i];
+  const std::vector<KilometreSection> km =
+      kilometre_sections(kilometre_references(table), table[voce::treno_e_linea].fine);
 
   if (report.json()) report.begin_rows("entries");
   if (!report.json()) {
@@ -327,7 +340,7 @@ std::string dump_scenario(Report& report, std::string_view bytes) {
   for (std::size_t i = 0; i < scenario.entries.size(); ++i) {
     const auto entry = static_cast<int>(i);
     const EntryRole role = entry_role(table, entry);
-    const std::vector<Field> fields = entry_fields(scenario.entries[i], role);
+    const std::vector<Field> fields = entry_fields(scenario.entries[i], role, km);
     if (report.json()) {
       Json values = Json::object();
       for (const Field& f : fields) {

@@ -1,6 +1,7 @@
 #include "tool/format_reference.h"
 
 #include "compiler/codes.h"
+#include "compiler/kilometres.h"
 #include "compiler/source_format.h"
 
 namespace scenario::tool {
@@ -82,6 +83,31 @@ void file_section(std::string& out, const SourceFormat& format, const char* titl
   records_section(out, format.records);
 }
 
+// How the kilometre references read, with the built-in line's evidence.
+void kilometre_section(std::string& out) {
+  out +=
+      "## How the kilometre references read\n\n"
+      "A kilometre reference (`progressiva chilometrica uno`, `due`, `tre`: start, value, direction) ties "
+      "progressives to the kilometres of the posts and signs along the track. From its start up to the next "
+      "reference's start the kilometre is\n\n"
+      "- direction 0 (counting up): kilometre = progressive + value;\n"
+      "- direction 1 (counting down): kilometre = value - progressive.\n\n"
+      "The value is the constant that ties the two counts, not the kilometre at the start; a direction-1 value is "
+      "the one the source gives (the compile stores it " +
+      std::to_string(kDescendingRaise) +
+      " m higher). Before the first start the first reference holds; without any, the kilometre is the "
+      "progressive. The built-in line's `uno` (0, 90000, 1) and `due` (1500, -1500, 0) put its origin at km "
+      "90+000 and km 0+000 at progressive 1500, as its timetable card has it (origin 90.000, \"cippo km 0.000\", "
+      "then 7 of the 12 other stations at exactly their progressive - 1500, the others within 200 m). A "
+      "level-crossing sign (`(PL km)(1+522)`, `(PLA km)(36+409)`) stands before its crossing and names the "
+      "crossing's kilometre: that kilometre lies 0 to " +
+      std::to_string(kSignAheadMost) +
+      " m further on in the direction the kilometres count (on the built-in line, all 42 signs 102 to 141 m). "
+      "Where a line's signs disagree with its references, `scenario_tool view` labels its axis in progressives, "
+      "marks each reference with its values and says which sign disagrees; `diff`, `dump` and the viewer give "
+      "every kilometre by this reading.\n\n";
+}
+
 }  // namespace
 
 std::string format_reference() {
@@ -114,6 +140,7 @@ std::string format_reference() {
       "cell nearest(p / 50); a cell holds one object.\n\n";
   file_section(out, line_format(), "The line source file");
   file_section(out, train_format(), "The train source file");
+  kilometre_section(out);
   out +=
       "## Codes\n\nErrors are the compile's codes (the compile stops at the first), the finishing codes and the "
       "two error numbers the program shows; warnings and notes are the checker's. `scenario_tool explain CODE` "

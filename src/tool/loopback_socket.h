@@ -25,8 +25,9 @@ class LoopbackConnection {
   // at most `limit` of them, waiting no longer than `timeout` in all; what
   // came when the peer closes or the time is up.
   std::string read_head(std::chrono::milliseconds timeout, std::size_t limit);
-  // Sends every byte, or as many as the peer takes before it goes away.
-  void write_all(std::string_view bytes);
+  // Sends every byte, or as many as the peer takes before it goes away or
+  // `timeout` has passed in all; whether every byte went.
+  bool write_all(std::string_view bytes, std::chrono::milliseconds timeout);
 
  private:
   std::intptr_t handle_;

@@ -48,13 +48,21 @@ std::string LoopbackConnection::read_head(std::chrono::milliseconds timeout, std
   return head;
 }
 
-void LoopbackConnection::write_all(std::string_view bytes) {
+bool LoopbackConnection::write_all(std::string_view bytes, std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
   while (!bytes.empty()) {
-    const ssize_t sent = ::send(fd_of(handle_), bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent < 0 && errno == EINTR) continue;
-    if (sent <= 0) return;  // the page went away
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd_of(handle_), POLLOUT, 0};
+    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+    // Never more than the socket takes at once: a slow peer cannot hold the
+    // sender past its time.
+    const ssize_t sent = ::send(fd_of(handle_), bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    if (sent <= 0) return false;  // the page went away
     bytes.remove_prefix(static_cast<std::size_t>(sent));
   }
+  return true;
 }
 
 LoopbackListener::LoopbackListener(uint16_t port) {

@@ -55,13 +55,20 @@ std::string LoopbackConnection::read_head(std::chrono::milliseconds timeout, std
   return head;
 }
 
-void LoopbackConnection::write_all(std::string_view bytes) {
+bool LoopbackConnection::write_all(std::string_view bytes, std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
   while (!bytes.empty()) {
-    const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    // A send waits no longer than the time left.
+    const DWORD wait = static_cast<DWORD>(left.count());
+    ::setsockopt(socket_of(handle_), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+    const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 16));
     const int sent = ::send(socket_of(handle_), bytes.data(), chunk, 0);
-    if (sent <= 0) return;  // the page went away
+    if (sent <= 0) return false;  // the page went away, or the time is up
     bytes.remove_prefix(static_cast<std::size_t>(sent));
   }
+  return true;
 }
 
 LoopbackListener::LoopbackListener(uint16_t port) {

@@ -46,7 +46,7 @@ std::optional<SourceLine> SourceLinks::of_reference(const KilometreReference& re
     const bool is_reference =
         r.kind == Record::progressiva_uno || r.kind == Record::progressiva_due || r.kind == Record::progressiva_tre;
     if (!is_reference || r.numbers.size() < 3) continue;
-    const int32_t stored = r.numbers[1] + (r.numbers[2] == 1 ? 100 : 0);
+    const int32_t stored = r.numbers[1] + (r.numbers[2] == 1 ? kDescendingRaise : 0);
     if (r.numbers[0] == reference.start && stored == reference.kilometre && r.numbers[2] == reference.direction) {
       return r.place;
     }

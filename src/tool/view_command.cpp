@@ -14,6 +14,7 @@
 #include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "output/memorizza_percorso.h"
+#include "tool/build_extent.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostic_output.h"
@@ -81,7 +82,18 @@ struct PageBuild {
 };
 
 PageBuild build_from_folder(const fs::path& sim_file) {
-  return {page_data(read_compiled_view(sim_file), nullptr, {}), false};
+  nlohmann::json data = page_data(read_compiled_view(sim_file), nullptr, {});
+  data["build"] = whole_build_extent();
+  return {data, false};
+}
+
+// Whether the last line of a source file holds a section header.
+bool ends_with_header(const std::string& text) {
+  std::size_t end = text.find_last_not_of(" \t\r\n");
+  if (end == std::string::npos) return false;
+  const std::size_t start = text.find_last_of("\r\n", end);
+  const std::size_t first = text.find_first_not_of(" \t", start == std::string::npos ? 0 : start + 1);
+  return first != std::string::npos && text[first] == '[' && text[end] == ']';
 }
 
 struct SourceFiles {
@@ -110,8 +122,27 @@ PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   for (const Diagnostic& d : checked.diagnostics) messages << printer.text(d);
   const SourcePaths paths = sources.paths();
   const PageSources page_sources{links, paths};
-  return {page_data(view_of(model), &page_sources, page_diagnostics(checked, paths)),
-          checked.count(Severity::error) > 0};
+  nlohmann::json data = page_data(view_of(model), &page_sources, page_diagnostics(checked, paths));
+  data["build"] = build_extent(report, links, checked, paths);
+  // A file whose last line is no section header has lost its end (a save
+  // still being written, say): its last field is never read, and whatever
+  // stood after the cut is missing without a code to tell it.
+  bool cut = false;
+  for (const auto& [path, text] : {std::pair{sources.line_path, &sources.line}, {sources.train_path, &sources.train}}) {
+    if (ends_with_header(*text)) continue;
+    cut = true;
+    data["build"]["complete"] = false;
+    data["diagnostics"].push_back({{"file", path},
+                                   {"line", 0},
+                                   {"column", 0},
+                                   {"severity", "error"},
+                                   {"code", "unfinished"},
+                                   {"message",
+                                    "the file ends without its closing section header (\"[fine]\"): it "
+                                    "looks cut short, and its last field is never read"},
+                                   {"hint", "save the whole file, ending with a line \"[fine]\""}});
+  }
+  return {data, cut || checked.count(Severity::error) > 0};
 }
 
 uint16_t port_of(const Arguments& arguments) {

@@ -1,8 +1,11 @@
 #include "tool/view_server.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <ostream>
 #include <sstream>
 #include <thread>
@@ -18,6 +21,12 @@ namespace fs = std::filesystem;
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+
+// What the served responses may do: run the page's own inline script and
+// style, ask its own server, and never stand in another site's frame.
+constexpr std::string_view kServedPolicy =
+    "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; img-src data: blob:; "
+    "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
 extern "C" void on_interrupt(int) { interrupted = 1; }
 
@@ -100,15 +109,52 @@ HttpResponse answer(const std::string& head, const nlohmann::json& data, uint16_
   const std::string path = target.substr(0, target.find('?'));
   if (path == "/" || path == "/index.html") return {200, "text/html; charset=utf-8", viewer_page(data)};
   if (path == "/data") return {200, "application/json", script_safe_json(data)};
-  if (path == "/version") return {200, "text/plain", std::to_string(data.value("version", 0)) + "\n"};
+  if (path == "/version") {
+    const std::string server = data.value("server", std::string());
+    return {200, "text/plain", std::to_string(data.value("version", 0)) + (server.empty() ? "" : " " + server) + "\n"};
+  }
   return {404, "text/plain", "not found\n"};
 }
 
 std::string response_bytes(const HttpResponse& response) {
   return "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) +
          "\r\nContent-Type: " + response.type + "\r\nContent-Length: " + std::to_string(response.body.size()) +
-         "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n" + response.body;
+         "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nContent-Security-Policy: " +
+         std::string(kServedPolicy) +
+         "\r\nX-Frame-Options: DENY\r\nReferrer-Policy: no-referrer\r\nConnection: close\r\n\r\n" + response.body;
 }
+
+nlohmann::json kept_build(const nlohmann::json& good, const nlohmann::json& failed, int good_version, int version) {
+  nlohmann::json shown = good;
+  const nlohmann::json& diagnostics = failed.contains("diagnostics") ? failed["diagnostics"] : nlohmann::json::array();
+  int errors = 0;
+  for (const nlohmann::json& d : diagnostics) {
+    if (d.value("severity", std::string()) == "error") ++errors;
+  }
+  shown["diagnostics"] = diagnostics;
+  // The new build's records place its diagnostics; the shown build's
+  // objects are what is drawn.
+  if (failed.contains("records")) shown["records"] = failed["records"];
+  shown["stale"] = {{"shown", good_version}, {"version", version}, {"errors", errors}};
+  return shown;
+}
+
+namespace {
+
+// Each connection is answered on a thread of its own, so that a slow or
+// silent client holds up no other: it has this long to send its request
+// head, and the answer this long to go out.
+constexpr auto kReadLimit = std::chrono::milliseconds(2000);
+constexpr auto kSendLimit = std::chrono::milliseconds(10000);
+constexpr std::size_t kHeadLimit = 16384;
+// Connections beyond this many at once are closed unanswered.
+constexpr int kMostConnections = 128;
+
+bool complete_build(const nlohmann::json& data) {
+  return !data.contains("build") || data["build"].value("complete", true);
+}
+
+}  // namespace
 
 int serve_and_watch(uint16_t port, const std::vector<fs::path>& watched, const std::function<nlohmann::json()>& build,
                     const std::function<void(const nlohmann::json&)>& built, std::ostream& log) {
@@ -116,14 +162,23 @@ int serve_and_watch(uint16_t port, const std::vector<fs::path>& watched, const s
   std::signal(SIGINT, on_interrupt);
   std::signal(SIGTERM, on_interrupt);
 
+  // Tells one run of the server from the next, so that an open page knows a
+  // restarted server even when the build numbers meet.
+  const std::string server = std::to_string(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count());
   int version = 0;
-  nlohmann::json data;
+  std::mutex mutex;
+  std::shared_ptr<const nlohmann::json> served;  // what the threads answer from
+  nlohmann::json good;                           // the last build that compiled
+  int good_version = 0;
   const auto rebuild = [&]() {
     ++version;
+    nlohmann::json data;
     try {
       data = build();
     } catch (const std::exception& failure) {
-      if (data.is_null()) throw;  // nothing to show yet
+      if (good.is_null()) throw;  // nothing to show yet
       data["diagnostics"] = nlohmann::json::array({{{"file", watched.empty() ? "" : utf8_of_path(watched.front())},
                                                     {"line", 0},
                                                     {"column", 0},
@@ -131,28 +186,67 @@ int serve_and_watch(uint16_t port, const std::vector<fs::path>& watched, const s
                                                     {"code", "failure"},
                                                     {"message", failure.what()},
                                                     {"hint", "the page shows the last build that worked"}}});
+      data["build"] = {{"complete", false}};
+    }
+    if (complete_build(data) || good.is_null()) {
+      if (complete_build(data)) {
+        good = data;
+        good_version = version;
+      }
+    } else {
+      data = kept_build(good, data, good_version, version);
     }
     data["version"] = version;
+    data["server"] = server;
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      served = std::make_shared<const nlohmann::json>(data);
+    }
     built(data);
   };
   std::vector<Stamp> stamps = stamps_of(watched);
   rebuild();
 
   LoopbackListener listener(port);
-  log << "serving http://127.0.0.1:" << listener.port() << "/ (Ctrl-C stops)" << std::endl;
+  const uint16_t listening = listener.port();
+  log << "serving http://127.0.0.1:" << listening << "/ (Ctrl-C stops)" << std::endl;
+  std::atomic<int> active{0};
   while (interrupted == 0) {
     if (auto connection = listener.accept(std::chrono::milliseconds(200))) {
-      const std::string head = connection->read_head(std::chrono::milliseconds(2000), 16384);
-      connection->write_all(response_bytes(answer(head, data, listener.port())));
+      if (active.load() >= kMostConnections) continue;  // closed unanswered
+      std::shared_ptr<const nlohmann::json> data;
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        data = served;
+      }
+      ++active;
+      std::thread([&active, listening, data, client = std::shared_ptr<LoopbackConnection>(std::move(connection))]() {
+        try {
+          const std::string head = client->read_head(kReadLimit, kHeadLimit);
+          // A connection that sent nothing in time (a browser's spare one,
+          // opened ahead) is closed unanswered: the browser opens another.
+          if (!head.empty()) client->write_all(response_bytes(answer(head, *data, listening)), kSendLimit);
+        } catch (const std::exception&) {
+          // A connection that fails is that client's loss alone.
+        }
+        --active;
+      }).detach();
     }
     if (stamps_of(watched) != stamps) {
-      // Let a save that comes in several writes finish.
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      // Let a save that comes in several writes finish: the files are built
+      // once they have stood still for a moment (or after 2 s of writing).
+      for (int waited = 0; waited < 20; ++waited) {
+        stamps = stamps_of(watched);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (stamps_of(watched) == stamps) break;
+      }
       stamps = stamps_of(watched);
       rebuild();
       log << "rebuilt (version " << version << ")" << std::endl;
     }
   }
+  // The threads answering still end within their time limits.
+  while (active.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   log << "stopped" << std::endl;

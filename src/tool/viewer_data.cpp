@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "base/nearest.h"
-#include "view/line_profiles.h"
 #include "tool/scene_labels.h"
 #include "tool/viewer_assets.h"
+#include "view/line_profiles.h"
 
 namespace scenario::tool {
 
@@ -169,21 +169,39 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
   data["profileEnd"] = static_cast<int64_t>(cells) * 50;
   data["files"] = sources ? json::array({sources->paths.line, sources->paths.train}) : json::array();
 
-  // Kilometres.
+  // Kilometres: by the references where they agree with the line's own
+  // kilometre signs; otherwise the axis counts progressives.
   const std::vector<KilometreSection> sections = kilometre_sections(view);
-  const std::vector<KilometrePost> posts = kilometre_posts(sections, view.length);
+  std::vector<PlacedSign> placed_signs;
+  for (const SignView& s : view.signs) placed_signs.push_back({s.progressive, s.text});
+  const KilometreAgreement agreement = kilometre_agreement(sections, placed_signs);
+  const std::vector<KilometrePost> posts =
+      agreement.agrees ? kilometre_posts(sections, view.length) : kilometre_posts({}, view.length);
   json sections_json = json::array();
-  for (const KilometreSection& s : sections) {
-    json src = nullptr;
-    for (const KilometreReference& r : view.references) {
-      if (sources != nullptr && r.start == s.from && r.kilometre == s.kilometre) {
-        src = source_of(sources->links.of_reference(r), sources);
-      }
+  if (agreement.agrees) {
+    for (const KilometreSection& s : sections) {
+      sections_json.push_back(
+          {{"from", s.from},
+           {"to", s.to},
+           {"kilometre", s.kilometre},
+           {"descending", s.descending},
+           {"src", s.reference && sources != nullptr ? source_of(sources->links.of_reference(*s.reference), sources)
+                                                     : json(nullptr)}});
     }
-    sections_json.push_back(
-        {{"from", s.from}, {"to", s.to}, {"kilometre", s.kilometre}, {"descending", s.descending}, {"src", src}});
   }
   data["sections"] = sections_json;
+  json references = json::array();
+  for (const KilometreReference& r : view.references) {
+    if (!r.given()) continue;
+    references.push_back(
+        {{"start", r.start},
+         {"kilometre", r.kilometre},
+         {"direction", r.direction},
+         {"src", sources != nullptr ? source_of(sources->links.of_reference(r), sources) : json(nullptr)}});
+  }
+  data["kilometres"] = {
+      {"agrees", agreement.agrees},        {"signs", agreement.signs}, {"leastAhead", agreement.least_ahead},
+      {"mostAhead", agreement.most_ahead}, {"why", agreement.why},     {"references", references}};
 
   // The plan.
   std::vector<CurveView> curves;
@@ -247,8 +265,10 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
 
   json signs = json::array();
   for (const SignView& s : view.signs) {
+    const std::optional<int64_t> named = kilometre_in_sign(s.text);
     signs.push_back({{"p", s.progressive},
                      {"text", s.text},
+                     {"named", named ? json(*named) : json(nullptr)},
                      {"entry", s.entry},
                      {"src", source_of(sources, Record::cartello_indicatore, s.cell)}});
   }

@@ -10,8 +10,6 @@ namespace {
 
 constexpr int32_t kCellMetres = 50;
 
-int64_t floor_div(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0); }
-
 // The class whose curvature `k` is, within a tenth of it (neighbouring
 // classes differ by half or more); 0 for a straight metre.
 int class_of(double k) {
@@ -25,56 +23,7 @@ int class_of(double k) {
 }  // namespace
 
 std::vector<KilometreSection> kilometre_sections(const ScenarioView& view) {
-  std::vector<KilometreReference> given;
-  for (const KilometreReference& r : view.references) {
-    if (r.start != 0 || r.kilometre != 0 || r.direction != 0) given.push_back(r);
-  }
-  std::stable_sort(given.begin(), given.end(),
-                   [](const KilometreReference& a, const KilometreReference& b) { return a.start < b.start; });
-  std::vector<KilometreSection> sections;
-  const int32_t end = std::max(view.length, 0);
-  if (given.empty()) return {{0, end, 0, false}};
-  for (std::size_t i = 0; i < given.size(); ++i) {
-    const int32_t to = i + 1 < given.size() ? given[i + 1].start : std::max(end, given[i].start);
-    // Of two references with one start, the later one holds.
-    if (i + 1 < given.size() && to == given[i].start) continue;
-    sections.push_back({given[i].start, to, given[i].kilometre, given[i].direction == 1});
-  }
-  return sections;
-}
-
-int64_t kilometre_at(const std::vector<KilometreSection>& sections, int32_t progressive) {
-  if (sections.empty()) return progressive;
-  const KilometreSection* holding = &sections.front();
-  for (const KilometreSection& s : sections) {
-    if (s.from <= progressive) holding = &s;
-  }
-  const int64_t run = int64_t{progressive} - holding->from;
-  return holding->kilometre + (holding->descending ? -run : run);
-}
-
-std::string kilometre_text(int64_t metres) {
-  const int64_t size = std::llabs(metres);
-  const std::string m = std::to_string(size % 1000);
-  return (metres < 0 ? "-" : "") + std::to_string(size / 1000) + "+" + std::string(3 - m.size(), '0') + m;
-}
-
-std::vector<KilometrePost> kilometre_posts(const std::vector<KilometreSection>& sections, int32_t length) {
-  std::vector<KilometrePost> posts;
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    const KilometreSection& s = sections[i];
-    const int64_t from = i == 0 ? 0 : std::max(s.from, 0);
-    const int64_t to = std::min<int64_t>(i + 1 == sections.size() ? length + 1 : s.to, length + 1);
-    if (from >= to) continue;
-    const int64_t at_from = kilometre_at(sections, static_cast<int32_t>(from));
-    // The first whole kilometre at or after `from`, in the section's direction.
-    const int64_t first_km = s.descending ? floor_div(at_from, 1000) * 1000 : -floor_div(-at_from, 1000) * 1000;
-    for (int64_t p = from + std::llabs(first_km - at_from), km = first_km; p < to;
-         p += 1000, km += s.descending ? -1000 : 1000) {
-      posts.push_back({static_cast<int32_t>(p), km});
-    }
-  }
-  return posts;
+  return kilometre_sections(view.references, view.length);
 }
 
 std::vector<CurveView> curves_of(const std::vector<PlanPoint>& plan) {

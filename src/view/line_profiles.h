@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/kilometres.h"
 #include "view/scenario_view.h"
 
 namespace scenario {
@@ -17,36 +18,9 @@ namespace scenario {
 
 // --- kilometres --------------------------------------------------------------
 
-// A stretch of line over which one kilometre reference holds: from its start
-// progressive up to the next reference's start (or the end of the line), the
-// kilometre counts up from `kilometre` (or down, when `descending`) one metre
-// per metre of progressive.
-struct KilometreSection {
-  int32_t from = 0;       // progressive
-  int32_t to = 0;         // progressive, exclusive
-  int32_t kilometre = 0;  // metres, at `from`
-  bool descending = false;
-};
-
-// The sections of a scenario's references, in ascending progressive. A
-// reference left all zero is one the line source file did not give; without
-// any, the kilometre is the progressive itself. Before the first section's
-// start its reference holds too.
+// The kilometre sections of a scenario's references (compiler/kilometres.h
+// reads them).
 std::vector<KilometreSection> kilometre_sections(const ScenarioView& view);
-
-// The kilometre, in metres, at `progressive`.
-int64_t kilometre_at(const std::vector<KilometreSection>& sections, int32_t progressive);
-
-// A kilometre as the line's signs write it: "12+345", "-1+500".
-std::string kilometre_text(int64_t metres);
-
-// A post wherever the kilometre is a whole kilometre, from progressive 0 to
-// the end of the line.
-struct KilometrePost {
-  int32_t progressive = 0;
-  int64_t kilometre = 0;  // metres, a multiple of 1000
-};
-std::vector<KilometrePost> kilometre_posts(const std::vector<KilometreSection>& sections, int32_t length);
 
 // --- curves ------------------------------------------------------------------
 

@@ -153,10 +153,7 @@ ScenarioView view_of(const std::array<voce_sim, kVociSim>& table, const std::vec
   view.line_name = table[voce::intestazione_linea].testo;
   view.train_number = table[voce::intestazione_treno].testo;
   view.length = table[voce::treno_e_linea].fine;
-  for (int i = 0; i < 3; ++i) {
-    const voce_sim& e = table[static_cast<std::size_t>(voce::progressiva_tre + i)];
-    view.references[static_cast<std::size_t>(i)] = {e.inizio, e.fine, e.posizione};
-  }
+  view.references = kilometre_references(table);
   for (int e = 1; e <= voce::primo_cartello; ++e) {
     if (entry_role(table, e) == EntryRole::station)
       view.stations.push_back({e, table[static_cast<std::size_t>(e)], {}});

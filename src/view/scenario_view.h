@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/kilometres.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
@@ -122,12 +123,6 @@ struct MountainView {
   int32_t last_cell = 0;
   uint8_t type = 0;
   int32_t markers = 0;  // cells of tipo 11 in the run
-};
-
-struct KilometreReference {
-  int32_t start = 0;      // progressive
-  int32_t kilometre = 0;  // metres, as stored
-  int32_t direction = 0;
 };
 
 struct ScenarioView {

@@ -20,6 +20,30 @@
 
   const planCanvas = document.getElementById("plan");
   const profileCanvas = document.getElementById("profiles");
+  // The canvases' sizes in CSS pixels, measured once per redraw: reading
+  // them from the layout for every point drawn costs more than the drawing.
+  const size = { plan: { w: 1, h: 1 }, profiles: { w: 1, h: 1 } };
+  // The pointer's marks are drawn on a transparent canvas over each one, so
+  // that a pointer move repaints no more than them.
+  const overlays = new Map();
+  for (const canvas of [planCanvas, profileCanvas]) {
+    const overlay = document.createElement("canvas");
+    overlay.className = "overlay";
+    overlay.setAttribute("aria-hidden", "true");
+    canvas.after(overlay);
+    overlays.set(canvas, overlay);
+  }
+
+  function measure() {
+    size.plan = { w: planCanvas.clientWidth, h: planCanvas.clientHeight };
+    size.profiles = { w: profileCanvas.clientWidth, h: profileCanvas.clientHeight };
+    for (const [canvas, overlay] of overlays) {
+      overlay.style.left = canvas.offsetLeft + "px";
+      overlay.style.top = canvas.offsetTop + "px";
+      overlay.style.width = canvas.clientWidth + "px";
+      overlay.style.height = canvas.clientHeight + "px";
+    }
+  }
 
   // --- data ------------------------------------------------------------------
 
@@ -38,6 +62,9 @@
       });
     }
     d.end = Math.max(d.profileEnd, d.length, 1);
+    d.build = d.build || { complete: true, stop: null, counts: [], reached: {}, failedStation: null };
+    // The station the stopping record left half-filled is no station of the build.
+    if (d.build.failedStation !== null) d.stations = d.stations.filter((s) => s.entry !== d.build.failedStation);
     // Where each source line placed something, to find a diagnostic's place.
     d.placeOfLine = new Map();
     for (const [f, line, p] of d.records || []) d.placeOfLine.set(f + ":" + line, p);
@@ -52,6 +79,13 @@
       if (key(items[mid]) <= p) { found = mid; lo = mid + 1; } else { hi = mid - 1; }
     }
     return found;
+  }
+
+  // Where the build stopped carrying a profile lane: a progressive, or
+  // Infinity where it carries the whole line.
+  function reachedOf(key) {
+    const r = data.build.reached[key];
+    return r === undefined || r === null ? Infinity : r;
   }
 
   function stepAt(steps, p) {
@@ -80,6 +114,11 @@
     return c ? (c.left ? -1 : 1) * [0.1, 0.2, 0.4, 1, 2, 3][c.class - 1] : 0; // per km
   }
 
+  // Whether the axis counts kilometres: the tool gives the kilometre sections
+  // only where the references agree with the line's kilometre signs.
+  function kilometresAgree() { return !data.kilometres || data.kilometres.agrees; }
+
+  // The kilometre at `p` within the sections the tool worked out.
   function kilometreAt(p) {
     const s = data.sections;
     if (!s.length) return p;
@@ -140,8 +179,8 @@
     return { ctx, w, h };
   }
 
-  function planX(x) { return planCanvas.clientWidth / 2 + (x - plan.cx) * plan.scale; }
-  function planY(y) { return planCanvas.clientHeight / 2 - (y - plan.cy) * plan.scale; }
+  function planX(x) { return size.plan.w / 2 + (x - plan.cx) * plan.scale; }
+  function planY(y) { return size.plan.h / 2 - (y - plan.cy) * plan.scale; }
 
   // Fits the plan around the stretch of progressives [from, to].
   function fitPlan(from, to) {
@@ -165,7 +204,12 @@
     let i = Math.max(0, lastAtOrBefore(P, from, (v) => v) + 1);
     for (; i < P.length && P[i] < to; ++i) points.push([X[i], Y[i]]);
     points.push(planPointAt(to));
+    // Only segments that can cross the canvas are drawn: one whose ends lie
+    // beyond the same edge cannot.
+    const w = size.plan.w, h = size.plan.h, m = 20;
+    const outside = (x, y) => (x < -m ? 1 : 0) | (x > w + m ? 2 : 0) | (y < -m ? 4 : 0) | (y > h + m ? 8 : 0);
     ctx.beginPath();
+    let before = -1;
     for (let k = 0; k < points.length; ++k) {
       let sx = planX(points[k][0]), sy = planY(points[k][1]);
       if (offset) {
@@ -173,7 +217,9 @@
         const dx = b[0] - a[0], dy = b[1] - a[1], n = Math.hypot(dx, dy) || 1;
         sx += (dy / n) * offset; sy += (dx / n) * offset;
       }
-      if (k === 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
+      const side = outside(sx, sy);
+      if (k === 0 || (before & side) !== 0) ctx.moveTo(sx, sy); else ctx.lineTo(sx, sy);
+      before = side;
     }
     ctx.stroke();
   }
@@ -182,7 +228,7 @@
   // a point of the plan.
   function onPlan(x, y, margin) {
     const sx = planX(x), sy = planY(y);
-    return sx > -margin && sy > -margin && sx < planCanvas.clientWidth + margin && sy < planCanvas.clientHeight + margin;
+    return sx > -margin && sy > -margin && sx < size.plan.w + margin && sy < size.plan.h + margin;
   }
 
   function drawPlan() {
@@ -380,16 +426,16 @@
   }
 
   function profileX(p) {
-    const width = profileCanvas.clientWidth - LEFT - RIGHT;
+    const width = size.profiles.w - LEFT - RIGHT;
     return LEFT + ((p - range.from) / (range.to - range.from)) * width;
   }
 
   function progressiveAt(x) {
-    const width = profileCanvas.clientWidth - LEFT - RIGHT;
+    const width = size.profiles.w - LEFT - RIGHT;
     return range.from + ((x - LEFT) / width) * (range.to - range.from);
   }
 
-  function axisScale() { return (profileCanvas.clientWidth - LEFT - RIGHT) / (range.to - range.from); }
+  function axisScale() { return (size.profiles.w - LEFT - RIGHT) / (range.to - range.from); }
 
   function chartY(chart, v) {
     const { low, high } = chart.axis;
@@ -398,11 +444,13 @@
 
   // Draws steps [[p, v], ...] as a stepped line over the visible range.
   function stepped(ctx, chart, steps, end) {
+    end = Math.min(end, reachedOf(chart.key));
+    const upTo = Math.min(range.to, end);
     const first = Math.max(0, lastAtOrBefore(steps, range.from, (s) => s[0]));
     ctx.beginPath();
-    for (let i = first; i < steps.length && steps[i][0] <= range.to; ++i) {
+    for (let i = first; i < steps.length && steps[i][0] <= upTo; ++i) {
       const x0 = profileX(Math.max(steps[i][0], range.from));
-      const x1 = profileX(Math.min(i + 1 < steps.length ? steps[i + 1][0] : end, range.to));
+      const x1 = profileX(Math.min(i + 1 < steps.length ? steps[i + 1][0] : end, upTo));
       const y = chartY(chart, steps[i][1]);
       if (i === first) ctx.moveTo(x0, y); else ctx.lineTo(x0, y);
       ctx.lineTo(x1, y);
@@ -442,7 +490,7 @@
     const axisY = rows.axis.top;
     ctx.strokeStyle = "#5a6672"; ctx.beginPath(); ctx.moveTo(LEFT, axisY); ctx.lineTo(right, axisY); ctx.stroke();
     ctx.fillStyle = "#5a6672"; ctx.font = "10px " + FONT; ctx.textAlign = "right"; ctx.textBaseline = "top";
-    ctx.fillText("km", LEFT - 8, axisY + 4);
+    ctx.fillText(kilometresAgree() ? "km" : "progr. km", LEFT - 8, axisY + 4);
     ctx.save(); ctx.beginPath(); ctx.rect(LEFT - 20, axisY, right - LEFT + 40, h - axisY); ctx.clip();
     drawnLabels.posts = [];
     for (const label of data.labels.posts) {
@@ -453,10 +501,22 @@
       const width = ctx.measureText(label.t).width;
       drawnLabels.posts.push({ t: label.t, x: x - width / 2, y: axisY + 7, w: width, h: label.font });
     }
+    // Where the references do not agree with the signs, each reference as
+    // a marker with its values.
+    if (!kilometresAgree()) {
+      ctx.fillStyle = "#d62728"; ctx.textAlign = "left";
+      for (const r of data.kilometres.references) {
+        if (!visible(r.start)) continue;
+        const x = profileX(r.start);
+        triangle(ctx, x, axisY + 22, 5, "#d62728", "#7f0000");
+        ctx.fillStyle = "#7f0000";
+        ctx.fillText("ref " + r.start + ", " + r.kilometre + ", " + r.direction, x + 6, axisY + 18);
+      }
+    }
     ctx.restore();
     document.getElementById("range").textContent =
       "progressive " + metres(range.from) + " \u2013 " + metres(range.to) +
-      " (km " + kilometreText(kilometreAt(range.from)) + " \u2013 " + kilometreText(kilometreAt(range.to)) + ")";
+      (kilometresAgree() ? " (km " + kilometreText(kilometreAt(range.from)) + " \u2013 " + kilometreText(kilometreAt(range.to)) + ")" : "");
   }
 
   // The objects along the line, in lanes: curves (left above, right below),
@@ -524,7 +584,8 @@
       ctx.beginPath();
       const hp = p.height;
       const first = Math.max(0, lastAtOrBefore(hp, range.from, (s) => s[0]));
-      for (let i = first; i < hp.length; ++i) {
+      const heightEnd = reachedOf("height");
+      for (let i = first; i < hp.length && hp[i][0] <= heightEnd; ++i) {
         const x = profileX(hp[i][0]), y = chartY(chart, hp[i][1]);
         if (i === first) ctx.moveTo(x, y); else ctx.lineTo(x, y);
         if (hp[i][0] > range.to) break;
@@ -543,10 +604,65 @@
       ctx.strokeStyle = chart.key === "gradient" ? "#8c564b" : "#17becf";
       stepped(ctx, chart, p[chart.key], data.profileEnd);
     }
+    notCompiled(ctx, chart.top, chart.bottom, reachedOf(chart.key), right);
     ctx.restore();
     ctx.lineWidth = 1;
     ctx.font = "bold 11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "bottom";
     ctx.fillStyle = "#1d2630"; ctx.fillText(chart.title, LEFT, chart.top - 2);
+    laneLegend(ctx, chart, right);
+  }
+
+  // What each mark of a profile lane means, at the right of its title.
+  const LANE_LEGENDS = {
+    speed: [["line", "#2ca02c", "limit obeyed"], ["dash", "#98c998", "speed profile"], ["fill", "rgba(255, 127, 14, 0.35)", "slowdown"], ["box", "#000", "board speeds"]],
+    gradient: [["line", "#8c564b", "per mille, + climbs"]],
+    height: [["line", "#6a3d9a", "metres above the origin"]],
+    curvature: [["line", "#d62728", "1 / radius (km)"]],
+    adhesion: [["line", "#17becf", "adhesion value"]],
+  };
+
+  function laneLegend(ctx, chart, right) {
+    const items = LANE_LEGENDS[chart.key] || [];
+    ctx.font = "10px " + FONT; ctx.textBaseline = "middle"; ctx.textAlign = "left";
+    let x = right;
+    const y = chart.top - 8;
+    for (let i = items.length - 1; i >= 0; --i) {
+      const [kind, colour, text] = items[i];
+      x -= ctx.measureText(text).width + 26;
+      ctx.strokeStyle = colour; ctx.fillStyle = colour; ctx.lineWidth = 2;
+      if (kind === "line" || kind === "dash") {
+        ctx.setLineDash(kind === "dash" ? [4, 3] : []);
+        ctx.beginPath(); ctx.moveTo(x, y); ctx.lineTo(x + 16, y); ctx.stroke(); ctx.setLineDash([]);
+      } else if (kind === "fill") {
+        ctx.fillRect(x, y - 5, 16, 10);
+      } else {
+        ctx.lineWidth = 1; ctx.fillStyle = "#fff"; ctx.fillRect(x + 5, y - 3, 6, 6); ctx.strokeRect(x + 5, y - 3, 6, 6);
+      }
+      ctx.lineWidth = 1;
+      ctx.fillStyle = "#5a6672"; ctx.fillText(text, x + 20, y);
+    }
+  }
+
+  // The stretch from `from` on that the build does not carry: hatched, and
+  // said so, never drawn as a value.
+  function notCompiled(ctx, top, bottom, from, right) {
+    if (from >= range.to) return;
+    const x0 = Math.max(LEFT, profileX(Math.max(from, range.from)));
+    ctx.save();
+    ctx.beginPath(); ctx.rect(x0, top, right - x0, bottom - top); ctx.clip();
+    ctx.fillStyle = "rgba(214, 39, 40, 0.06)"; ctx.fillRect(x0, top, right - x0, bottom - top);
+    ctx.strokeStyle = "rgba(214, 39, 40, 0.35)"; ctx.lineWidth = 1;
+    ctx.beginPath();
+    for (let x = x0 - (bottom - top); x < right; x += 8) { ctx.moveTo(x, bottom); ctx.lineTo(x + (bottom - top), top); }
+    ctx.stroke();
+    ctx.restore();
+    if (right - x0 > 120) {
+      ctx.font = "11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "middle";
+      const text = "not compiled: the build stopped before this";
+      const width = ctx.measureText(text).width;
+      ctx.fillStyle = "rgba(255, 255, 255, 0.9)"; ctx.fillRect(x0 + 6, (top + bottom) / 2 - 8, width + 8, 16);
+      ctx.fillStyle = "#a01c1d"; ctx.fillText(text, x0 + 10, (top + bottom) / 2);
+    }
   }
 
   // --- what is here ------------------------------------------------------------
@@ -593,21 +709,25 @@
       const dd = document.createElement("dd"); dd.textContent = value; dd.dataset.value = key;
       dl.append(dt, dd);
     };
-    const cellValue = (steps) => { const s = stepAt(steps, p); return s ? s[1] : null; };
+    const cellValue = (steps, key) => {
+      if (p >= reachedOf(key)) return "not compiled";
+      const s = stepAt(steps, p); return s ? s[1] : null;
+    };
+    const withUnit = (v, unit) => (v === "not compiled" ? v : v + unit);
     const slowdown = data.slowdowns.find((s) => p >= s.start && p < Math.max(s.end, s.start + 50));
     const board = data.boards[lastAtOrBefore(data.boards, p, (b) => b.p)];
     const curve = curveAt(p);
     const station = data.stations.find((s) => p >= s.from && p <= s.to);
-    row("kilometre", "km", kilometreText(kilometreAt(p)));
+    row("kilometre", "km", kilometresAgree() ? kilometreText(kilometreAt(p)) : "unknown: see the kilometre note");
     row("progressive", "progressive", metres(p));
-    row("limit", "speed limit", cellValue(data.profiles.limit) + " km/h");
-    row("speed", "speed profile", cellValue(data.profiles.speed) + " km/h");
+    row("limit", "speed limit", withUnit(cellValue(data.profiles.limit, "limit"), " km/h"));
+    row("speed", "speed profile", withUnit(cellValue(data.profiles.speed, "speed"), " km/h"));
     row("slowdown", "slowdown", slowdown ? slowdown.speed + " km/h" : "none");
     row("board", "last board", board ? board.s.join("/") + " km/h at " + metres(board.p) : "none");
-    row("gradient", "gradient", cellValue(data.profiles.gradient) + " \u2030");
-    row("height", "height", heightAt(p).toFixed(1) + " m");
+    row("gradient", "gradient", withUnit(cellValue(data.profiles.gradient, "gradient"), " \u2030"));
+    row("height", "height", p >= reachedOf("height") ? "not compiled" : heightAt(p).toFixed(1) + " m");
     row("curvature", "curvature", curve ? "class " + curve.class + " " + (curve.left ? "left" : "right") + ", radius " + Math.round(1000 / Math.abs(curvatureAt(p))) + " m" : "straight");
-    row("adhesion", "adhesion", String(cellValue(data.profiles.adhesion)));
+    row("adhesion", "adhesion", String(cellValue(data.profiles.adhesion, "adhesion")));
     row("station", "station", station ? station.name : "none");
     const sourceOf = (steps) => { const s = stepAt(steps, p); return s && s.length > 2 ? sourceText([s[2], s[3]]) : ""; };
     for (const [name, steps] of [["speed", data.profiles.speed], ["gradient", data.profiles.gradient], ["adhesion", data.profiles.adhesion]]) {
@@ -625,45 +745,39 @@
 
   // --- drawing the cursor over both canvases -------------------------------------
 
-  let planImage = null, profileImage = null;
-
   function redraw() {
+    measure();
     drawPlan();
     drawProfiles();
-    planImage = snapshot(planCanvas);
-    profileImage = snapshot(profileCanvas);
     paintCursor();
   }
 
-  function snapshot(canvas) {
-    const copy = document.createElement("canvas");
-    copy.width = canvas.width; copy.height = canvas.height;
-    copy.getContext("2d").drawImage(canvas, 0, 0);
-    return copy;
-  }
-
-  function restore(canvas, image) {
-    const ctx = canvas.getContext("2d");
-    ctx.setTransform(1, 0, 0, 1, 0, 0);
-    ctx.clearRect(0, 0, canvas.width, canvas.height);
-    if (image) ctx.drawImage(image, 0, 0);
+  // Clears an overlay, sized as its canvas, for the pointer's marks.
+  function overlayContext(canvas) {
+    const overlay = overlays.get(canvas);
     const ratio = window.devicePixelRatio || 1;
+    const css = canvas === planCanvas ? size.plan : size.profiles;
+    const w = Math.round(css.w * ratio), h = Math.round(css.h * ratio);
+    if (overlay.width !== w || overlay.height !== h) { overlay.width = w; overlay.height = h; }
+    const ctx = overlay.getContext("2d");
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    ctx.clearRect(0, 0, overlay.width, overlay.height);
     ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
     return ctx;
   }
 
   function paintCursor() {
-    const pctx = restore(profileCanvas, profileImage);
-    const lctx = restore(planCanvas, planImage);
+    const pctx = overlayContext(profileCanvas);
+    const lctx = overlayContext(planCanvas);
     if (hover === null) return;
     if (hover >= range.from && hover <= range.to) {
       const x = profileX(hover);
       pctx.strokeStyle = "rgba(0, 0, 0, 0.6)"; pctx.lineWidth = 1;
-      pctx.beginPath(); pctx.moveTo(x, 0); pctx.lineTo(x, profileCanvas.clientHeight); pctx.stroke();
+      pctx.beginPath(); pctx.moveTo(x, 0); pctx.lineTo(x, size.profiles.h); pctx.stroke();
     }
     if (brush) {
       pctx.fillStyle = "rgba(31, 78, 121, 0.15)";
-      pctx.fillRect(Math.min(brush.x0, brush.x1), 0, Math.abs(brush.x1 - brush.x0), profileCanvas.clientHeight);
+      pctx.fillRect(Math.min(brush.x0, brush.x1), 0, Math.abs(brush.x1 - brush.x0), size.profiles.h);
     }
     if (data.plan) {
       const [x, y] = planPointAt(hover);
@@ -675,13 +789,18 @@
 
   // --- interaction ---------------------------------------------------------------
 
-  function setRange(from, to, fit) {
+  // The profiles' range, kept within the line and at least 200 m long.
+  function clampRange(from, to) {
     const most = data.end;
     const least = Math.min(200, most);
     let span = Math.max(to - from, least);
     span = Math.min(span, most);
     from = Math.max(0, Math.min(from, most - span));
     range = { from, to: from + span };
+  }
+
+  function setRange(from, to, fit) {
+    clampRange(from, to);
     if (fit !== false) fitPlan(range.from, range.to);
     redraw();
   }
@@ -737,7 +856,7 @@
       if (wide) setRange(a, b); else paintCursor();
     }
     panProfiles = null;
-    if (dragPlan) { dragPlan = null; planCanvas.style.cursor = ""; }
+    if (dragPlan) { dragPlan = null; planCanvas.style.cursor = ""; followPlan(); redraw(); }
   });
   profileCanvas.addEventListener("mouseleave", () => { if (!brush) { hover = null; paintCursor(); } });
   profileCanvas.addEventListener("dblclick", showAll);
@@ -745,12 +864,13 @@
   planCanvas.addEventListener("wheel", (e) => {
     e.preventDefault();
     const factor = e.deltaY > 0 ? 0.8 : 1.25;
-    const x = plan.cx + (e.offsetX - planCanvas.clientWidth / 2) / plan.scale;
-    const y = plan.cy - (e.offsetY - planCanvas.clientHeight / 2) / plan.scale;
+    const x = plan.cx + (e.offsetX - size.plan.w / 2) / plan.scale;
+    const y = plan.cy - (e.offsetY - size.plan.h / 2) / plan.scale;
     const scale = Math.min(data.scale.most, plan.scale * factor);
-    plan.cx = x - (e.offsetX - planCanvas.clientWidth / 2) / scale;
-    plan.cy = y + (e.offsetY - planCanvas.clientHeight / 2) / scale;
+    plan.cx = x - (e.offsetX - size.plan.w / 2) / scale;
+    plan.cy = y + (e.offsetY - size.plan.h / 2) / scale;
     plan.scale = scale;
+    followPlan();
     redraw();
   }, { passive: false });
   planCanvas.addEventListener("mousedown", (e) => {
@@ -762,7 +882,9 @@
     if (dragPlan) {
       plan.cx = dragPlan.cx - (e.offsetX - dragPlan.x) / plan.scale;
       plan.cy = dragPlan.cy + (e.offsetY - dragPlan.y) / plan.scale;
-      redraw();
+      // The profiles follow when the drag ends.
+      drawPlan();
+      paintCursor();
       return;
     }
     if (!data.plan) return;
@@ -779,9 +901,40 @@
   });
   planCanvas.addEventListener("dblclick", showAll);
 
+  // The plan's stretch of line, for the profiles to follow a zoom or pan of
+  // the plan: the progressives of the points on the canvas.
+  function followPlan() {
+    if (!data.plan) return;
+    const { P, X, Y } = planLevel(plan.scale);
+    let from = Infinity, to = -Infinity;
+    for (let i = 0; i < P.length; ++i) {
+      if (onPlan(X[i], Y[i], 0)) { from = Math.min(from, P[i]); to = Math.max(to, P[i]); }
+    }
+    if (from < to) clampRange(from, to);
+  }
+
+  function zoomPlan(factor) {
+    plan.scale = Math.min(data.scale.most, plan.scale * factor);
+    followPlan();
+    redraw();
+  }
+
+  function panPlan(dx, dy) {
+    plan.cx += (dx * size.plan.w) / plan.scale;
+    plan.cy += (dy * size.plan.h) / plan.scale;
+    followPlan();
+    redraw();
+  }
+
   document.addEventListener("keydown", (e) => {
-    if (e.target instanceof HTMLInputElement) return;
-    const keys = { "+": () => zoomRange(0.8), "=": () => zoomRange(0.8), "-": () => zoomRange(1.25), ArrowLeft: () => panRange(-0.2), ArrowRight: () => panRange(0.2), "0": showAll, Home: showAll };
+    if (e.target instanceof HTMLInputElement || e.ctrlKey || e.metaKey || e.altKey) return;
+    // A list item is chosen with Enter or the space bar.
+    if (e.target instanceof HTMLLIElement && (e.key === "Enter" || e.key === " ")) { e.preventDefault(); e.target.click(); return; }
+    const onThePlan = document.activeElement === planCanvas;
+    const keys = onThePlan
+      ? { "+": () => zoomPlan(1.25), "=": () => zoomPlan(1.25), "-": () => zoomPlan(0.8), ArrowLeft: () => panPlan(-0.2, 0), ArrowRight: () => panPlan(0.2, 0), ArrowUp: () => panPlan(0, 0.2), ArrowDown: () => panPlan(0, -0.2), "0": showAll, Home: showAll }
+      : { "+": () => zoomRange(0.8), "=": () => zoomRange(0.8), "-": () => zoomRange(1.25), ArrowLeft: () => panRange(-0.2), ArrowRight: () => panRange(0.2), "0": showAll, Home: showAll };
+    if (e.target instanceof HTMLLIElement && e.key.startsWith("Arrow")) return;
     const act = keys[e.key];
     if (act) { e.preventDefault(); act(); }
   });
@@ -794,13 +947,23 @@
     const summary = document.getElementById("summary");
     summary.replaceChildren();
     const counted = [["stations", "station"], ["signals", "signal"], ["boards", "speed board"], ["signs", "sign"], ["slowdowns", "slowdown"], ["curves", "curve"], ["mountains", "mountain"]];
+    const held = new Map(data.build.counts.map((c) => [c.key, c.sources]));
     for (const [key, name] of counted) {
       const n = data[key].length;
+      const inSources = held.has(key) ? held.get(key) : n;
       const li = document.createElement("li");
-      li.dataset.count = key; li.dataset.value = n;
-      li.textContent = n + " " + name + (n === 1 ? "" : "s");
+      li.dataset.count = key; li.dataset.value = n; li.dataset.sources = inSources;
+      const plural = (k) => name + (k === 1 ? "" : "s");
+      if (inSources > n) {
+        li.className = "short";
+        li.textContent = n + " of " + inSources + " " + plural(inSources);
+        li.title = n + " compiled, " + inSources + " in the sources";
+      } else {
+        li.textContent = n + " " + plural(n);
+      }
       summary.append(li);
     }
+    showNotices();
     const list = document.getElementById("diagnostics");
     list.replaceChildren();
     document.getElementById("diagnostic-count").textContent = "(" + data.diagnostics.length + ")";
@@ -811,6 +974,7 @@
     }
     for (const d of data.diagnostics) {
       const li = document.createElement("li");
+      li.dataset.file = d.file; li.dataset.line = d.line; li.tabIndex = 0;
       const badge = document.createElement("span"); badge.className = "severity " + d.severity; badge.textContent = d.severity + " " + d.code;
       const where = document.createElement("span"); where.className = "src"; where.textContent = " " + baseName(d.file) + (d.line ? ":" + d.line : "") + " "; where.title = d.file;
       const message = document.createElement("div"); message.textContent = d.message;
@@ -824,8 +988,9 @@
     stations.replaceChildren();
     for (const s of data.stations) {
       const li = document.createElement("li");
-      li.textContent = s.name + " \u2013 km " + kilometreText(kilometreAt(s.p)) + ", " + s.time + " ";
+      li.textContent = s.name + " \u2013 " + (kilometresAgree() ? "km " + kilometreText(kilometreAt(s.p)) : "progressive " + metres(s.p)) + ", " + s.time + " ";
       if (s.src) { const span = document.createElement("span"); span.className = "src"; span.textContent = sourceText(s.src); li.append(span); }
+      li.tabIndex = 0;
       li.addEventListener("click", () => { setRange(s.from - 1000, s.to + 1000); hover = s.p; showReadout(s.p); paintCursor(); });
       stations.append(li);
     }
@@ -835,41 +1000,136 @@
     for (const f of data.files) { const li = document.createElement("li"); li.className = "src"; li.textContent = f; files.append(li); }
   }
 
+  // What the page must say before anything else: a build that stopped, the
+  // last good build kept on screen, kilometres that disagree with the signs.
+  function showNotices() {
+    const notices = document.getElementById("notices");
+    notices.replaceChildren();
+    const notice = (kind, title) => {
+      const div = document.createElement("div"); div.className = "notice " + kind; div.dataset.notice = kind;
+      const strong = document.createElement("strong"); strong.textContent = title + " ";
+      div.append(strong);
+      notices.append(div);
+      return div;
+    };
+    const stale = data.stale;
+    if (stale) {
+      const div = notice("stale", "The sources do not compile now.");
+      div.append("Shown: build " + stale.shown + ", the last that compiled; the " + stale.errors + " error" + (stale.errors === 1 ? "" : "s") + " of build " + stale.version + " are listed under Diagnostics.");
+    }
+    const b = data.build;
+    if (!b.complete && b.stop) {
+      const div = notice("partial", "Partial build: the compile stopped at its first error.");
+      const link = document.createElement("a");
+      link.href = "#diagnostics"; link.className = "src"; link.title = b.stop.file;
+      link.textContent = baseName(b.stop.file) + ":" + b.stop.line;
+      link.addEventListener("click", (e) => { e.preventDefault(); goToDiagnostic(b.stop.file, b.stop.line); });
+      div.append("error " + b.stop.code + " at ", link, ": " + b.stop.message + ". ");
+      const missing = b.counts.filter((c) => c.sources > c.compiled).map((c) => (c.sources - c.compiled) + " of " + c.sources + " " + c.key);
+      const lanes = Object.entries(b.reached).filter(([, r]) => r !== null).map(([k, r]) => k + " after " + metres(r));
+      const never = document.createElement("div");
+      never.textContent = "Never reached: " + (missing.length ? missing.join(", ") : "no object") + (lanes.length ? "; the profiles " + lanes.join(", ") + " (hatched)" : "") + ".";
+      div.append(never);
+    }
+    if (!kilometresAgree()) {
+      const div = notice("kilometres", "Kilometres unknown: the axis counts progressives.");
+      div.append(data.kilometres.why + ". The references are marked on the axis with their values.");
+    }
+    notices.hidden = !notices.childElementCount;
+  }
+
+  // Shows the diagnostic of file:line in the list and moves the view to its place.
+  function goToDiagnostic(file, line) {
+    const items = [...document.querySelectorAll("#diagnostics li")];
+    const item = items.find((li) => li.dataset.file === file && Number(li.dataset.line) === line);
+    if (item) { item.scrollIntoView({ block: "nearest" }); item.focus(); item.click(); }
+  }
+
   // --- a page served by scenario_tool view --watch takes each new build --------------
 
+  // The page asks its server for the build's version every second, waiting
+  // at most 2 s for an answer; the mark says what it last heard, and a
+  // server that comes back (restarted, say) is taken up again at once.
   function watch() {
     if (!location.protocol.startsWith("http")) return;
     const live = document.getElementById("live");
     live.hidden = false;
-    live.textContent = "live";
-    setInterval(async () => {
+    let lastHeard = Date.now();
+    const ask = async (what, answer) => {
+      const controller = new AbortController();
+      const timer = setTimeout(() => controller.abort(), 2000);
       try {
-        const version = Number(await (await fetch("version", { cache: "no-store" })).text());
-        if (version === data.version) return;
-        const next = decode(await (await fetch("data", { cache: "no-store" })).json());
-        const kept = { range, plan: { ...plan } };
-        data = next;
-        fillPanels();
-        range = kept.range;
-        plan = kept.plan;
-        setRange(range.from, range.to, false);
-        if (hover !== null) showReadout(hover);
-        const errors = data.diagnostics.filter((d) => d.severity === "error").length;
-        live.className = errors ? "failed" : "";
-        live.textContent = "live: build " + data.version + (errors ? ", " + errors + " error" + (errors === 1 ? "" : "s") : "");
-      } catch (failure) {
-        live.className = "failed";
-        live.textContent = "not served any more";
+        const response = await fetch(what, { cache: "no-store", signal: controller.signal });
+        if (!response.ok) throw new Error("status " + response.status);
+        return await answer(response);
+      } finally {
+        clearTimeout(timer);
       }
-    }, 1000);
+    };
+    const mark = () => {
+      const stale = data.stale;
+      const errors = data.diagnostics.filter((d) => d.severity === "error").length;
+      live.className = stale ? "stale" : errors ? "failed" : "";
+      live.dataset.state = stale ? "stale" : "live";
+      live.textContent = "live: build " + (stale ? stale.shown + " shown, build " + stale.version + " does not compile" : data.version + (errors ? ", " + errors + " error" + (errors === 1 ? "" : "s") : ""));
+    };
+    const poll = async () => {
+      try {
+        const [version, server] = (await ask("version", (r) => r.text())).trim().split(" ");
+        lastHeard = Date.now();
+        if (Number(version) !== data.version || (server || "") !== (data.server || "")) {
+          const next = decode(await ask("data", (r) => r.json()));
+          const kept = { range, plan: { ...plan } };
+          data = next;
+          fillPanels();
+          range = kept.range;
+          plan = kept.plan;
+          setRange(range.from, range.to, false);
+          if (hover !== null) showReadout(hover);
+        }
+        mark();
+      } catch (failure) {
+        const since = Math.round((Date.now() - lastHeard) / 1000);
+        live.className = "failed";
+        live.dataset.state = "unreachable";
+        live.textContent = "no answer from the server for " + since + " s: showing build " + data.version + ", still asking";
+      }
+      setTimeout(poll, 1000);
+    };
+    mark();
+    setTimeout(poll, 1000);
+  }
+
+  // The current view, plan over profiles, as one PNG file.
+  function exportPng() {
+    const ratio = window.devicePixelRatio || 1;
+    const image = document.createElement("canvas");
+    image.width = planCanvas.width;
+    image.height = planCanvas.height + profileCanvas.height;
+    const ctx = image.getContext("2d");
+    ctx.fillStyle = "#fff"; ctx.fillRect(0, 0, image.width, image.height);
+    ctx.drawImage(planCanvas, 0, 0);
+    ctx.drawImage(profileCanvas, 0, planCanvas.height);
+    ctx.fillStyle = "#1d2630"; ctx.font = Math.round(12 * ratio) + "px " + FONT; ctx.textBaseline = "top";
+    ctx.fillText(document.getElementById("title").textContent + " \u2013 " + document.getElementById("range").textContent, 8 * ratio, 8 * ratio);
+    image.toBlob((blob) => {
+      const link = document.createElement("a");
+      link.href = URL.createObjectURL(blob);
+      link.download = data.line + "_" + data.train + ".png";
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+    }, "image/png");
   }
 
   function start() {
     data = decode(JSON.parse(document.getElementById("scenario-data").textContent));
+    // Shown inside another site's frame, the page shows nothing.
+    if (window.top !== window.self) { document.body.textContent = "This page is not shown inside a frame."; return; }
     fillPanels();
     showAll();
     showReadout(null);
     watch();
+    document.getElementById("export-png").addEventListener("click", exportPng);
     // What a test or a curious author can ask the page.
     window.scenarioViewer = {
       range: () => ({ ...range }),
@@ -879,7 +1139,27 @@
       version: () => data.version,
       profileX,
       planScreen: (p) => { const [x, y] = planPointAt(p); return [planX(x), planY(y)]; },
-      chartRows: () => profileRows(profileCanvas.clientHeight),
+      chartRows: () => profileRows(size.profiles.h),
+      // The signs that name a kilometre, with the page's kilometre at each.
+      kilometreSigns: () => data.signs.filter((s) => s.named !== null).map((s) => ({ p: s.p, text: s.text, named: s.named, kilometre: kilometreAt(s.p) })),
+      // Times `steps` redraws of one kind, in ms each: "zoom", "drag" or "pointer".
+      timeRedraws: (kind, steps) => {
+        const times = [];
+        const r = profileCanvas.getBoundingClientRect(), q = planCanvas.getBoundingClientRect();
+        for (let i = 0; i < steps; ++i) {
+          const started = performance.now();
+          if (kind === "zoom") planCanvas.dispatchEvent(new WheelEvent("wheel", { deltaY: i % 2 ? 100 : -100, clientX: q.left + q.width / 2, clientY: q.top + q.height / 2, bubbles: true, cancelable: true }));
+          else if (kind === "drag") {
+            const x = q.left + q.width / 2, y = q.top + q.height / 2;
+            planCanvas.dispatchEvent(new MouseEvent("mousedown", { clientX: x, clientY: y, bubbles: true }));
+            planCanvas.dispatchEvent(new MouseEvent("mousemove", { clientX: x + (i % 2 ? 5 : -5), clientY: y, bubbles: true }));
+            dragPlan = null;
+          }
+          else profileCanvas.dispatchEvent(new MouseEvent("mousemove", { clientX: r.left + LEFT + (i * 37) % (r.width - LEFT - RIGHT), clientY: r.top + r.height / 2, bubbles: true }));
+          times.push(performance.now() - started);
+        }
+        return times;
+      },
     };
   }
 
