@@ -14,16 +14,17 @@
 #include "base/replace_file.h"
 #include "base/source_folder.h"
 #include "output/memorizza_percorso.h"
-#include "view/scenario_view.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
 #include "tool/diagnostic_output.h"
 #include "tool/diagnostics.h"
 #include "tool/page_diagnostics.h"
+#include "tool/run_page_data.h"
 #include "tool/scenario_files.h"
 #include "tool/source_links.h"
 #include "tool/view_server.h"
 #include "tool/viewer_data.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 
@@ -45,7 +46,11 @@ const Command kViewCommand = {
     "    objects along the line and the profiles: the speed limit (with the\n"
     "    slowdowns), gradient, height, curvature and adhesion. Hovering shows\n"
     "    every value at that point and the point on the plan; dragging over the\n"
-    "    profiles zooms plan and profiles to that stretch.\n"
+    "    profiles zooms plan and profiles to that stretch;\n"
+    "  - the train's fastest run (as scenario_tool run, with the default rolling\n"
+    "    stock): its speed over the speed limit, traction and braking told\n"
+    "    apart, and a time-distance graph with the timetable's points and each\n"
+    "    leg's margin.\n"
     "\n"
     "With DIR, the compiled scenario in DIR is shown (as for plot). With LINE and\n"
     "TRAIN, the two source files are compiled in memory as compile does (they\n"
@@ -81,7 +86,10 @@ struct PageBuild {
 };
 
 PageBuild build_from_folder(const fs::path& sim_file) {
-  return {page_data(read_compiled_view(sim_file), nullptr, {}), false};
+  const ScenarioView view = read_compiled_view(sim_file);
+  PageBuild page{page_data(view, nullptr, {}), false};
+  page.data["run"] = run_page_data(view);
+  return page;
 }
 
 struct SourceFiles {
@@ -110,8 +118,11 @@ PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   for (const Diagnostic& d : checked.diagnostics) messages << printer.text(d);
   const SourcePaths paths = sources.paths();
   const PageSources page_sources{links, paths};
-  return {page_data(view_of(model), &page_sources, page_diagnostics(checked, paths)),
-          checked.count(Severity::error) > 0};
+  const ScenarioView view = view_of(model);
+  PageBuild page{page_data(view, &page_sources, page_diagnostics(checked, paths)), checked.count(Severity::error) > 0};
+  // A scenario with compile errors has no whole line to run over.
+  page.data["run"] = page.codes ? nlohmann::json(nullptr) : run_page_data(view);
+  return page;
 }
 
 uint16_t port_of(const Arguments& arguments) {
