@@ -14,6 +14,7 @@
 #include "running/running_time.h"
 #include "support/temp_folder.h"
 #include "tool/run_analysis.h"
+#include "tool/run_page_data.h"
 #include "view/scenario_view.h"
 
 namespace scenario {
@@ -274,6 +275,27 @@ TEST(RunningTime, BuiltInScenarioMatchesItsKeptRun) {
   for (const auto& f : kept["findings"]) kept_codes.push_back(f["code"]);
   for (const auto& f : actual["findings"]) codes.push_back(f["code"]);
   EXPECT_EQ(codes, kept_codes);
+}
+
+TEST(RunningTime, ViewerGetsTheRunItDraws) {
+  const ScenarioView view = read_compiled_view(kGolden / "Corvalle_Brinta_24817.sim");
+  const nlohmann::json page = tool::run_page_data(view);
+  EXPECT_EQ(page["parts"], (nlohmann::json{"traction", "speed-limit", "braking", "stop"}));
+  ASSERT_EQ(page["timetable"].size(), 13u);
+  EXPECT_EQ(page["timetable"][0][1], 0);  // the first departure
+  EXPECT_EQ(page["timetable"][12][1], (15 * 3600 + 3 * 60) - (13 * 3600 + 58 * 60));
+  ASSERT_EQ(page["legs"].size(), 12u);
+  EXPECT_LT(page["legs"][0]["margin"].get<double>(), 0);  // the first leg cannot be kept
+  // Every point is [progressive, km/h, seconds, part], in order along the line and in time.
+  const nlohmann::json& points = page["points"];
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    ASSERT_GE(points[i][0].get<double>(), points[i - 1][0].get<double>()) << i;
+    ASSERT_GE(points[i][2].get<double>(), points[i - 1][2].get<double>()) << i;
+  }
+  // No run without a timetable of two stations.
+  ScenarioView lone = view;
+  lone.stations.resize(1);
+  EXPECT_TRUE(tool::run_page_data(lone).is_null());
 }
 
 TEST(RollingStock, CatalogueIsRunnableAndEveryValueHasItsSource) {

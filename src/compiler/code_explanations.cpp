@@ -232,8 +232,8 @@ constexpr CodeExplanation kExplanations[] = {
      "the train's service braking (from its braked-mass percentage, helped or hindered by the gradient) needs "
      "more than that to come down to the slowdown's speed.",
      "Lower the line speed before the slowdown, raise the slowdown's speed, or raise the braked-mass percentage.",
-     "rallentamento,   10200,    10,  400, 0,  1,  0   (from 135 km/h)\n-> rallentamento,   10200,    50,  400, 0,  "
-     "1,  0"},
+     "rallentamento,   10200,    10,  400, 0,  1,  0   (braked mass 60 %, from 135 km/h)\n"
+     "-> rallentamento,   10200,    80,  400, 0,  1,  0"},
     {503,
      "The train comes to a stand before the next station: the speed limit is 0 km/h somewhere on the leg, or a "
      "gradient is steeper than its tractive effort can climb; or the stations are not in ascending progressive.",

@@ -66,9 +66,8 @@ double rounded(double value, double unit) { return std::isfinite(value) ? std::r
 std::string clock_of(double seconds) {
   if (!std::isfinite(seconds)) return "--:--";
   const long long s = std::llround(seconds);
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld", s / 60, s % 60);
-  return text;
+  const long long r = s % 60;
+  return std::to_string(s / 60) + (r < 10 ? ":0" : ":") + std::to_string(r);
 }
 
 }  // namespace

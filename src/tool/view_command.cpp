@@ -20,6 +20,7 @@
 #include "tool/diagnostic_output.h"
 #include "tool/diagnostics.h"
 #include "tool/page_diagnostics.h"
+#include "tool/run_page_data.h"
 #include "tool/scenario_files.h"
 #include "tool/source_links.h"
 #include "tool/view_server.h"
@@ -46,7 +47,11 @@ const Command kViewCommand = {
     "    objects along the line and the profiles: the speed limit (with the\n"
     "    slowdowns), gradient, height, curvature and adhesion. Hovering shows\n"
     "    every value at that point and the point on the plan; dragging over the\n"
-    "    profiles zooms plan and profiles to that stretch.\n"
+    "    profiles zooms plan and profiles to that stretch;\n"
+    "  - the train's fastest run (as scenario_tool run, with the default rolling\n"
+    "    stock): its speed over the speed limit, traction and braking told\n"
+    "    apart, and a time-distance graph with the timetable's points and each\n"
+    "    leg's margin.\n"
     "\n"
     "With DIR, the compiled scenario in DIR is shown (as for plot). With LINE and\n"
     "TRAIN, the two source files are compiled in memory as compile does (they\n"
@@ -82,8 +87,10 @@ struct PageBuild {
 };
 
 PageBuild build_from_folder(const fs::path& sim_file) {
-  nlohmann::json data = page_data(read_compiled_view(sim_file), nullptr, {});
+  const ScenarioView view = read_compiled_view(sim_file);
+  nlohmann::json data = page_data(view, nullptr, {});
   data["build"] = whole_build_extent();
+  data["run"] = run_page_data(view);
   return {data, false};
 }
 
@@ -122,7 +129,8 @@ PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
   for (const Diagnostic& d : checked.diagnostics) messages << printer.text(d);
   const SourcePaths paths = sources.paths();
   const PageSources page_sources{links, paths};
-  nlohmann::json data = page_data(view_of(model), &page_sources, page_diagnostics(checked, paths));
+  const ScenarioView view = view_of(model);
+  nlohmann::json data = page_data(view, &page_sources, page_diagnostics(checked, paths));
   data["build"] = build_extent(report, links, checked, paths);
   // A file whose last line is no section header has lost its end (a save
   // still being written, say): its last field is never read, and whatever
@@ -142,7 +150,10 @@ PageBuild build_from_sources(const SourceFiles& files, std::ostream& messages) {
                                     "looks cut short, and its last field is never read"},
                                    {"hint", "save the whole file, ending with a line \"[fine]\""}});
   }
-  return {data, cut || checked.count(Severity::error) > 0};
+  const bool codes = cut || checked.count(Severity::error) > 0;
+  // A scenario with compile errors has no whole line to run over.
+  data["run"] = codes ? nlohmann::json(nullptr) : run_page_data(view);
+  return {data, codes};
 }
 
 uint16_t port_of(const Arguments& arguments) {

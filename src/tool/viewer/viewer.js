@@ -573,6 +573,7 @@
       stepped(ctx, chart, p.speed, data.profileEnd);
       ctx.setLineDash([]); ctx.lineWidth = 2; ctx.strokeStyle = "#2ca02c";
       stepped(ctx, chart, p.limit, data.profileEnd);
+      if (data.run) drawRunSpeed(ctx, chart);
       for (const b of data.boards) {
         if (b.p < range.from || b.p > range.to) continue;
         const x = profileX(b.p);
@@ -729,6 +730,7 @@
     row("curvature", "curvature", curve ? "class " + curve.class + " " + (curve.left ? "left" : "right") + ", radius " + Math.round(1000 / Math.abs(curvatureAt(p))) + " m" : "straight");
     row("adhesion", "adhesion", String(cellValue(data.profiles.adhesion, "adhesion")));
     row("station", "station", station ? station.name : "none");
+    if (data.run) runReadout(p, row);
     const sourceOf = (steps) => { const s = stepAt(steps, p); return s && s.length > 2 ? sourceText([s[2], s[3]]) : ""; };
     for (const [name, steps] of [["speed", data.profiles.speed], ["gradient", data.profiles.gradient], ["adhesion", data.profiles.adhesion]]) {
       const src = sourceOf(steps);
@@ -743,12 +745,118 @@
     }
   }
 
+  // --- the train's fastest run ----------------------------------------------------
+
+  // The run's points are [progressive, km/h, seconds, part]; the parts are
+  // told apart by colour, on the speed chart and on the time-distance graph.
+  const RUN_COLOURS = { traction: "#1f77b4", "speed-limit": "#2b2b2b", braking: "#d62728", stop: "#7f7f7f" };
+  const runCanvas = document.getElementById("runtime");
+
+  function runPartName(point) { return data.run.parts[point[3]]; }
+
+  // The run's point at or before `p` (the last one of a stop's pair).
+  function runAt(p) {
+    const points = data.run.points;
+    const i = lastAtOrBefore(points, p, (q) => q[0]);
+    return i < 0 ? null : points[i];
+  }
+
+  function runTimeText(seconds) {
+    const s = Math.round(seconds);
+    return Math.floor(s / 60) + ":" + String(s % 60).padStart(2, "0");
+  }
+
+  // Draws the run's points as a line, each step in the colour of its part.
+  function runLine(ctx, x, y) {
+    const points = data.run.points;
+    const first = Math.max(0, lastAtOrBefore(points, range.from, (q) => q[0]));
+    ctx.lineWidth = 1.5;
+    for (let i = first + 1; i < points.length && points[i - 1][0] <= range.to; ++i) {
+      ctx.strokeStyle = RUN_COLOURS[runPartName(points[i])] || "#000";
+      ctx.beginPath(); ctx.moveTo(x(points[i - 1]), y(points[i - 1])); ctx.lineTo(x(points[i]), y(points[i])); ctx.stroke();
+    }
+    ctx.lineWidth = 1;
+  }
+
+  function drawRunSpeed(ctx, chart) {
+    runLine(ctx, (q) => profileX(q[0]), (q) => chartY(chart, q[1]));
+  }
+
+  // Time against distance: the run, the timetable's points and each leg's
+  // margin at its arriving station (red where it cannot be kept, orange where
+  // it is under the allowance).
+  function drawRunTimes() {
+    const { ctx, w, h } = sizeCanvas(runCanvas);
+    ctx.clearRect(0, 0, w, h);
+    const right = w - RIGHT, top = 20, bottom = h - 18;
+    const run = data.run;
+    const last = run.points.length ? run.points[run.points.length - 1][2] : 0;
+    const end = Math.max(last, ...run.timetable.map((t) => t[1]), 60);
+    const y = (t) => bottom - (t / end) * (bottom - top);
+    ctx.strokeStyle = "#c8d0d8"; ctx.strokeRect(LEFT, top, right - LEFT, bottom - top);
+    ctx.font = "10px " + FONT; ctx.fillStyle = "#5a6672"; ctx.textAlign = "right"; ctx.textBaseline = "middle";
+    const step = Math.max(60, Math.ceil(end / 6 / 300) * 300);
+    for (let t = 0; t <= end; t += step) {
+      ctx.strokeStyle = "#eceff2"; ctx.beginPath(); ctx.moveTo(LEFT, y(t)); ctx.lineTo(right, y(t)); ctx.stroke();
+      ctx.fillText(runTimeText(t), LEFT - 4, y(t));
+    }
+    ctx.save(); ctx.beginPath(); ctx.rect(LEFT, top - 2, right - LEFT, bottom - top + 4); ctx.clip();
+    runLine(ctx, (q) => profileX(q[0]), (q) => y(q[2]));
+    ctx.textAlign = "center"; ctx.textBaseline = "bottom";
+    for (const [p, t] of run.timetable) {
+      const x = profileX(p);
+      ctx.fillStyle = "#fff"; ctx.strokeStyle = "#000";
+      ctx.beginPath(); ctx.arc(x, y(t), 3.5, 0, 2 * Math.PI); ctx.fill(); ctx.stroke();
+    }
+    for (const leg of run.legs) {
+      const x = profileX(leg.to);
+      const text = leg.margin === null ? "cannot run" : (leg.margin >= 0 ? "+" : "") + leg.margin.toFixed(1) + " %";
+      ctx.fillStyle = leg.margin === null || leg.margin < 0 ? "#d62728" : leg.margin < run.allowance ? "#e6550d" : "#2c7a2c";
+      ctx.fillText(text, x, y(run.timetable.find((t) => t[0] === leg.to)[1]) - 5);
+    }
+    if (hover !== null && hover >= range.from && hover <= range.to) {
+      ctx.strokeStyle = "rgba(0, 0, 0, 0.35)"; ctx.beginPath(); ctx.moveTo(profileX(hover), top); ctx.lineTo(profileX(hover), bottom); ctx.stroke();
+    }
+    ctx.restore();
+    ctx.font = "bold 11px " + FONT; ctx.textAlign = "left"; ctx.textBaseline = "bottom"; ctx.fillStyle = "#1d2630";
+    ctx.fillText("fastest run, " + run.stock + ": time from the first departure (min:s); \u25cb timetable, margin per leg", LEFT, top - 4);
+    ctx.font = "10px " + FONT; ctx.textAlign = "right";
+    let x = right;
+    for (const part of ["stop", "braking", "speed-limit", "traction"]) {
+      ctx.fillStyle = RUN_COLOURS[part]; ctx.fillText(part, x, top - 4); x -= ctx.measureText(part).width + 10;
+    }
+  }
+
+  function runReadout(p, row) {
+    const point = runAt(p);
+    if (!point) return;
+    row("run-speed", "run speed", point[1].toFixed(1) + " km/h");
+    row("run-time", "run time", runTimeText(point[2]));
+    row("run-part", "run part", runPartName(point));
+  }
+
+  function startRun() {
+    if (!data.run || !data.run.points.length) { data.run = null; return; }
+    runCanvas.hidden = false;
+    runCanvas.addEventListener("mousemove", (e) => {
+      const rect = runCanvas.getBoundingClientRect();
+      hover = progressiveAt(e.clientX - rect.left);
+      showReadout(hover); paintCursor(); drawRunTimes();
+    });
+    runCanvas.addEventListener("wheel", (e) => {
+      e.preventDefault();
+      const rect = runCanvas.getBoundingClientRect();
+      zoomRange(e.deltaY < 0 ? 0.8 : 1.25, progressiveAt(e.clientX - rect.left));
+    }, { passive: false });
+  }
+
   // --- drawing the cursor over both canvases -------------------------------------
 
   function redraw() {
     measure();
     drawPlan();
     drawProfiles();
+    if (data.run) drawRunTimes();
     paintCursor();
   }
 
@@ -1126,6 +1234,7 @@
     // Shown inside another site's frame, the page shows nothing.
     if (window.top !== window.self) { document.body.textContent = "This page is not shown inside a frame."; return; }
     fillPanels();
+    startRun();
     showAll();
     showReadout(null);
     watch();
