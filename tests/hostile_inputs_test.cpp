@@ -132,5 +132,24 @@ TEST(HostileInputs, AStoredLineNameThatClimbsOutOfTheFolderIsNotFollowed) {
   }
 }
 
+// A folder whose replacement a kill interrupted is not read as a scenario (its
+// files may be of two builds); the next compile into it undoes the
+// replacement first, then writes its own set.
+TEST(HostileInputs, AnInterruptedReplacementIsRefusedByReadersAndUndoneByTheNextCompile) {
+  Sources sources;
+  ASSERT_EQ(tool(sources.folder.path(), "compile Valle_linea.txt Valle_123-.txt out").status, 0);
+  const auto built = contents_of(sources.folder / "out");
+  write_file(sources.folder / "out" / ".Valle_123.sim.1234567.old", "the earlier scenario file");
+  write_file(sources.folder / "out" / ".scenario_set.journal",
+             "scenario set 1\nValle_123.sim/.Valle_123.sim.7654321.tmp/.Valle_123.sim.1234567.old\n");
+
+  const ToolRun view = tool(sources.folder.path(), "view out -o page.html");
+  EXPECT_EQ(view.status, 2);
+  EXPECT_NE(view.output.find("was interrupted"), std::string::npos) << view.output;
+
+  ASSERT_EQ(tool(sources.folder.path(), "compile Valle_linea.txt Valle_123-.txt out").status, 0);
+  EXPECT_EQ(contents_of(sources.folder / "out"), built);
+}
+
 }  // namespace
 }  // namespace scenario
