@@ -3,8 +3,10 @@
 // random moments of a replacement.
 #include "base/folder_lock.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -145,6 +147,40 @@ TEST(FolderLock, AKillAtARandomMomentLeavesOneWholeSetAndTheNextRunNoLeftover) {
     EXPECT_EQ(generation_of(names.plan()), generation_of(names.scenario()));
     EXPECT_EQ(generation_of(names.scenario()), generation_of(names.route()));
   }
+}
+
+// The lock holds the path a run writes to: a folder deleted and made again
+// under that path while a run waits is held anew, so the run waits for
+// whoever holds the folder the path names now.
+TEST(FolderLock, TheLockFollowsThePathWhenTheFolderIsMadeAgain) {
+  TempFolder parent;
+  const auto path = parent / "out";
+  std::filesystem::create_directory(path);
+  const pid_t first = fork();
+  ASSERT_GE(first, 0);
+  if (first == 0) {
+    hold_folder_lock(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    _exit(0);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const pid_t waiter = fork();
+  ASSERT_GE(waiter, 0);
+  if (waiter == 0) {
+    hold_folder_lock(path);
+    _exit(0);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::filesystem::rename(path, parent / "old");
+  std::filesystem::create_directory(path);
+  const int now = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(flock(now, LOCK_EX), 0);
+
+  EXPECT_EQ(wait_for(first), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(waitpid(waiter, nullptr, WNOHANG), 0) << "the waiter took the old folder's lock for the path";
+  close(now);
+  EXPECT_EQ(wait_for(waiter), 0);
 }
 
 }  // namespace

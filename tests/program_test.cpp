@@ -16,10 +16,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "base/replace_file.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
@@ -283,6 +286,46 @@ TEST(Program, ARunWaitsWhileAnotherHoldsTheFolder) {
   close(held);
   EXPECT_EQ(ProgramCopy::wait_for(run), 0);
   expect_the_six_golden_files(program);
+}
+
+// Runs killed at random moments: what the next run finds first (the folder
+// brought back as it starts) is the earlier compiled set or the new one,
+// never a mix, and after it the folder holds the six files and nothing else.
+TEST(Program, AKilledRunLeavesTheEarlierSetOrTheNewOneAndTheNextRunNoLeftover) {
+  ProgramCopy program;
+  ASSERT_EQ(program.run(), 0);
+  const auto built = program.contents();
+  const std::string compiled[] = {"Corvalle_Brinta_linea.dat", "Corvalle_Brinta_24817.sim",
+                                  "Corvalle_Brinta_24817.dat"};
+  std::mt19937 random(30);
+  int earlier_sets = 0, new_sets = 0;
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    for (const std::string& name : compiled) testing::write_file(program.folder() / name, "earlier " + name);
+    const pid_t run = program.start("killed.txt");
+    usleep(static_cast<useconds_t>(random() % 500'000));
+    kill(run, SIGKILL);
+    ProgramCopy::wait_for(run);
+
+    DiskWriteFolder folder(program.folder());
+    recover_folder(folder);
+    const auto after = program.contents();
+    int earlier = 0, fresh = 0;
+    for (const std::string& name : compiled) {
+      const auto found = after.find(name);
+      ASSERT_NE(found, after.end()) << name;
+      earlier += found->second == "earlier " + name;
+      fresh += found->second == built.at(name);
+    }
+    EXPECT_TRUE(earlier == 3 || fresh == 3) << earlier << " earlier, " << fresh << " new";
+    earlier_sets += earlier == 3;
+    new_sets += fresh == 3;
+    for (const auto& [name, bytes] : after) EXPECT_FALSE(is_replacement_leftover(name)) << name;
+
+    ASSERT_EQ(program.run(), 0) << program.message();
+    expect_the_six_golden_files(program);
+  }
+  std::cout << "killed runs: " << earlier_sets << " left the earlier set, " << new_sets << " the new one\n";
 }
 
 }  // namespace

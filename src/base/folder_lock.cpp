@@ -163,6 +163,7 @@ void hold_folder_lock(const fs::path& folder) {
   // that the system deletes when the process ends: it works on every file
   // system Windows shares, and follows the path by its nature.
   const fs::path lock = folder / kLockFileName;
+  const auto started = std::chrono::steady_clock::now();
   for (;;) {
     HANDLE handle = CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
@@ -171,9 +172,11 @@ void hold_folder_lock(const fs::path& folder) {
       return;
     }
     const DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) {
-      throw FolderLockFailure(folder, windows_reason(error));
-    }
+    // A lock file another run is letting go of refuses access for a moment;
+    // a folder that cannot be written refuses it for good.
+    const bool letting_go =
+        error == ERROR_ACCESS_DENIED && std::chrono::steady_clock::now() - started < std::chrono::seconds(5);
+    if (error != ERROR_SHARING_VIOLATION && !letting_go) throw FolderLockFailure(folder, windows_reason(error));
     std::this_thread::sleep_for(kPause);
   }
 }

@@ -56,7 +56,7 @@ std::string read_source_file(const std::string& path) {
   const std::uintmax_t size = std::filesystem::file_size(path_from_utf8(path), error);
   if (!error && size > kMaxSourceBytes) {
     throw RunTimeFailure(path + " holds " + std::to_string(size) + " bytes; a source file may hold at most " +
-                         std::to_string(kMaxSourceBytes) + " bytes (32 MiB)");
+                         std::to_string(kMaxSourceBytes) + " bytes (8 MiB)");
   }
   return read_file(path_from_utf8(path));
 }

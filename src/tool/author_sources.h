@@ -49,9 +49,9 @@ inline const std::vector<std::string_view> kNameOptions = {"--line-name", "--tra
 AuthorSources read_author_sources(const Arguments& arguments);
 
 // The most a source file may hold. The largest line the compiler takes
-// (1,000,000 m with an object in every cell) needs some 2 MB; anything far
+// (1,000,000 m with an object in every cell) needs some 2.5 MB; anything far
 // beyond is refused before it is read, with its size and the limit.
-inline constexpr std::uintmax_t kMaxSourceBytes = 32u << 20;
+inline constexpr std::uintmax_t kMaxSourceBytes = 8u << 20;
 
 // A source file's bytes, refused (a run-time failure naming the file) when it
 // holds more than kMaxSourceBytes.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/file_names.h"
+#include "base/replace_file.h"
 #include "base/run_time_failure.h"
 #include "tool/command_line.h"
 
@@ -14,6 +15,14 @@ namespace fs = std::filesystem;
 ChosenScenario choose_scenario(const fs::path& place, const std::optional<std::string>& line_name,
                                const std::optional<std::string>& train_number) {
   std::vector<std::pair<fs::path, FileNames>> found;
+  // A journal is there only while a set is being replaced, or after a kill
+  // interrupted it: the files may then be part of two sets.
+  const fs::path folder = fs::is_directory(place) ? place : place.parent_path();
+  std::error_code ignored;
+  if (fs::exists(in_folder(folder.empty() ? fs::path(".") : folder, std::string(kJournalName)), ignored)) {
+    throw RunTimeFailure(utf8_of_path(folder) + " holds a replacement of its compiled files that was interrupted: " +
+                         "a build or \"scenario_tool compile\" into it puts the earlier files back first");
+  }
   if (fs::is_directory(place)) {
     for (const fs::directory_entry& entry : fs::directory_iterator(place)) {
       const std::string name = utf8_of_path(entry.path().filename());
