@@ -8,8 +8,6 @@ namespace scenario {
 
 namespace {
 
-constexpr int32_t kCellMetres = 50;
-
 int64_t floor_div(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0); }
 
 // The class whose curvature `k` is, within a tenth of it (neighbouring
