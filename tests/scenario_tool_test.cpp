@@ -179,20 +179,20 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
       {"clean", nullptr, "", 0, "codice_errore 0", true},
       {"a sign on the board's cell",
        [](auto& line, auto&) { replace(line, "cartello_indicatore,  2900", "cartello_indicatore,  1550"); },
-       "src/Valle_linea.txt:11: error 6: the sign's cell 32 (progressive 1550) already holds a maximum-speed board "
+       "src/Valle_linea.txt:11:23: error 6: the sign's cell 32 (progressive 1550) already holds a maximum-speed board "
        "(src/Valle_linea.txt:9)\n",
        1, "codice_errore 6", true},
       {"a gradient past the end of the line",
        [](auto& line, auto&) { replace(line, "pendenza,  1500", "pendenza,  26950"); },
-       "src/Valle_linea.txt:7: error 15: the record lies beyond the line's last cell (cell 540 (progressive 26950), "
+       "src/Valle_linea.txt:7:12: error 15: the record lies beyond the line's last cell (cell 540 (progressive 26950), "
        "on a line of 20000 m); the rest of the file is not read\n",
        1, "codice_errore 15", true},
       {"a station off the 50 m grid",
        [](auto&, auto& train) { replace(train, "stazione,    8050", "stazione,    8060"); },
-       "src/Valle_123-.txt:6: error 8: the station progressive 8060 is not a multiple of 50\n", 1, "codice_errore 8",
+       "src/Valle_123-.txt:6:14: error 8: the station progressive 8060 is not a multiple of 50\n", 1, "codice_errore 8",
        true},
       {"a word for a number", [](auto&, auto& train) { replace(train, "numero vetture,    4", "sabbia,  molta"); },
-       "src/Valle_123-.txt:2: error 25: the value of \"sabbia\": \"molta\" is not a whole number\n", 1,
+       "src/Valle_123-.txt:2:10: error 25: the value of \"sabbia\": \"molta\" is not a whole number\n", 1,
        "codice_errore 25", true},
       {"signals on the three cells 250 to 350 m before the slowdown",
        [&](auto&, auto& train) {
@@ -214,7 +214,7 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
        "with \" Errore n. 1251\" and writes no compiled file\n",
        2, "errore 1251", false},
       {"no line length", [](auto& line, auto&) { line.erase(line.begin() + 1); },
-       "src/Valle_linea.txt:4: error 25: the line has no length: \"lunghezza percorso\" is missing from the general "
+       "src/Valle_linea.txt:4:1: error 25: the line has no length: \"lunghezza percorso\" is missing from the general "
        "block",
        2, "", false},
   };

@@ -263,19 +263,19 @@ TEST(SourceLinks, EveryObjectComesFromARecordOfItsKindThatPlacesIt) {
   for (const Case& c : cases) {
     EXPECT_FALSE(c.keys.empty()) << c.keyword;
     for (const int32_t key : c.keys) {
-      const std::optional<tool::SourceLine> line = b.links.of(c.kind, key);
+      const std::optional<SourcePlace> line = b.links.of(c.kind, key);
       ASSERT_TRUE(line) << c.keyword << " " << key;
       EXPECT_EQ(b.source_line(line->file, line->line).rfind(c.keyword, 0), 0u) << line->line;
     }
   }
   // A station's record is its entry's: the names agree.
   const StationView& last = v.stations.back();
-  const std::optional<tool::SourceLine> station = b.links.of(Record::stazione, last.entry);
+  const std::optional<SourcePlace> station = b.links.of(Record::stazione, last.entry);
   EXPECT_NE(b.source_line(station->file, station->line).find(last.fields.testo), std::string::npos);
   // Kilometre references are found by their values, the +100 of direction 1 taken off.
   for (const KilometreReference& r : v.references) {
     if (r.start == 0 && r.kilometre == 0) continue;
-    const std::optional<tool::SourceLine> reference = b.links.of_reference(r);
+    const std::optional<SourcePlace> reference = b.links.of_reference(r);
     ASSERT_TRUE(reference);
     EXPECT_EQ(b.source_line(reference->file, reference->line).rfind("progressiva chilometrica", 0), 0u);
   }

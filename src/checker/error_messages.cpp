@@ -4,8 +4,8 @@
 #include <string>
 
 #include "checker/source_links.h"
-#include "compiler/record_builders.h"
-#include "view/scenario_view.h"
+#include "compiler/cell_rules.h"
+#include "compiler/model_names.h"
 
 namespace scenario {
 
@@ -41,7 +41,7 @@ std::string holder(const Observation& o, const TrackModel& model, int32_t cell) 
 }
 
 std::string cell_text(int32_t cell) {
-  return "cell " + num(cell) + " (progressive " + num((int64_t{cell} - 1) * 50) + ")";
+  return "cell " + num(cell) + " (progressive " + num(object_progressive(cell)) + ")";
 }
 
 // Which of a slowdown's cells is taken, for codes 17 to 20.
@@ -50,12 +50,12 @@ std::string slowdown_message(int32_t code, const ObservedRecord& record, const O
   const SlowdownCells cells =
       slowdown_cells(record.number("x").value_or(0), record.number("l").value_or(0), record.number("f_ta").value_or(0));
   switch (code) {
-    case 17:
-      return "the slowdown's warning board goes 1200 m before its start, in " + cell_text(*cells.warning) +
-             ", which holds " + holder(o, model, *cells.warning);
-    case 18:
+    case code::warning_board_cell_taken:
+      return "the slowdown's warning board goes " + num(kWarningBoardDistance) + " m before its start, in " +
+             cell_text(*cells.warning) + ", which holds " + holder(o, model, *cells.warning);
+    case code::slowdown_start_cell_taken:
       return "the slowdown's start, " + cell_text(cells.start) + ", holds " + holder(o, model, cells.start);
-    case 19:
+    case code::slowdown_end_cell_taken:
       return "the slowdown's end (start + length), " + cell_text(cells.end) + ", holds " + holder(o, model, cells.end);
     default:
       if (cells.before_warning) {
@@ -127,7 +127,7 @@ void explain_failure(Diagnostic& d, const CompileReport& report, const ObservedR
   }
   if (record->format->id == Record::segnale) {
     const int32_t posizione = record->number("posizione").value_or(0);
-    if (object_cell(posizione) - 8 < 0) {
+    if (approach_marker_cell(object_cell(posizione), 4) < 0) {
       if (const ObservedField* field = record->field("posizione")) {
         d.place = field->place;
         d.length = field_length(o, field->place, true);
@@ -186,11 +186,11 @@ std::optional<Diagnostic> compile_error(const CompileReport& report, const Obser
   const int32_t length = model.tabella_sim[voce::treno_e_linea].fine;
 
   switch (report.code) {
-    case 1:
+    case code::line_too_long:
       d.message = "the line length " + num(value("length")) + " m is over 1000000 m";
       d.hint = "give \"lunghezza percorso\" a length of 1000000 or less";
       break;
-    case 2:
+    case code::kilometre_reference_off_grid:
       if (record != nullptr) {
         const int32_t start = value("start"), km = value("kilometre"), direction = value("direction");
         const bool start_off = start % 50 != 0;
@@ -201,47 +201,51 @@ std::optional<Diagnostic> compile_error(const CompileReport& report, const Obser
         d.hint = "give the start and the kilometre value in multiples of 50";
       }
       break;
-    case 3:
-    case 4:
-      d.message = std::string("the ") + (report.code == 3 ? "first" : "second") + " \"ripetizione segnali\" value " +
-                  num(value(report.code == 3 ? "first" : "second")) + " is not a multiple of 50";
+    case code::repetition_first_off_grid:
+    case code::repetition_second_off_grid:
+      d.message = std::string("the ") + (report.code == code::repetition_first_off_grid ? "first" : "second") +
+                  " \"ripetizione segnali\" value " +
+                  num(value(report.code == code::repetition_first_off_grid ? "first" : "second")) +
+                  " is not a multiple of 50";
       break;
-    case 5:
+    case code::repetition_without_code_system:
       if (record != nullptr) {
         d.message = "the keyword " + in_quotes(record->keyword) + " names neither 4 nor 9 codes";
         d.hint = "write \"ripetizione segnali 4 codici\" or \"ripetizione segnali 9 codici\"";
         d.length = static_cast<int32_t>(record->keyword.size());
       }
       break;
-    case 6:
-    case 7:
-    case 16:
-    case 21: {
-      const bool boundary = report.code == 7;
-      const char* field = report.code == 6 || report.code == 7 ? "progressive" : "posizione";
-      const char* what = report.code == 6    ? "sign"
-                         : report.code == 7  ? "speed abatement point"
-                         : report.code == 16 ? "signal"
-                                             : "maximum-speed board";
+    case code::sign_cell_taken:
+    case code::abatement_cell_taken:
+    case code::signal_cell_taken:
+    case code::board_cell_taken: {
+      const bool boundary = report.code == code::abatement_cell_taken;
+      const char* field = report.code == code::sign_cell_taken || report.code == code::abatement_cell_taken
+                              ? "progressive"
+                              : "posizione";
+      const char* what = report.code == code::sign_cell_taken        ? "sign"
+                         : report.code == code::abatement_cell_taken ? "speed abatement point"
+                         : report.code == code::signal_cell_taken    ? "signal"
+                                                                     : "maximum-speed board";
       const int32_t cell = boundary ? boundary_cell(value(field)) : object_cell(value(field));
       d.message = std::string("the ") + what + "'s " + cell_text(cell) + " already holds " + holder(o, model, cell);
       d.hint = std::string("move the ") + what + " to a free cell, at least 50 m from the other object";
       break;
     }
-    case 8: {
+    case code::station_off_grid: {
       const int64_t p = value("progressive");  // wide: the neighbours of a value near the limit
       d.message = "the station progressive " + num(p) + " is not a multiple of 50";
       d.hint = "stations stand on the 50 m grid: " + num(p - ((p % 50) + 50) % 50) + " or " +
                num(p - ((p % 50) + 50) % 50 + 50);
       break;
     }
-    case 9: {
+    case code::station_length_off_grid: {
       const int64_t l = value("length");  // wide: the neighbours of a value near the limit
       d.message = "the station length " + num(l) + " is not a multiple of 100";
       d.hint = "give " + num(l - ((l % 100) + 100) % 100) + " or " + num(l - ((l % 100) + 100) % 100 + 100);
       break;
     }
-    case 10: {
+    case code::scenario_table_full: {
       const auto stations = static_cast<int64_t>(o.of(Record::stazione).size());
       const auto signs = static_cast<int64_t>(o.of(Record::cartello_indicatore).size());
       d.message = "the stations reach the sign texts: " + num(stations) + " stations and " + num(signs) +
@@ -249,23 +253,23 @@ std::optional<Diagnostic> compile_error(const CompileReport& report, const Obser
       d.hint = "stations and signs together must stay below 80";
       break;
     }
-    case 15: {
+    case code::beyond_line_end: {
       const int32_t n = model.ultima_cella();
       d.message = "the record lies beyond the line's last cell (" + cell_text(n) + ", on a line of " + num(length) +
                   " m); the rest of the file is not read";
       d.hint = "move the record inside the line, or make the line longer";
       break;
     }
-    case 17:
-    case 18:
-    case 19:
-    case 20:
+    case code::warning_board_cell_taken:
+    case code::slowdown_start_cell_taken:
+    case code::slowdown_end_cell_taken:
+    case code::before_warning_board_cell_taken:
       if (record != nullptr) {
         d.message = slowdown_message(report.code, *record, o, model);
         d.hint = "move the slowdown, or the object in its way";
       }
       break;
-    case 22: {
+    case code::stations_too_close: {
       const auto stations = o.of(Record::stazione);
       const int entry = static_cast<int>(stations.size());
       if (entry >= 2) {
@@ -273,23 +277,24 @@ std::optional<Diagnostic> compile_error(const CompileReport& report, const Obser
         const voce_sim& current = model.tabella_sim[static_cast<std::size_t>(entry)];
         d.message = "the station's area " + area_text(current) + " begins " +
                     num(int64_t{current.inizio} - previous.fine) + " m after the previous station's area " +
-                    area_text(previous) + " (" + where(*stations[stations.size() - 2]) + ") ends; it needs 350 m";
-        d.hint = "move the station at least " + num(350 - (int64_t{current.inizio} - previous.fine)) +
+                    area_text(previous) + " (" + where(*stations[stations.size() - 2]) + ") ends; it needs " +
+                    num(kStationGap) + " m";
+        d.hint = "move the station at least " + num(kStationGap - (int64_t{current.inizio} - previous.fine)) +
                  " m further, or make one of the two shorter";
       }
       break;
     }
-    case 24:
+    case code::station_without_stop_cell:
       d.message = "the station's area ends at progressive 100 or less: its stop cell would be cell 1 or less";
       d.hint = "move the station further from the origin";
       break;
-    case 25:
+    case code::run_time_failure:
       explain_failure(d, report, record, o, model);
       break;
-    case 101:
+    case code::line_source_missing:
       d.message = "the line source file " + in_quotes(report.place.file) + " is missing";
       break;
-    case 102: {
+    case code::no_general_block: {
       d.message = "the line source file has no \"[generale]\": nothing of it can be read";
       for (const PassedOverField& f : o.passed) {
         if (f.place.file == report.place.file && f.text.find('[') != std::string::npos) {
@@ -301,7 +306,7 @@ std::optional<Diagnostic> compile_error(const CompileReport& report, const Obser
       }
       break;
     }
-    case 103:
+    case code::curve_without_class:
       if (record != nullptr && report.place == record->place) {
         d.message = "the curve keyword " + in_quotes(record->keyword) + " names no class 1 to 6";
         d.hint = "write the class digit after the side: curvas4, curvad2, ...";
@@ -339,8 +344,9 @@ Diagnostics missing_mark_errors(const CompileReport& report, const Observation& 
         break;
       case 'B': {
         const int32_t offset = miss.cell - miss.candidate;
-        message = "no free cell for the speed abatement mark " + num(offset * 50) + " to " + num((offset + 2) * 50) +
-                  " m before this slowdown start: cells " + cells_text(miss.candidate, 3, -1) + " are taken";
+        message = "no free cell for the speed abatement mark " + num(offset * kCellMetres) + " to " +
+                  num((offset + 2) * kCellMetres) + " m before this slowdown start: cells " +
+                  cells_text(miss.candidate, 3, -1) + " are taken";
         break;
       }
       case 'C':
@@ -372,10 +378,11 @@ Diagnostic fixed_value_error(Finish finish, const Observation& o, const TrackMod
   const voce_sim& linea = model.tabella_sim[voce::intestazione_linea];
   const int32_t entry_value = first_pair ? linea.col7 : linea.orario;
   if (entry_value != 0) {
-    return diagnostic(code, {names.train_source(), 0, 0}, 0,
-                      std::string("entry 85 of the scenario table holds ") + (first_pair ? "col7 " : "orario ") +
-                          num(entry_value) + "; it is reserved for " +
-                          (first_pair ? "the fixed value 610" : "the weighted competition code"));
+    return diagnostic(
+        code, {names.train_source(), 0, 0}, 0,
+        std::string("entry 85 of the scenario table holds ") + (first_pair ? "col7 " : "orario ") + num(entry_value) +
+            "; it is reserved for " +
+            (first_pair ? "the fixed value " + num(kValoreFissoLinea) : std::string("the weighted competition code")));
   }
   const cella cell = model.celle.size() > 1 ? model.celle[1] : cella{};
   const std::string field = first_pair ? "dato1" : "dato2";
@@ -388,12 +395,13 @@ Diagnostic fixed_value_error(Finish finish, const Observation& o, const TrackMod
     place = record->fields.empty() ? record->place : record->fields.front().place;
     length = field_length(o, place, true);
   }
-  return diagnostic(code, place, length,
-                    holder + " " + field + " is " + num(value) + "; " + field + " of cell 1 is reserved for " +
-                        (first_pair ? "the fixed value 5121" : "the competition code") +
-                        ", so cell 1 must hold no object; the program stops with \" Errore n. " + num(code) +
-                        "\" and writes no compiled file",
-                    "move the object out of cell 1: to progressive 75 or later");
+  return diagnostic(
+      code, place, length,
+      holder + " " + field + " is " + num(value) + "; " + field + " of cell 1 is reserved for " +
+          (first_pair ? "the fixed value " + num(kValoreFissoCella) : std::string("the competition code")) +
+          ", so cell 1 must hold no object; the program stops with \" Errore n. " + num(code) +
+          "\" and writes no compiled file",
+      "move the object out of cell 1: to progressive 75 or later");
 }
 
 Diagnostic no_line_error(const CompileReport& report, const FileNames& names) {

@@ -1,6 +1,6 @@
 #include "checker/source_links.h"
 
-#include "compiler/record_builders.h"
+#include "compiler/cell_rules.h"
 
 namespace scenario {
 
@@ -26,7 +26,7 @@ bool slowdown_at(const ObservedRecord& record, int32_t cell) {
 
 bool mountain_covers(const ObservedRecord& record, int32_t cell) {
   const auto inizio = record.number("inizio"), fine = record.number("fine");
-  return inizio && fine && boundary_cell(*inizio) <= cell && cell <= nearest(*fine / 50.0 - 1);
+  return inizio && fine && mountain_cells(*inizio, *fine).contains(cell);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "base/windows1252.h"
 #include "checker/source_links.h"
+#include "compiler/cell_rules.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/source_reader.h"
 
@@ -366,9 +367,10 @@ class Warnings {
           board(r);
           break;
         case Record::rallentamento:
-          if (const auto x = r.number("x"); x && *x <= 1500) {
+          if (const auto x = r.number("x"); x && !has_warning_board(*x)) {
             at_field(code::slowdown_without_warning_board, *r.field("x"),
-                     "the slowdown starts at " + num(*x) + ", within 1500 m of the origin: it gets no warning board");
+                     "the slowdown starts at " + num(*x) + ", within " + num(kNoWarningBoardWithin) +
+                         " m of the origin: it gets no warning board");
           }
           break;
         default:
@@ -376,10 +378,11 @@ class Warnings {
       }
       if (r.format->id == Record::velocita) {
         if (const ObservedField* speed = r.field("speed"); speed != nullptr && speed->number % 5 != 0) {
-          at_field(code::speed_rounded, *speed,
-                   "the speed " + num(speed->number) + " km/h is stored in steps of 5: as " +
-                       num(int64_t{nearest(speed->number / 5.0)} * 5) + " km/h",
-                   "give a multiple of 5");
+          if (const std::optional<int32_t> stored = stored_speed(speed->number)) {
+            at_field(code::speed_rounded, *speed,
+                     "the speed " + num(speed->number) + " km/h is stored in steps of 5: as " + num(*stored) + " km/h",
+                     "give a multiple of 5");
+          }
         }
       }
     }
@@ -400,7 +403,8 @@ class Warnings {
       }
       if (f.number % 50 != 0 && (placement == Placement::object || placement == Placement::section_boundary)) {
         const int32_t cell = placement == Placement::object ? object_cell(f.number) : boundary_cell(f.number);
-        const int64_t cell_progressive = placement == Placement::object ? (int64_t{cell} - 1) * 50 : int64_t{cell} * 50;
+        const int64_t cell_progressive =
+            placement == Placement::object ? object_progressive(cell) : boundary_progressive(cell);
         at_field(code::rounded_into_a_cell, f,
                  "progressive " + num(f.number) + " is not a multiple of 50: it lands in cell " + num(cell) + " (" +
                      num(cell_progressive) + " m)");
@@ -459,7 +463,7 @@ class Warnings {
   void mountain(const ObservedRecord& r) {
     const auto inizio = r.number("inizio"), fine = r.number("fine");
     if (!inizio || !fine) return;
-    if (boundary_cell(*inizio) > nearest(*fine / 50.0 - 1)) {
+    if (mountain_cells(*inizio, *fine).empty()) {
       at_field(code::mountain_ends_before_start, *r.field("fine"),
                "the mountain from " + num(*inizio) + " ends at " + num(*fine) + ": it covers no cell",
                "give an end after the start");

@@ -218,7 +218,7 @@ void LinePhase::start_records() {
 }
 
 void LinePhase::write_gradient_cell() {
-  model_.cella_at(gradient_cell_).pendenza = low8(add32(carried_gradient_, 100));
+  model_.cella_at(gradient_cell_).pendenza = gradient_field(carried_gradient_);
   ++gradient_cell_;
 }
 

@@ -1,6 +1,7 @@
 // The train source file: train values, speed and adhesion profiles, signals,
 // slowdowns, abatement points and stations.
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -14,17 +15,6 @@
 namespace scenario {
 
 namespace {
-
-// A station area must begin at least this far after the previous one ends.
-constexpr int32_t kStationGap = 350;
-
-// The speed field holds km/h divided by 5; a speed whose fifth does not fit a
-// byte is a run-time failure, not a wrapped value.
-uint8_t speed_field(int32_t kmh) {
-  const int32_t v = nearest(kmh / 5.0);
-  if (v < 0 || v > 255) throw RunTimeFailure("speed " + std::to_string(kmh) + " km/h does not fit the speed field");
-  return static_cast<uint8_t>(v);
-}
 
 class TrainPhase : public SourcePhase {
  public:
@@ -130,7 +120,7 @@ void TrainPhase::write_speed_cell() {
 }
 
 void TrainPhase::write_adhesion_cell() {
-  model_.cella_at(adhesion_cell_).aderenza = low8(carried_adhesion_);
+  model_.cella_at(adhesion_cell_).aderenza = adhesion_field(carried_adhesion_);
   ++adhesion_cell_;
 }
 
@@ -211,7 +201,7 @@ Next TrainPhase::stazione() {
   // Each field goes into the entry as it is read: a record cut short by a
   // failure leaves what it had.
   e.posizione = number("progressive");
-  if (!in_line(e.posizione, 800)) return outside_line("progressive");
+  if (!in_line(e.posizione, kStationMargin)) return outside_line("progressive");
   if (e.posizione % 50 != 0) return fail(code::station_off_grid, "progressive");
   e.tipo = static_cast<uint8_t>(number("type"));
   const int32_t length = number("length");  // used only for the area
@@ -232,42 +222,23 @@ Next TrainPhase::stazione() {
   e.orario = add32(add32(mul32(hours, 3600), mul32(minutes, 60)), seconds);
   e.testo = text("name");
 
-  // The area: types 5 and 6 reach 150 m past the station, types 7 and 8 a
-  // whole length on both sides; the others half a length on each side, and
-  // 50 m more at the end when column 6 says so.
-  if (e.tipo == 5 || e.tipo == 6) {
-    e.fine = add32(e.posizione, 150);
-    e.inizio = sub32(e.posizione, length);
-    e.col6 = 0;
-  } else if (e.tipo == 7 || e.tipo == 8) {
-    e.inizio = sub32(e.posizione, length);
-    e.fine = add32(e.posizione, length);
-    e.col6 = 0;
-  } else {
-    e.inizio = nearest(e.posizione - length / 2.0);
-    double end = e.posizione + length / 2.0;
-    if (e.col6 != 0) end += 50;
-    e.fine = nearest(end);
-  }
+  set_station_area(e, length);
   if (length < 600) e.col5 = 0;
   if (station_index_ == 1) {
     e.col6 = 0;
     e.col5 = 0;
   }
 
-  // The stop cell is that of an object 100 m before the end of the area;
-  // markers 81 to 84 stand in the four cells before it, 81 nearest.
-  const bool stops = e.tipo < 25;
-  if (stops && e.tipo != 5 && e.tipo != 6) {
+  // The stop cell, with the approach markers in the four cells before it.
+  if (station_marks_approach(e.tipo)) {
     for (int32_t k = 1; k <= 4; ++k) {
-      const double q = e.fine / 50.0 - k - 1;
-      if (q > 1) model_.cella_at(nearest(q)).avviso = low8(80 + k);
+      if (const auto c = station_marker_cell(e.fine, k)) model_.cella_at(*c).avviso = station_marker(k);
     }
   }
-  if (stops) {
-    const double q = e.fine / 50.0 - 1;
-    if (q <= 1) return fail(code::station_without_stop_cell, "progressive");  // cells 0 and 1 cannot hold a stop
-    cella& stop = model_.cella_at(nearest(q));
+  if (station_stops(e.tipo)) {
+    const std::optional<int32_t> stop_cell = station_stop_cell(e.fine);
+    if (!stop_cell) return fail(code::station_without_stop_cell, "progressive");
+    cella& stop = model_.cella_at(*stop_cell);
     stop.tipo = tipo_cella::fermata;
     stop.dato1 = low16(station_index_);
   }

@@ -10,67 +10,31 @@
 
 namespace scenario {
 
-namespace {
-
-// One speed pair of a board: the "s" speed times 20 plus a fifth of the "d"
-// speed, rounded.
-int16_t speed_pair(int32_t vs, int32_t vd) {
-  const int32_t v = nearest(vd / 5.0 + mul32(vs, 20));
-  if (v < INT16_MIN || v > INT16_MAX) {
-    throw RunTimeFailure("board speed value " + std::to_string(v) + " does not fit 16 bits");
-  }
-  return static_cast<int16_t>(v);
-}
-
-}  // namespace
-
 void memo_montagna(TrackModel& model, int32_t inizio, int32_t fine, int32_t tipo) {
-  int32_t t = tipo;
-  bool marked = false;
-  if (t > 10) {
-    marked = true;
-    t -= 10;
-  }
+  int32_t t = scenery_type(tipo);
+  const bool marked = marks_cells(tipo);
 
   const int32_t n = model.n_montagne + 1;
   int32_t& stored_inizio = model.montagna_inizio_at(n);
   int32_t& stored_fine = model.montagna_fine_at(n);
-  if (n > 1 && sub32(inizio, model.montagna_fine_at(n - 1)) <= 150) t = 3;
+  if (n > 1 && sub32(inizio, model.montagna_fine_at(n - 1)) <= kMountainJoin) t = kJoiningType;
 
-  // Mountains cover cells from nearest(inizio / 50), without the + 1 of
-  // objects, to one cell before nearest(fine / 50).
-  const int32_t first = boundary_cell(inizio);
-  const int32_t last = nearest(fine / 50.0 - 1);
-  if (first <= last) {
-    model.cella_at(first);
-    model.cella_at(last);
+  const CellRun cells = mountain_cells(inizio, fine);
+  if (!cells.empty()) {
+    model.cella_at(cells.first);
+    model.cella_at(cells.last);
   }
 
   model.n_montagne = n;
   stored_inizio = inizio;
   stored_fine = fine;
   int32_t j = 0;
-  for (int32_t c = first; c <= last; ++c) {
+  for (int32_t c = cells.first; c <= cells.last; ++c) {
     ++j;
     cella& cell = model.cella_at(c);
     cell.montagna = low8(t);
-    if (marked && j % 4 == 0 && cell.tipo == tipo_cella::vuota) cell.tipo = tipo_cella::segno_montagna;
+    if (marked && marker_at(j) && cell.tipo == tipo_cella::vuota) cell.tipo = tipo_cella::segno_montagna;
   }
-}
-
-SlowdownCells slowdown_cells(int32_t x, int32_t l, int32_t f_ta) {
-  SlowdownCells cells;
-  // A slowdown starting within 1500 m of the origin has no warning board.
-  if (x > 1500) {
-    cells.warning = object_cell(sub32(x, 1200));
-    if (f_ta != 0) {
-      const int32_t h = boundary_cell(sub32(x, 1200));
-      cells.before_warning = std::array<int32_t, 4>{h, h - 1, h - 2, h - 3};
-    }
-  }
-  cells.start = object_cell(x);
-  cells.end = object_cell(add32(x, l));
-  return cells;
 }
 
 void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v) {
@@ -137,28 +101,22 @@ void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, 
     return;
   }
   std::array<cella*, 4> approach{};  // 100, 200, 300 and 400 m before the signal
-  for (int32_t k = 1; k <= 4; ++k) approach[k - 1] = &model.cella_at(c - 2 * k);
+  for (int32_t k = 1; k <= 4; ++k) approach[k - 1] = &model.cella_at(approach_marker_cell(c, k));
 
-  // Values read as decimal digits: each pair is s * 10 + d, and 3 * sx + dx
-  // is the tens digit of the approach markers.
-  const int32_t sides = add32(mul32(sx, 3), dx);
-  const int16_t dato1 = low16(add32(mul32(s1, 10), d1));
-  const int16_t dato2 = low16(add32(mul32(s2, 10), d2));
-  const int16_t dato3 = low16(add32(mul32(s3, 10), d3));
-  const int16_t dato4 = low16(add32(mul32(rapp, 10), sides));
+  const int32_t sides = signal_sides(sx, dx);
+  const int16_t dato1 = signal_pair(s1, d1);
+  const int16_t dato2 = signal_pair(s2, d2);
+  const int16_t dato3 = signal_pair(s3, d3);
+  const int16_t dato4 = signal_dato4(rapp, sides);
   std::array<uint8_t, 4> markers{};
-  for (int32_t k = 1; k <= 4; ++k) markers[k - 1] = low8(add32(mul32(sides, 10), k));
-
-  // A time from 1 to 100 is raised to 101; only a signal with sx 2 keeps one.
-  int32_t t = tempo;
-  if (t >= 1 && t <= 100) t = 101;
+  for (int32_t k = 1; k <= 4; ++k) markers[k - 1] = approach_marker(sides, k);
 
   cell.tipo = tipo_cella::segnale;
   cell.dato1 = dato1;
   cell.dato2 = dato2;
   cell.dato3 = dato3;
   cell.dato4 = dato4;
-  cell.tempo = sx == 2 ? low8(t) : 0;
+  cell.tempo = signal_time(sx, tempo);
   for (int32_t k = 0; k < 4; ++k) approach[k]->avviso = markers[k];
 }
 
@@ -169,10 +127,10 @@ void memo_indicatori_v_max(TrackModel& model, int32_t posizione, int32_t vas, in
     model.codice_errore = code::board_cell_taken;
     return;
   }
-  const int16_t dato1 = speed_pair(vas, vad);
-  const int16_t dato2 = speed_pair(vbs, vbd);
-  const int16_t dato3 = speed_pair(vcs, vcd);
-  const int16_t dato4 = low16(add32(mul32(strisces, 10), strisced));
+  const int16_t dato1 = board_speeds(vas, vad);
+  const int16_t dato2 = board_speeds(vbs, vbd);
+  const int16_t dato3 = board_speeds(vcs, vcd);
+  const int16_t dato4 = board_stripes(strisces, strisced);
 
   cell.tipo = tipo_cella::indicatore_v_max;
   cell.dato1 = dato1;

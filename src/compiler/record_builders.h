@@ -1,9 +1,8 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <optional>
 
+#include "compiler/cell_rules.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
@@ -28,17 +27,6 @@ void memo_montagna(TrackModel& model, int32_t inizio, int32_t fine, int32_t tipo
 // beyond 1500), the start and the end. With `f_ta` the four cells before the
 // board are marked too. Codes 17 to 20.
 void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int32_t f_tt, int32_t f_ta, int32_t d_v);
-
-// The cells a slowdown from `x` over `l` metres takes: its warning board
-// (none within 1500 m of the origin), its start and its end, and, with
-// `f_ta`, the four cells before the board, 1 (next to it) to 4.
-struct SlowdownCells {
-  std::optional<int32_t> warning;
-  int32_t start = 0;
-  int32_t end = 0;
-  std::optional<std::array<int32_t, 4>> before_warning;
-};
-SlowdownCells slowdown_cells(int32_t x, int32_t l, int32_t f_ta);
 
 // A signal and its approach markers 100, 200, 300 and 400 m before it. Code 16.
 void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp,

@@ -144,9 +144,7 @@ std::string SourcePhase::text(std::string_view field) {
   return value;
 }
 
-bool SourcePhase::in_line(int32_t p, int32_t margin) const {
-  return (static_cast<double>(p) + margin) / 50.0 <= model_.ultima_cella();
-}
+bool SourcePhase::in_line(int32_t p, int32_t margin) const { return within_line(p, model_.ultima_cella(), margin); }
 
 void SourcePhase::close_and_delete() {
   // The whole file was read when it was opened: closing it is a no-op.

@@ -100,7 +100,7 @@ class SourcePhase {
 
   // Whether an object at progressive p lies inside the line:
   // (p + margin) / 50 is not beyond the last cell.
-  bool in_line(int32_t p, int32_t margin = 100) const;
+  bool in_line(int32_t p, int32_t margin = kRecordMargin) const;
 
   void close_and_delete();
 

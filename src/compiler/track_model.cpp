@@ -274,7 +274,7 @@ void TrackModel::reset() {
 
 void TrackModel::allocate_line(int32_t length) {
   metri_tracciato = length + kCodaTracciato;
-  const int32_t n = nearest(static_cast<double>(metri_tracciato) / 50.0);
+  const int32_t n = last_cell_of(metri_tracciato);
   if (n < 0) throw RunTimeFailure("line length " + std::to_string(length) + " gives no cells");
   celle.assign(static_cast<std::size_t>(n) + 1, cella{});
   if (scrivi_linea != 0) {

@@ -8,6 +8,7 @@
 
 #include "base/large_array.h"
 #include "base/nearest.h"
+#include "compiler/cell_rules.h"
 #include "compiler/plan_layout.h"
 
 namespace scenario {
@@ -69,11 +70,6 @@ inline constexpr uint8_t abbattimento_valore = 12;
 inline constexpr uint8_t abbattimento = 13;
 inline constexpr uint8_t cartello = 14;
 }  // namespace tipo_cella
-
-// The cell of an object at progressive p, and the cell where a profile section
-// or a speed abatement point starting at p begins. Cells are 50 m long.
-inline int32_t object_cell(int32_t p) { return nearest(p / 50.0 + 1); }
-inline int32_t boundary_cell(int32_t p) { return nearest(p / 50.0); }
 
 // A cell is free when it is empty or holds only a mountain marker.
 inline bool libera(const cella& c) { return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::segno_montagna; }

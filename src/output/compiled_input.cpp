@@ -5,6 +5,7 @@
 #include "base/file_names.h"
 #include "base/plain_file_name.h"
 #include "base/read_file.h"
+#include "compiler/cell_rules.h"
 #include "output/compiled_layout.h"
 
 namespace scenario {
@@ -70,7 +71,7 @@ CompiledFiles compiled_files_of(const TrackModel& model) {
 }
 
 std::string cell_place(int32_t cell) {
-  return "cell " + std::to_string(cell) + " (progressive " + std::to_string((int64_t{cell} - 1) * 50) + ")";
+  return "cell " + std::to_string(cell) + " (progressive " + std::to_string(object_progressive(cell)) + ")";
 }
 
 std::string entry_place(int entry) { return "entry " + std::to_string(entry); }

@@ -12,9 +12,6 @@ namespace scenario {
 
 namespace {
 
-constexpr int16_t kValoreFissoLinea = 610;   // entry 85's col7
-constexpr int16_t kValoreFissoCella = 5121;  // cell 1's dato1
-
 // The two fixed check values and the two competition codes. The slots must
 // still be empty after compiling; an object that left a value in them makes
 // the scenario unusable, so the build stops with 1250 or 1251.

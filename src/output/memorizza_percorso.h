@@ -11,6 +11,11 @@
 
 namespace scenario {
 
+// The fixed check values every build stores after the finishing sweep: entry
+// 85's col7 and cell 1's dato1.
+inline constexpr int16_t kValoreFissoLinea = 610;
+inline constexpr int16_t kValoreFissoCella = 5121;
+
 // How the finishing step ends.
 enum class Finish {
   compiled,     // the model is finished and can be written

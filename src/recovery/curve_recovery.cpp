@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "compiler/cell_rules.h"
 #include "compiler/curve_classes.h"
 
 namespace scenario {
@@ -114,7 +115,7 @@ RecoveredPlan recover_curves(std::span<const PlanValue> values, int32_t metri, i
 
   // The turn of every metre, and the runs of equal turns as records.
   const std::vector<Turn> all = turns();
-  const double max_start = 50.0 * last_cell - 100;  // a record's start must pass the range check
+  const double max_start = furthest_in_line(last_cell);  // a record's start must pass the range check
   int unmatched = 0;
   int32_t first_unmatched = 0;
   std::size_t run_turn = 0;  // turn of the run being built; 0 straight

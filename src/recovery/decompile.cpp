@@ -5,29 +5,56 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
+#include <stdexcept>
 #include <string>
 
 #include "base/nearest.h"
+#include "base/run_time_failure.h"
+#include "compiler/cell_rules.h"
+#include "compiler/model_names.h"
 #include "compiler/progressive_ordina.h"
+#include "compiler/source_format.h"
 #include "compiler/track_model.h"
 #include "output/competition_codes.h"
 #include "output/finishing_pass.h"
+#include "output/memorizza_percorso.h"
 #include "recovery/mountain_recovery.h"
-#include "view/scenario_view.h"
 
 namespace scenario {
 
 namespace {
 
-constexpr int16_t kFixedCellValue = 5121;     // cell 1's dato1 after every build
-constexpr int16_t kFixedLineValue = 610;      // entry 85's col7 after every build
-constexpr int32_t kWarningCells = 24;         // a slowdown's warning board stands 1200 m before its start
-constexpr int32_t kFirstBoardStartCell = 32;  // starts from this cell on (beyond 1500 m) always have one
+constexpr std::string_view kRecoveredComment = "recovered from compiled files by scenario_tool decompile";
 
-// The progressive a record gives an object in cell c, and a section boundary
-// (an abatement point, a profile row) at cell c.
-int64_t object_progressive(int32_t c) { return (int64_t{c} - 1) * 50; }
-int64_t boundary_progressive(int32_t c) { return int64_t{c} * 50; }
+// A source file's lines by the sections of its format: every header in the
+// format's order, each followed by what the file holds for it.
+class SectionedLines {
+ public:
+  explicit SectionedLines(const SourceFormat& format) : format_(format), bodies_(format.sections.size()) {}
+
+  // The lines of the section that holds records `id`.
+  std::vector<SourceLine>& of(Record id) {
+    for (std::size_t i = 0; i < format_.sections.size(); ++i) {
+      const std::span<const Record> records = format_.sections[i].records;
+      if (std::find(records.begin(), records.end(), id) != records.end()) return bodies_[i];
+    }
+    throw std::logic_error("no section of the file holds the record");
+  }
+
+  std::vector<SourceLine> lines(std::string_view comment) && {
+    std::vector<SourceLine> out = {SourceLine::comment(comment)};
+    for (std::size_t i = 0; i < format_.sections.size(); ++i) {
+      out.push_back(SourceLine::header(format_.sections[i].header));
+      for (SourceLine& l : bodies_[i]) out.push_back(std::move(l));
+    }
+    return out;
+  }
+
+ private:
+  const SourceFormat& format_;
+  std::vector<std::vector<SourceLine>> bodies_;
+};
 
 // What a build added and what an object left in its cell, undone into the
 // cells as the compile step left them.
@@ -41,9 +68,9 @@ struct Work {
   const cella& at(int32_t c) const { return cells[static_cast<std::size_t>(c)]; }
   void find(std::string where, std::string what) { findings.push_back({std::move(where), std::move(what)}); }
   // An object in cell c needs a progressive that passes the compiler's range
-  // check: (p + 100) / 50 at most the last cell.
+  // check.
   bool object_in_range(int32_t c, const char* what) {
-    if (c <= n - 1) return true;
+    if (within_line(object_progressive(c), n)) return true;
     find(cell_place(c), std::string("a ") + what + " in the last cell, where no record can place one");
     return false;
   }
@@ -58,9 +85,9 @@ void undo_fixed_values(Work& w) {
   const int16_t og = codice_gara_og(names);
   const int32_t st = codice_gara_st(names);
   cella& first = w.cells[1];
-  if (first.dato1 != kFixedCellValue) {
+  if (first.dato1 != kValoreFissoCella) {
     w.find(cell_place(1), "dato1 is " + std::to_string(first.dato1) + "; every build stores " +
-                              std::to_string(kFixedCellValue) + " there");
+                              std::to_string(kValoreFissoCella) + " there");
   }
   if (first.dato2 != og) {
     w.find(cell_place(1), "dato2 is " + std::to_string(first.dato2) + "; the competition code of these names is " +
@@ -69,9 +96,9 @@ void undo_fixed_values(Work& w) {
   first.dato1 = 0;
   first.dato2 = 0;
   const voce_sim& linea = w.files.table[voce::intestazione_linea];
-  if (linea.col7 != kFixedLineValue) {
+  if (linea.col7 != kValoreFissoLinea) {
     w.find(entry_place(voce::intestazione_linea),
-           "col7 is " + std::to_string(linea.col7) + "; every build stores " + std::to_string(kFixedLineValue));
+           "col7 is " + std::to_string(linea.col7) + "; every build stores " + std::to_string(kValoreFissoLinea));
   }
   if (linea.orario != st) {
     w.find(entry_place(voce::intestazione_linea), "orario is " + std::to_string(linea.orario) +
@@ -201,11 +228,11 @@ std::vector<std::pair<int32_t, int32_t>> profile_rows(const std::vector<int32_t>
   const int32_t last_change = std::min(written_to, n - 3);
   for (int32_t c = 1; c <= last_change; ++c) {
     if (values[static_cast<std::size_t>(c)] != values[static_cast<std::size_t>(c) - 1]) {
-      rows.push_back({50 * c, values[static_cast<std::size_t>(c)]});
+      rows.push_back({static_cast<int32_t>(boundary_progressive(c)), values[static_cast<std::size_t>(c)]});
     }
   }
   for (int32_t c = std::max(n - 2, 1); c <= written_to; ++c) {
-    rows.push_back({50 * (n - 2), values[static_cast<std::size_t>(c)]});
+    rows.push_back({static_cast<int32_t>(boundary_progressive(n - 2)), values[static_cast<std::size_t>(c)]});
   }
   return rows;
 }
@@ -221,7 +248,7 @@ std::vector<int32_t> run_profile(const std::vector<std::pair<int32_t, int32_t>>&
     ++r;
   };
   for (const auto& [p, v] : rows) {
-    const int32_t c = nearest(p / 50.0);
+    const int32_t c = boundary_cell(p);
     if (c > 0) {
       do {
         if (speed && r >= n) break;
@@ -281,6 +308,20 @@ std::string readable_text(Work& w, const std::string& text, const std::string& w
   return t;
 }
 
+// Whether the compiler's rule gives the station's stored area from this
+// length and column 6.
+bool area_again(const voce_sim& s, int64_t length, bool col6) {
+  if (length < INT32_MIN || length > INT32_MAX) return false;
+  voce_sim again = s;
+  again.col6 = col6 ? 1 : 0;
+  try {
+    set_station_area(again, static_cast<int32_t>(length));
+  } catch (const RunTimeFailure&) {
+    return false;
+  }
+  return again.inizio == s.inizio && again.fine == s.fine;
+}
+
 struct Station {
   int entry = 0;
   SourceRecord record;
@@ -294,26 +335,21 @@ std::vector<Station> recover_stations(Work& w, int count) {
   for (int e = 1; e <= count; ++e) {
     const voce_sim& s = w.files.table[static_cast<std::size_t>(e)];
     const std::string where = entry_place(e) + " (station \"" + s.testo + "\")";
-    int64_t length = 0;
+    const StationSource source = station_source(s.posizione, s.tipo, s.inizio, s.fine);
+    const int64_t length = source.length;
     int64_t col6 = s.col6;
     const int64_t pos = s.posizione;
-    if (s.tipo == 5 || s.tipo == 6) {
-      length = pos - s.inizio;
-      if (s.fine != pos + 150)
-        w.find(where, "a station of type 5 or 6 ends 150 m past its progressive; this one does not");
-    } else if (s.tipo == 7 || s.tipo == 8) {
-      length = pos - s.inizio;
-      if (s.fine != pos + length)
-        w.find(where, "a station of type 7 or 8 reaches as far after its progressive as before");
-    } else {
-      length = 2 * (pos - s.inizio);
-      const int64_t extra = s.fine - (pos + length / 2);
-      if (extra != 0 && extra != 50) {
-        w.find(where, "the area does not end half its length, or 50 m more, after the progressive");
-      }
+    if (!area_again(s, length, source.col6)) {
+      w.find(where, s.tipo == 5 || s.tipo == 6
+                        ? "a station of type 5 or 6 ends 150 m past its progressive; this one does not"
+                    : s.tipo == 7 || s.tipo == 8
+                        ? "a station of type 7 or 8 reaches as far after its progressive as before"
+                        : "the area does not end half its length, or 50 m more, after the progressive");
+    }
+    if (s.tipo < 5 || s.tipo > 8) {
       if (e == 1) {
-        col6 = extra == 50 ? 1 : 0;  // the first station's column 6 is cleared after it sets the area
-      } else if ((s.col6 != 0) != (extra == 50)) {
+        col6 = source.col6 ? 1 : 0;  // the first station's column 6 is cleared after it sets the area
+      } else if ((s.col6 != 0) != source.col6) {
         w.find(where, "column 6 and the end of the area do not agree");
       }
     }
@@ -323,8 +359,8 @@ std::vector<Station> recover_stations(Work& w, int count) {
       w.find(where, "column 5 is cleared for the first station and a length under 600 m");
     }
     if (pos % 50 != 0) w.find(where, "the progressive is not a multiple of 50");
-    if ((pos + 800) / 50.0 > w.n) w.find(where, "the station lies beyond the end of the line");
-    if (e > 1 && int64_t{s.inizio} - 350 < w.files.table[static_cast<std::size_t>(e) - 1].fine) {
+    if (!within_line(pos, w.n, kStationMargin)) w.find(where, "the station lies beyond the end of the line");
+    if (e > 1 && int64_t{s.inizio} - kStationGap < w.files.table[static_cast<std::size_t>(e) - 1].fine) {
       w.find(where, "the area begins less than 350 m after the previous station's ends");
     }
     const int32_t hours = s.orario / 3600;
@@ -338,19 +374,14 @@ std::vector<Station> recover_stations(Work& w, int count) {
                                  {pos, s.tipo, length, s.col4, s.col5, col6, s.col7, s.col8, s.col9, s.col10, s.col11,
                                   s.col12, s.col13, hours, minutes, seconds},
                                  readable_text(w, s.testo, where));
-    if (s.tipo < 25) {
-      if (s.tipo != 5 && s.tipo != 6) {
-        for (int32_t k = 1; k <= 4; ++k) {
-          const double q = s.fine / 50.0 - k - 1;
-          if (q > 1) station.marks.push_back({nearest(q), 80 + k});
-        }
+    if (station_marks_approach(s.tipo)) {
+      for (int32_t k = 1; k <= 4; ++k) {
+        if (const auto c = station_marker_cell(s.fine, k)) station.marks.push_back({*c, station_marker(k)});
       }
-      const double q = s.fine / 50.0 - 1;
-      if (q <= 1) {
-        w.find(where, "the area ends at progressive 100 or less: there is no cell for its stop");
-      } else {
-        station.stop = nearest(q);
-      }
+    }
+    if (station_stops(s.tipo)) {
+      station.stop = station_stop_cell(s.fine);
+      if (!station.stop) w.find(where, "the area ends at progressive 100 or less: there is no cell for its stop");
     }
     stations.push_back(std::move(station));
   }
@@ -366,35 +397,11 @@ struct Signal {
   int32_t sides = 0;                  // sx x 3 + dx, as chosen
 };
 
-int32_t natural_sides(int16_t dato4) { return dato4 % 10; }
-
-// The signal's numbers: each pair value is s x 10 + d; dato4 is rapp x 10 +
-// sides (low 16 bits), and sides = sx x 3 + dx; a time is kept only with sx 2.
+// The signal's record, with the sides chosen for its approach markers.
 SourceRecord signal_record(const Signal& s) {
-  const cella& f = s.fields;
-  const int32_t sides = s.sides;
-  int64_t rapp = 0;
-  if ((f.dato4 - sides) % 10 == 0) {
-    rapp = (f.dato4 - sides) / 10;
-  } else {
-    // rapp x 10 = dato4 - sides modulo 65536
-    const int64_t d = ((int64_t{f.dato4} - sides) % 65536 + 65536) % 65536;
-    rapp = (d / 2) * 19661 % 32768;  // 19661 is the inverse of 5 modulo 32768
-  }
-  int64_t sx = 0;
-  int64_t dx = 0;
-  if (f.tempo != 0) {
-    sx = 2;
-    dx = sides - 6;
-  } else if (sides >= 0) {
-    sx = sides / 3;
-    dx = sides % 3;
-  } else {
-    dx = sides;
-  }
-  const int64_t tempo = f.tempo == 0 || f.tempo > 100 ? f.tempo : f.tempo + 256;  // 1 to 100 would become 101
-  return make_record(Record::segnale, {object_progressive(s.cell), sx, f.dato1 / 10, f.dato2 / 10, f.dato3 / 10, rapp,
-                                       dx, f.dato1 % 10, f.dato2 % 10, f.dato3 % 10, tempo});
+  const SignalValues v = signal_values(s.fields, s.sides);
+  return make_record(Record::segnale, {object_progressive(s.cell), v.sx, v.s1, v.s2, v.s3, v.rapp, v.dx, v.d1, v.d2,
+                                       v.d3, signal_time_source(s.fields.tempo)});
 }
 
 // Signals and stations write approach markers over whatever the cells hold,
@@ -420,17 +427,13 @@ std::vector<int> order_marker_writers(Work& w, const std::vector<Station>& stati
   const auto fitting_sides = [&](const Signal& s) -> std::optional<int32_t> {
     std::optional<int32_t> sides;
     for (int32_t k = 1; k <= 4; ++k) {
-      const int32_t c = s.cell - 2 * k;
+      const int32_t c = approach_marker_cell(s.cell, k);
       if (!inside(c) || covered[static_cast<std::size_t>(c)]) continue;
       if (!sides) {
-        const int32_t d = ((avviso(c) - k) % 256 + 256) % 256;
-        if (d % 2 != 0) return std::nullopt;
-        int32_t found = d / 2 * 77 % 128;  // 77 is the inverse of 5 modulo 128: 10 x sides = d modulo 256
-        const int32_t natural = natural_sides(s.fields.dato4);
-        if (found - natural > 64) found -= 128;
-        sides = found;
+        sides = sides_of_marker(static_cast<uint8_t>(avviso(c)), k, natural_sides(s.fields.dato4));
+        if (!sides) return std::nullopt;
       }
-      if (((*sides * 10 + k) % 256 + 256) % 256 != avviso(c)) return std::nullopt;
+      if (approach_marker(*sides, k) != avviso(c)) return std::nullopt;
     }
     if (!sides) return natural_sides(s.fields.dato4);
     if ((s.fields.dato4 - *sides) % 2 != 0) return std::nullopt;
@@ -462,7 +465,7 @@ std::vector<int> order_marker_writers(Work& w, const std::vector<Station>& stati
       const auto sides = fitting_sides(s);
       if (!sides) continue;
       s.sides = *sides;
-      for (int32_t k = 1; k <= 4; ++k) cover(s.cell - 2 * k);
+      for (int32_t k = 1; k <= 4; ++k) cover(approach_marker_cell(s.cell, k));
       signal_taken[static_cast<std::size_t>(i)] = true;
       reverse.push_back(i);
       took = true;
@@ -481,7 +484,7 @@ std::vector<int> order_marker_writers(Work& w, const std::vector<Station>& stati
           signal_taken[static_cast<std::size_t>(i)] = true;
           signals[static_cast<std::size_t>(i)].sides = natural_sides(signals[static_cast<std::size_t>(i)].fields.dato4);
           reverse.push_back(i);
-          for (int32_t k = 1; k <= 4; ++k) cover(signals[static_cast<std::size_t>(i)].cell - 2 * k);
+          for (int32_t k = 1; k <= 4; ++k) cover(approach_marker_cell(signals[static_cast<std::size_t>(i)].cell, k));
         }
       }
       for (; last_station >= 0; --last_station) {
@@ -539,7 +542,7 @@ class SlowdownFinder {
     for (int32_t b = 0; b <= w_.n; ++b) {
       const cella& board = w_.at(b);
       if (board.tipo != tipo_cella::avviso_rallentamento || used_.contains(b)) continue;
-      const int32_t x = b + kWarningCells;
+      const int32_t x = slowdown_start_cell(b);
       if (covered(x, board.dato2, std::nullopt) && x <= w_.n - 1) {
         claim(x);
         add(x, board.dato1, board.dato2, w_.at(x).dato3, true);
@@ -575,14 +578,14 @@ class SlowdownFinder {
            covered(b, dv, 0);
   }
   bool has_board(int32_t s, int16_t v, int16_t dv) const {
-    return s < kFirstBoardStartCell || board_at(s - kWarningCells, v, dv);
+    return slowdown_start(s, false).has_value() || board_at(warning_board_cell(s), v, dv);
   }
 
   // The four cells before the board: dato1 1 to 4 away from it, and the same
   // in dato2 with a second speed.
   bool before_board(int32_t b, bool second) const {
     for (int32_t i = 0; i < 4; ++i) {
-      const int32_t c = b - 1 - i;
+      const int32_t c = before_warning_cell(b, i + 1);
       const int16_t d2 = second ? static_cast<int16_t>(i + 1) : 0;
       const bool visible =
           is(c, tipo_cella::prima_avviso) && w_.at(c).dato1 == i + 1 && w_.at(c).dato2 == d2 && !used_.contains(c);
@@ -600,17 +603,23 @@ class SlowdownFinder {
 
   void add(int32_t s, int16_t v, int16_t dv, int16_t ftt, bool start_covered) {
     early_ = start_covered;
+    // Every start in a cell beyond 1500 m has a board; in the one cell where
+    // a start may have one or not, the board decides.
+    const std::optional<int64_t> without_board = slowdown_start(s, false);
+    const std::optional<int64_t> with_board = slowdown_start(s, true);
+    const int32_t b = warning_board_cell(s);
     int64_t x = object_progressive(s);
-    const int32_t b = s - kWarningCells;
     bool board = false;
-    if (s >= kFirstBoardStartCell || (s == kFirstBoardStartCell - 1 && board_at(b, v, dv))) {
+    if (!without_board || (with_board && board_at(b, v, dv))) {
       if (!board_at(b, v, dv)) {
         w_.find(cell_place(s), "a slowdown start beyond 1500 m without its warning board 1200 m before it");
       } else {
         board = true;
         use(b);
       }
-      if (s == kFirstBoardStartCell - 1) x = 1510;  // the one start in this cell that has a board
+      x = *with_board;
+    } else {
+      x = *without_board;
     }
     int64_t f_ta = 0;
     int64_t d_v = dv;
@@ -618,7 +627,7 @@ class SlowdownFinder {
       for (const bool second : {dv != 0, true}) {
         if (f_ta == 0 && before_board(b, second)) {
           f_ta = 1;
-          for (int32_t i = 0; i < 4; ++i) use(b - 1 - i);
+          for (int32_t i = 1; i <= 4; ++i) use(before_warning_cell(b, i));
           if (dv == 0 && second) d_v = 65536;  // a second speed whose low 16 bits are 0
         }
       }
@@ -709,7 +718,6 @@ std::vector<SourceLine> general_block(Work& w) {
   const voce_sim& linea = t[voce::intestazione_linea];
   const voce_sim& treno = t[voce::intestazione_treno];
   std::vector<SourceLine> lines;
-  lines.push_back(SourceLine::header("[generale]"));
   lines.push_back(SourceLine::of(make_record(Record::lunghezza_percorso, {t[voce::treno_e_linea].fine})));
   const auto refs = source_references(w);
   const Record ids[] = {Record::progressiva_uno, Record::progressiva_due, Record::progressiva_tre};
@@ -734,15 +742,27 @@ std::vector<SourceLine> general_block(Work& w) {
   return lines;
 }
 
+// A maximum-speed board's record from its cell; under a station stop its
+// first speed pair is the stop's entry, so it is given as 0.
+SourceRecord board_record(int32_t c, const cella& cell, bool under_stop) {
+  const SpeedPair a = under_stop ? SpeedPair{} : board_speeds_of(cell.dato1);
+  const SpeedPair b = board_speeds_of(cell.dato2);
+  const SpeedPair k = board_speeds_of(cell.dato3);
+  const SpeedPair stripes = board_stripes_of(cell.dato4);
+  return make_record(Record::indicatori_vmax,
+                     {object_progressive(c), a.s, b.s, k.s, stripes.s, a.d, b.d, k.d, stripes.d});
+}
+
 SourceRecord curve_record(const CurveRun& c) {
   SourceRecord r = make_record(Record::curva, {c.start, c.length});
   r.keyword = std::string("curva") + (c.left ? "s" : "d") + std::to_string(c.klass);
   return r;
 }
 
-int32_t same(int32_t v) { return v; }
-int32_t gradient_of(int32_t v) { return v - 100; }
-int32_t speed_of(int32_t v) { return v * 5; }
+// A cell's profile value as its source row gives it.
+int32_t source_adhesion(int32_t v) { return adhesion_of(static_cast<uint8_t>(v)); }
+int32_t source_gradient(int32_t v) { return gradient_of(static_cast<uint8_t>(v)); }
+int32_t source_speed(int32_t v) { return speed_of(static_cast<uint8_t>(v)); }
 
 }  // namespace
 
@@ -753,9 +773,8 @@ Decompiled decompile(const CompiledFiles& files) {
   out.train_number = files.table[voce::intestazione_treno].testo;
   const auto& table = files.table;
   const int32_t length = table[voce::treno_e_linea].fine;
-  const int64_t expected_cells = length > kMaxLunghezza || length < -kCodaTracciato
-                                     ? -1
-                                     : int64_t{nearest((int64_t{length} + kCodaTracciato) / 50.0)} + 1;
+  const int64_t expected_cells =
+      length > kMaxLunghezza || length < -kCodaTracciato ? -1 : int64_t{last_cell_of(length + kCodaTracciato)} + 1;
   if (static_cast<int64_t>(w.cells.size()) != expected_cells) {
     w.find("route file", std::to_string(w.cells.size()) + " cells; a line of " + std::to_string(length) + " m has " +
                              (expected_cells < 0 ? std::string("none") : std::to_string(expected_cells)));
@@ -872,7 +891,7 @@ Decompiled decompile(const CompiledFiles& files) {
     bool more = false;
     for (auto& [c, signal] : signal_under) {
       for (int32_t k = 1; k <= 4 && !signal && c >= 8 && c <= w.n - 1; ++k) {
-        if (std::binary_search(unwritten.begin(), unwritten.end(), c - 2 * k)) signal = more = true;
+        if (std::binary_search(unwritten.begin(), unwritten.end(), approach_marker_cell(c, k))) signal = more = true;
       }
     }
     if (more) continue;
@@ -891,9 +910,7 @@ Decompiled decompile(const CompiledFiles& files) {
     if (cell.dato2 == 0 && cell.dato3 == 0 && cell.dato4 == 0) {
       bare_stops.push_back(c);
     } else {
-      hidden_boards.push_back(make_record(
-          Record::indicatori_vmax, {object_progressive(c), 0, cell.dato2 / 20, cell.dato3 / 20, cell.dato4 / 10, 0,
-                                    cell.dato2 % 20 * 5, cell.dato3 % 20 * 5, cell.dato4 % 10}));
+      hidden_boards.push_back(board_record(c, cell, true));
     }
   }
 
@@ -923,10 +940,7 @@ Decompiled decompile(const CompiledFiles& files) {
   for (int32_t c = 0; c <= w.n; ++c) {
     const cella& cell = w.at(c);
     if (cell.tipo == tipo_cella::indicatore_v_max && w.object_in_range(c, "maximum-speed board")) {
-      boards.push_back(
-          make_record(Record::indicatori_vmax,
-                      {object_progressive(c), cell.dato1 / 20, cell.dato2 / 20, cell.dato3 / 20, cell.dato4 / 10,
-                       cell.dato1 % 20 * 5, cell.dato2 % 20 * 5, cell.dato3 % 20 * 5, cell.dato4 % 10}));
+      boards.push_back(board_record(c, cell, false));
     } else if (cell.tipo == tipo_cella::abbattimento_valore || cell.tipo == tipo_cella::abbattimento) {
       if (c > w.n - 2) {
         w.find(cell_place(c), "a speed abatement point in one of the last two cells, where no record can place one");
@@ -963,79 +977,71 @@ Decompiled decompile(const CompiledFiles& files) {
   }
 
   // The line source file.
-  std::vector<SourceLine>& line = out.line;
-  line.push_back(SourceLine::comment("recovered from compiled files by scenario_tool decompile"));
-  for (SourceLine& l : general_block(w)) line.push_back(std::move(l));
-  line.push_back(SourceLine::header("[curve]"));
-  for (const CurveRun& c : out.curves) line.push_back(SourceLine::of(curve_record(c)));
-  line.push_back(SourceLine::header("[pendenze]"));
+  SectionedLines line(line_format());
+  line.of(Record::lunghezza_percorso) = general_block(w);
+  for (const CurveRun& c : out.curves) line.of(Record::curva).push_back(SourceLine::of(curve_record(c)));
   {
     std::vector<int32_t> cells(w.cells.size());
     for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = w.cells[c].pendenza;
-    add_profile(w, line, Record::pendenza, "gradient", cells, gradient_of);
+    add_profile(w, line.of(Record::pendenza), Record::pendenza, "gradient", cells, source_gradient);
   }
-  line.push_back(SourceLine::header("[montagne]"));
+  std::vector<SourceLine>& mountain_lines = line.of(Record::montagna);
   for (const MountainRecord& m : mountains.records) {
-    if (m.placeholder) line.push_back(SourceLine::comment("covers no cell: the next mountain keeps its type"));
-    line.push_back(SourceLine::of(make_record(Record::montagna, {m.inizio, m.fine, m.tipo})));
+    if (m.placeholder)
+      mountain_lines.push_back(SourceLine::comment("covers no cell: the next mountain keeps its type"));
+    mountain_lines.push_back(SourceLine::of(make_record(Record::montagna, {m.inizio, m.fine, m.tipo})));
   }
-  line.push_back(SourceLine::header("[cartelli]"));
-  for (SourceRecord& b : boards) line.push_back(SourceLine::of(std::move(b)));
-  if (!hidden_boards.empty()) line.push_back(SourceLine::comment("boards that station stops cover"));
-  for (SourceRecord& b : hidden_boards) line.push_back(SourceLine::of(std::move(b)));
-  line.push_back(SourceLine::header("[indicazioni]"));
-  for (SourceRecord& s : signs) line.push_back(SourceLine::of(std::move(s)));
-  line.push_back(SourceLine::header("[fine]"));
+  std::vector<SourceLine>& board_lines = line.of(Record::indicatori_vmax);
+  for (SourceRecord& b : boards) board_lines.push_back(SourceLine::of(std::move(b)));
+  if (!hidden_boards.empty()) board_lines.push_back(SourceLine::comment("boards that station stops cover"));
+  for (SourceRecord& b : hidden_boards) board_lines.push_back(SourceLine::of(std::move(b)));
+  for (SourceRecord& s : signs) line.of(Record::cartello_indicatore).push_back(SourceLine::of(std::move(s)));
+  out.line = std::move(line).lines(kRecoveredComment);
 
   // The train source file.
-  std::vector<SourceLine>& train = out.train;
+  SectionedLines train(train_format());
   const voce_sim& figures = table[voce::treno_e_linea];
   const voce_sim& treno = table[voce::intestazione_treno];
-  train.push_back(SourceLine::comment("recovered from compiled files by scenario_tool decompile"));
-  train.push_back(SourceLine::header("[generale]"));
-  train.push_back(SourceLine::of(make_record(Record::numero_vetture, {figures.posizione})));
-  train.push_back(SourceLine::of(make_record(Record::massa_frenata, {figures.inizio})));
-  train.push_back(SourceLine::of(make_record(Record::sabbia, {treno.col7})));
-  train.push_back(SourceLine::of(make_record(Record::orologio, {treno.col10, treno.col11, treno.col12})));
-  train.push_back(SourceLine::header("[aderenze]"));
+  std::vector<SourceLine>& train_general = train.of(Record::numero_vetture);
+  train_general.push_back(SourceLine::of(make_record(Record::numero_vetture, {figures.posizione})));
+  train_general.push_back(SourceLine::of(make_record(Record::massa_frenata, {figures.inizio})));
+  train_general.push_back(SourceLine::of(make_record(Record::sabbia, {treno.col7})));
+  train_general.push_back(SourceLine::of(make_record(Record::orologio, {treno.col10, treno.col11, treno.col12})));
   {
     std::vector<int32_t> cells(w.cells.size());
     for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = w.cells[c].aderenza;
-    add_profile(w, train, Record::aderenza, "adhesion", cells, same);
+    add_profile(w, train.of(Record::aderenza), Record::aderenza, "adhesion", cells, source_adhesion);
   }
-  train.push_back(SourceLine::header("[vel_limite]"));
   {
     std::vector<int32_t> cells(w.cells.size());
     for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = w.cells[c].velocita;
-    add_profile(w, train, Record::velocita, "speed", cells, speed_of);
+    add_profile(w, train.of(Record::velocita), Record::velocita, "speed", cells, source_speed);
   }
-  // Stations, with the signals that must come before one of them; the other
-  // signals after the slowdowns.
-  train.push_back(SourceLine::header("[stazioni]"));
-  if (!slowdowns.early.empty()) train.push_back(SourceLine::comment("slowdowns that station stops cover in part"));
-  for (const SourceRecord& r : slowdowns.early) train.push_back(SourceLine::of(r));
+  // Stations, with the slowdowns and signals that must come before one of
+  // them; the other signals after the slowdowns.
+  std::vector<SourceLine>& station_lines = train.of(Record::stazione);
+  if (!slowdowns.early.empty())
+    station_lines.push_back(SourceLine::comment("slowdowns that station stops cover in part"));
+  for (const SourceRecord& r : slowdowns.early) station_lines.push_back(SourceLine::of(r));
   int last_station = -1;
   for (const int i : writers) last_station = i < 0 ? std::max(last_station, -1 - i) : last_station;
   std::vector<int> later_signals;
   int stations_written = 0;
   for (const int i : writers) {
     if (i < 0) {
-      train.push_back(SourceLine::of(stations[static_cast<std::size_t>(-1 - i)].record));
+      station_lines.push_back(SourceLine::of(stations[static_cast<std::size_t>(-1 - i)].record));
       ++stations_written;
     } else if (stations_written <= last_station) {
-      train.push_back(SourceLine::of(signal_record(signals[static_cast<std::size_t>(i)])));
+      station_lines.push_back(SourceLine::of(signal_record(signals[static_cast<std::size_t>(i)])));
     } else {
       later_signals.push_back(i);
     }
   }
-  train.push_back(SourceLine::header("[rallentamenti]"));
-  for (const SourceRecord& r : slowdowns.records) train.push_back(SourceLine::of(r));
-  train.push_back(SourceLine::header("[segnali]"));
+  for (const SourceRecord& r : slowdowns.records) train.of(Record::rallentamento).push_back(SourceLine::of(r));
   for (const int i : later_signals)
-    train.push_back(SourceLine::of(signal_record(signals[static_cast<std::size_t>(i)])));
-  train.push_back(SourceLine::header("[codici]"));
-  for (SourceRecord& a : abatements) train.push_back(SourceLine::of(std::move(a)));
-  train.push_back(SourceLine::header("[fine]"));
+    train.of(Record::segnale).push_back(SourceLine::of(signal_record(signals[static_cast<std::size_t>(i)])));
+  for (SourceRecord& a : abatements) train.of(Record::abbattimento).push_back(SourceLine::of(std::move(a)));
+  out.train = std::move(train).lines(kRecoveredComment);
   return out;
 }
 

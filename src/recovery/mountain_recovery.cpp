@@ -4,21 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "compiler/cell_rules.h"
 #include "compiler/record_builders.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
 
 namespace {
-
-// A mountain starting 150 m or less after the previous record's end gets type 3.
-constexpr int32_t kTypeThreeGap = 150;
-
-// The tipo that gives cells the mountain type v, with or without markers.
-int32_t tipo_for(uint8_t v, bool marked) {
-  if (marked) return v + 10;
-  return v <= 10 ? v : v - 256;  // above 10 without markers: a negative type with the same low byte
-}
 
 struct Run {
   int32_t first;
@@ -33,18 +25,20 @@ class Builder {
   // A record over cells first..last; a placeholder goes before it when the
   // one before it ends too near for its type to hold.
   void add(int32_t first, int32_t last, uint8_t type, bool marked) {
-    const int32_t inizio = 50 * first;
-    const int32_t fine = 50 * (last + 1);
-    if (!records_.empty() && type != 3 && inizio - records_.back().fine <= kTypeThreeGap) {
+    const MountainSpan span = mountain_span({first, last});
+    const auto inizio = static_cast<int32_t>(span.inizio);
+    const auto fine = static_cast<int32_t>(span.fine);
+    if (!records_.empty() && type != kJoiningType && inizio - records_.back().fine <= kMountainJoin) {
       records_.push_back({inizio, inizio - 1000, 0, true});
     }
-    if ((inizio + 100.0) / 50.0 > last_cell_) beyond_ = first;
-    records_.push_back({inizio, fine, tipo_for(type, marked), false});
+    if (!within_line(inizio, last_cell_)) beyond_ = first;
+    records_.push_back({inizio, fine, mountain_tipo(type, marked), false});
   }
   void add_marking(int32_t first, int32_t last) {
-    const int32_t inizio = 50 * first;
-    if ((inizio + 100.0) / 50.0 > last_cell_) beyond_ = first;
-    records_.push_back({inizio, 50 * (last + 1), 11, false});
+    const MountainSpan span = mountain_span({first, last});
+    const auto inizio = static_cast<int32_t>(span.inizio);
+    if (!within_line(inizio, last_cell_)) beyond_ = first;
+    records_.push_back({inizio, static_cast<int32_t>(span.fine), mountain_tipo(1, true), false});
   }
 
   const std::vector<MountainRecord>& records() const { return records_; }

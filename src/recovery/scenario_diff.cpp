@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <span>
 
+#include "compiler/cell_rules.h"
+#include "compiler/source_format.h"
 #include "recovery/decompile.h"
 #include "recovery/round_trip.h"
 #include "view/line_profiles.h"
@@ -45,6 +48,24 @@ std::string field_changes(const SourceRecord& a, const SourceRecord& b) {
 }
 
 std::string record_text(const SourceRecord& r) { return render(SourceLine::of(r)); }
+
+// What a difference in records of this kind is called: the format's name for
+// a count of them, in the singular ("signals" -> "signal", "gradient rows" ->
+// "gradient").
+std::string kind_of(Record id) {
+  std::string name(record_format(id).plural);
+  if (name.ends_with(" rows")) return name.substr(0, name.size() - 5);
+  if (name.ends_with('s')) name.pop_back();
+  return name;
+}
+
+// The records of a file's general block, in the block's order.
+std::span<const Record> general_records(const SourceFormat& format) {
+  for (const SectionFormat& section : format.sections) {
+    if (section.header == kGeneralHeader) return section.records;
+  }
+  return {};
+}
 
 class Differ {
  public:
@@ -88,7 +109,7 @@ class Differ {
   }
 
   // Stations by their name (the first of a name with the first), else by order.
-  void stations(const Records& a, const Records& b) {
+  void stations(const std::string& kind, const Records& a, const Records& b) {
     std::vector<bool> used(b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
       std::optional<std::size_t> match;
@@ -99,20 +120,20 @@ class Differ {
       const SourceRecord& x = a[i];
       const std::string name = "\"" + x.text + "\"";
       if (!match) {
-        add("station", "removed", x.numbers[0], std::nullopt, name);
+        add(kind, "removed", x.numbers[0], std::nullopt, name);
         continue;
       }
       used[*match] = true;
       const SourceRecord& y = b[*match];
       if (x.numbers[0] != y.numbers[0]) {
-        add("station", "moved", x.numbers[0], y.numbers[0],
+        add(kind, "moved", x.numbers[0], y.numbers[0],
             name + " from " + place(x.numbers[0]) + " to " + place(y.numbers[0]));
       }
       const auto seconds = [](const SourceRecord& r) {
         return static_cast<int32_t>(field(r, "hours") * 3600 + field(r, "minutes") * 60 + field(r, "seconds"));
       };
       if (seconds(x) != seconds(y)) {
-        add("station", "retimed", y.numbers[0], std::nullopt,
+        add(kind, "retimed", y.numbers[0], std::nullopt,
             name + " " + clock_text(seconds(x)) + " -> " + clock_text(seconds(y)));
       }
       // The other columns, without the progressive and the time.
@@ -121,10 +142,10 @@ class Differ {
       x_rest.numbers[0] = y_rest.numbers[0];
       for (std::size_t k = 13; k < 16; ++k) x_rest.numbers[k] = y_rest.numbers[k];
       const std::string changes = field_changes(x_rest, y_rest);
-      if (!changes.empty()) add("station", "changed", y.numbers[0], std::nullopt, name + ": " + changes);
+      if (!changes.empty()) add(kind, "changed", y.numbers[0], std::nullopt, name + ": " + changes);
     }
     for (std::size_t j = 0; j < b.size(); ++j) {
-      if (!used[j]) add("station", "added", b[j].numbers[0], std::nullopt, "\"" + b[j].text + "\"");
+      if (!used[j]) add(kind, "added", b[j].numbers[0], std::nullopt, "\"" + b[j].text + "\"");
     }
   }
 
@@ -163,12 +184,6 @@ std::vector<int32_t> cell_values(const CompiledFiles& f, int32_t (*value)(const 
   return out;
 }
 
-SourceRecord curve_as_record(const CurveRun& c) {
-  SourceRecord r = make_record(Record::curva, {c.start, c.length});
-  r.keyword = std::string("curva") + (c.left ? "s" : "d") + std::to_string(c.klass);
-  return r;
-}
-
 }  // namespace
 
 std::string place_on_line(const std::vector<KilometreSection>& sections, int64_t progressive) {
@@ -178,7 +193,7 @@ std::string place_on_line(const std::vector<KilometreSection>& sections, int64_t
 
 std::string difference_text(const Difference& d) {
   std::string place;
-  if (d.from && !d.to && d.kind != "station" && !d.from_place.empty()) place = " at " + d.from_place;
+  if (d.from && !d.to && d.kind != kind_of(Record::stazione) && !d.from_place.empty()) place = " at " + d.from_place;
   return d.kind + place + ": " + d.change + ": " + d.what;
 }
 
@@ -192,36 +207,25 @@ std::vector<Difference> diff_scenarios(const CompiledFiles& before, const Compil
   if (a.train_number != b.train_number) {
     d.add("train", "changed", std::nullopt, std::nullopt, "number " + a.train_number + " -> " + b.train_number);
   }
-  for (const Record id :
-       {Record::lunghezza_percorso, Record::progressiva_uno, Record::progressiva_due, Record::progressiva_tre,
-        Record::sfondo_uno, Record::sfondo_due, Record::sfondo_tre, Record::ripetizione_segnali}) {
+  for (const Record id : general_records(line_format()))
     d.singles("line", records_of(a.line, id), records_of(b.line, id));
-  }
-  for (const Record id : {Record::numero_vetture, Record::massa_frenata, Record::sabbia, Record::orologio}) {
+  for (const Record id : general_records(train_format())) {
     d.singles("train", records_of(a.train, id), records_of(b.train, id));
   }
-  d.stations(records_of(a.train, Record::stazione), records_of(b.train, Record::stazione));
-  d.by_progressive("signal", records_of(a.train, Record::segnale), records_of(b.train, Record::segnale));
-  d.by_progressive("slowdown", records_of(a.train, Record::rallentamento), records_of(b.train, Record::rallentamento));
-  d.by_progressive("abatement point", records_of(a.train, Record::abbattimento),
-                   records_of(b.train, Record::abbattimento));
-  d.by_progressive("board", records_of(a.line, Record::indicatori_vmax), records_of(b.line, Record::indicatori_vmax));
-  d.by_progressive("sign", records_of(a.line, Record::cartello_indicatore),
-                   records_of(b.line, Record::cartello_indicatore));
-  d.by_progressive("mountain", records_of(a.line, Record::montagna), records_of(b.line, Record::montagna));
+  d.stations(kind_of(Record::stazione), records_of(a.train, Record::stazione), records_of(b.train, Record::stazione));
+  for (const Record id : {Record::segnale, Record::rallentamento, Record::abbattimento})
+    d.by_progressive(kind_of(id), records_of(a.train, id), records_of(b.train, id));
+  for (const Record id : {Record::indicatori_vmax, Record::cartello_indicatore, Record::montagna})
+    d.by_progressive(kind_of(id), records_of(a.line, id), records_of(b.line, id));
 
-  d.profile("gradient", cell_values(before, [](const cella& c) { return c.pendenza - 100; }),
-            cell_values(after, [](const cella& c) { return c.pendenza - 100; }), " per mille");
-  d.profile("speed", cell_values(before, [](const cella& c) { return c.velocita * 5; }),
-            cell_values(after, [](const cella& c) { return c.velocita * 5; }), " km/h");
-  d.profile("adhesion", cell_values(before, [](const cella& c) { return int32_t{c.aderenza}; }),
-            cell_values(after, [](const cella& c) { return int32_t{c.aderenza}; }), "");
+  d.profile(kind_of(Record::pendenza), cell_values(before, [](const cella& c) { return gradient_of(c.pendenza); }),
+            cell_values(after, [](const cella& c) { return gradient_of(c.pendenza); }), " per mille");
+  d.profile(kind_of(Record::velocita), cell_values(before, [](const cella& c) { return speed_of(c.velocita); }),
+            cell_values(after, [](const cella& c) { return speed_of(c.velocita); }), " km/h");
+  d.profile(kind_of(Record::aderenza), cell_values(before, [](const cella& c) { return adhesion_of(c.aderenza); }),
+            cell_values(after, [](const cella& c) { return adhesion_of(c.aderenza); }), "");
 
-  Records curves_a;
-  Records curves_b;
-  for (const CurveRun& c : a.curves) curves_a.push_back(curve_as_record(c));
-  for (const CurveRun& c : b.curves) curves_b.push_back(curve_as_record(c));
-  d.by_progressive("curve", curves_a, curves_b);
+  d.by_progressive(kind_of(Record::curva), records_of(a.line, Record::curva), records_of(b.line, Record::curva));
   if (before.plan.has_value() != after.plan.has_value()) {
     d.add("plan", before.plan ? "removed" : "added", std::nullopt, std::nullopt, "the plan file");
   }

@@ -43,7 +43,7 @@ const Command kCompileCommand = {
     "\n"
     "First the checker's warnings and notes go to standard error (as \"scenario_tool\n"
     "check\" writes them), then each code of the build, one per line:\n"
-    "  FILE:LINE: error CODE: what went wrong\n"
+    "  FILE:LINE:COL: error CODE: what went wrong   (as \"scenario_tool check\" places it)\n"
     "  FILE:cell N (progressive P): error CODE: ...   (finishing codes 11 to 13)\n"
     "The last line on standard output is \"codice_errore N\" (0 when clean) after a\n"
     "run that wrote its files, or \"errore 1250\" / \"errore 1251\" when a reserved\n"

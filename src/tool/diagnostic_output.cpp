@@ -108,13 +108,18 @@ OutputFormat output_format(const Arguments& arguments) {
   throw UsageError("unknown format \"" + *format + "\": text, json or sarif");
 }
 
+std::string place_text(const AuthorSources& sources, const SourcePlace& place) {
+  std::string text = sources.path_of(place.file);
+  if (place.line > 0) text += ":" + std::to_string(place.line) + ":" + std::to_string(place.column + 1);
+  return text;
+}
+
 DiagnosticPrinter::DiagnosticPrinter(const AuthorSources& sources)
     : sources_(sources), line_lines_(sources.line), train_lines_(sources.train) {}
 
 std::string DiagnosticPrinter::text(const Diagnostic& d) const {
   const AuthorSources& sources = sources_;
-  std::string text = sources.path_of(d.place.file);
-  if (d.place.line > 0) text += ":" + std::to_string(d.place.line) + ":" + std::to_string(d.place.column + 1);
+  std::string text = place_text(sources, d.place);
   const SourcePaths paths = sources.paths();
   text += ": " + std::string(severity_name(d.severity)) + " " + std::to_string(d.code) + ": " +
           paths.with_author_names(d.message) + "\n";

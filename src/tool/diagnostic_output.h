@@ -17,6 +17,10 @@ enum class OutputFormat { text, json, sarif };
 // --format text|json|sarif (text when not given).
 OutputFormat output_format(const Arguments& arguments);
 
+// Where a diagnostic points, as every command prints it: "FILE:LINE:COL",
+// the column counted from 1, or "FILE" alone for a place on no line.
+std::string place_text(const AuthorSources& sources, const SourcePlace& place);
+
 // Diagnostics for a person, one at a time: "FILE:LINE:COL: SEVERITY CODE:
 // message", the source line with a caret under the field, and the hint. The
 // sources' lines are indexed once, for every diagnostic to find its line.

@@ -1,15 +1,12 @@
 #include "tool/diagnostics.h"
 
 #include "checker/error_messages.h"
-#include "view/scenario_view.h"
+#include "compiler/model_names.h"
+#include "tool/diagnostic_output.h"
 
 namespace scenario::tool {
 
 namespace {
-
-std::string where_in_file(const std::string& file, int32_t line) {
-  return line > 0 ? file + ":" + std::to_string(line) : file;
-}
 
 std::string where_in_route(const std::string& file, int32_t cell, uint8_t tipo) {
   return file + ":cell " + std::to_string(cell) + " (progressive " + std::to_string(cell_progressive(cell, tipo)) + ")";
@@ -32,10 +29,16 @@ std::vector<std::string> compile_error_lines(const CompileReport& report, const 
                                              const TrackModel& model, const AuthorSources& sources) {
   std::vector<std::string> lines;
   if (const std::optional<Diagnostic> error = compile_error(report, observation, model)) {
-    const std::string& file =
-        report.place.file == sources.names.train_source() ? sources.train_path : sources.line_path;
-    lines.push_back(error_line(where_in_file(file, error->place.line), error->code,
-                               sources.paths().with_author_names(error->message)));
+    // A code of no particular source file is the line source file's, unless
+    // the compile stopped in the train source file.
+    SourcePlace place = error->place;
+    if (place.file != sources.names.line_source() && place.file != sources.names.train_source()) {
+      place = {report.place.file == sources.names.train_source() ? sources.names.train_source()
+                                                                 : sources.names.line_source(),
+               0, 0};
+    }
+    lines.push_back(
+        error_line(place_text(sources, place), error->code, sources.paths().with_author_names(error->message)));
   }
   const Diagnostics marks = missing_mark_errors(report, observation, model, sources.names);
   for (std::size_t i = 0; i < report.missing_marks.size() && i < marks.size(); ++i) {

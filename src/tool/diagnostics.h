@@ -3,16 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "checker/observation.h"
 #include "compiler/compile_report.h"
 #include "compiler/track_model.h"
 #include "output/memorizza_percorso.h"
-#include "checker/observation.h"
 #include "tool/author_sources.h"
 
 namespace scenario::tool {
 
 // The lines compile writes for the codes of its build, one a code:
-// "FILE:LINE: error CODE: what went wrong" for the code the compile step ended
+// "FILE:LINE:COL: error CODE: what went wrong" for the code the compile step ended
 // with, at the field that set it, then "FILE:cell N (progressive P): error
 // CODE: ..." for every mark the finishing sweep could not place, at the cell
 // of its object. `observation` watched the compile.

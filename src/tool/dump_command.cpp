@@ -13,6 +13,7 @@
 
 #include "base/file_names.h"
 #include "base/read_file.h"
+#include "compiler/cell_rules.h"
 #include "output/compiled_layout.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
@@ -164,8 +165,9 @@ struct DerivedColumn {
   int64_t (*value)(int64_t stored);
 };
 constexpr DerivedColumn kDerivedCellColumns[] = {
-    {"velocita", "km/h", "speed_kmh", 6, [](int64_t v) { return v * 5; }},
-    {"pendenza", "gradient", "gradient_per_mille", 9, [](int64_t v) { return v - 100; }},
+    {"velocita", "km/h", "speed_kmh", 6, [](int64_t v) -> int64_t { return speed_of(static_cast<uint8_t>(v)); }},
+    {"pendenza", "gradient", "gradient_per_mille", 9,
+     [](int64_t v) -> int64_t { return gradient_of(static_cast<uint8_t>(v)); }},
 };
 
 // A stored field's column is wide enough for its name and its widest value.

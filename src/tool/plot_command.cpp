@@ -13,6 +13,7 @@
 #include "base/read_file.h"
 #include "base/replace_file.h"
 #include "base/run_time_failure.h"
+#include "compiler/cell_rules.h"
 #include "output/compiled_layout.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
@@ -225,7 +226,7 @@ void draw_axes(Svg& svg, const Axis& a, const ScenarioView& s, const std::string
 std::string steps(const Axis& a, const std::vector<double>& values) {
   std::string d;
   for (std::size_t c = 0; c < values.size(); ++c) {
-    const double x0 = a.x(static_cast<double>(c) * 50);
+    const double x0 = a.x(static_cast<double>(boundary_progressive(static_cast<int32_t>(c))));
     const double y = a.y(values[c]);
     if (c == 0) {
       d = "M" + svg_number(x0) + " " + svg_number(y);
@@ -233,7 +234,8 @@ std::string steps(const Axis& a, const std::vector<double>& values) {
       d += " H" + svg_number(x0) + " V" + svg_number(y);
     }
   }
-  if (!values.empty()) d += " H" + svg_number(a.x(static_cast<double>(values.size()) * 50));
+  if (!values.empty())
+    d += " H" + svg_number(a.x(static_cast<double>(boundary_progressive(static_cast<int32_t>(values.size())))));
   return d;
 }
 
@@ -243,10 +245,11 @@ double draw_profiles(Svg& svg, const ScenarioView& s, double top) {
   const std::size_t profile_cells = s.cells.size() >= 3 ? s.cells.size() - 3 : 0;
   std::vector<double> speeds, gradients;
   for (std::size_t c = 0; c < profile_cells; ++c) {
-    speeds.push_back(s.cells[c].velocita * 5.0);
-    gradients.push_back(s.cells[c].pendenza - 100.0);
+    speeds.push_back(speed_of(s.cells[c].velocita));
+    gradients.push_back(gradient_of(s.cells[c].pendenza));
   }
-  const double max_metres = std::max(1.0, static_cast<double>(s.cells.size()) * 50);
+  const double max_metres =
+      std::max(1.0, static_cast<double>(boundary_progressive(static_cast<int32_t>(s.cells.size()))));
 
   // Station names above the speed profile, slanted, as many as stand clear of
   // each other at this scale, laid out as the viewer lays them out.

@@ -1,6 +1,6 @@
 #include "tool/source_links.h"
 
-#include "base/nearest.h"
+#include "compiler/cell_rules.h"
 
 namespace scenario::tool {
 
@@ -19,10 +19,10 @@ void SourceLinks::field(const FieldFormat& format, const FieldRead& field) {
   std::optional<int32_t> key;
   switch (format.placement) {
     case Placement::object:
-      key = nearest(field.number / 50.0 + 1);
+      key = object_cell(field.number);
       break;
     case Placement::section_boundary:
-      key = nearest(field.number / 50.0);
+      key = boundary_cell(field.number);
       break;
     case Placement::station:
     case Placement::none:
@@ -35,13 +35,13 @@ void SourceLinks::field(const FieldFormat& format, const FieldRead& field) {
   placed_.emplace(std::pair{current.kind, *key}, records_.size() - 1);
 }
 
-std::optional<SourceLine> SourceLinks::of(Record kind, int32_t key) const {
+std::optional<SourcePlace> SourceLinks::of(Record kind, int32_t key) const {
   const auto found = placed_.find({kind, key});
   if (found == placed_.end()) return std::nullopt;
   return records_[found->second].place;
 }
 
-std::optional<SourceLine> SourceLinks::of_reference(const KilometreReference& reference) const {
+std::optional<SourcePlace> SourceLinks::of_reference(const KilometreReference& reference) const {
   for (const RecordRead& r : records_) {
     const bool is_reference =
         r.kind == Record::progressiva_uno || r.kind == Record::progressiva_due || r.kind == Record::progressiva_tre;

@@ -8,24 +8,18 @@
 #include <vector>
 
 #include "compiler/compile_observer.h"
+#include "compiler/compile_report.h"
 #include "compiler/source_format.h"
 #include "view/scenario_view.h"
 
 namespace scenario::tool {
 
-// A line of a source file: which of the two files (as the compiler names it)
-// and where the record's keyword stands (column: byte offset from 0).
-struct SourceLine {
-  std::string file;
-  int32_t line = 0;
-  int32_t column = 0;
-};
-
-// A record as the compile read it: its kind, its keyword's place and its
-// numeric fields in order.
+// A record as the compile read it: its kind, its keyword's place (the file
+// as the compiler names it, column a byte offset from 0) and its numeric
+// fields in order.
 struct RecordRead {
   Record kind;
-  SourceLine place;
+  SourcePlace place;
   std::vector<int32_t> numbers;
 };
 
@@ -44,11 +38,11 @@ class SourceLinks : public CompileObserver {
   // (their first cell) and the profile changes of "pendenza", "velocita" and
   // "aderenza" (the cell their section starts in); by entry for stations; by
   // the start metre for curves. The first record of a kind and key counts.
-  std::optional<SourceLine> of(Record kind, int32_t key) const;
+  std::optional<SourcePlace> of(Record kind, int32_t key) const;
 
   // The record of a kilometre reference, matched by its values (a reference
   // whose direction is 1 is stored 100 m further on).
-  std::optional<SourceLine> of_reference(const KilometreReference& reference) const;
+  std::optional<SourcePlace> of_reference(const KilometreReference& reference) const;
 
   const std::vector<RecordRead>& records() const { return records_; }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/nearest.h"
+#include "compiler/cell_rules.h"
 #include "tool/scene_labels.h"
 #include "tool/viewer_assets.h"
 #include "view/line_profiles.h"
@@ -19,7 +20,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr double kCellMetres = 50;
 // The page zooms from a whole line in a small window to this many pixels a
 // metre; labels are laid out for that range.
 constexpr double kMostScale = 40;
@@ -44,7 +44,7 @@ const std::set<Record> placed_by_progressive = {Record::pendenza,
                                                 Record::progressiva_due,
                                                 Record::progressiva_tre};
 
-json source_of(const std::optional<SourceLine>& line, const PageSources* sources) {
+json source_of(const std::optional<SourcePlace>& line, const PageSources* sources) {
   if (!line || sources == nullptr) return nullptr;
   return json::array({line->file == sources->paths.train_name ? 1 : 0, line->line});
 }
@@ -123,7 +123,7 @@ json steps(const std::vector<Value>& values, const PageSources* sources, std::op
   json out = json::array();
   for (std::size_t c = 0; c < values.size(); ++c) {
     if (c > 0 && values[c] == values[c - 1]) continue;
-    json step = json::array({static_cast<int64_t>(c) * 50, values[c]});
+    json step = json::array({boundary_progressive(static_cast<int32_t>(c)), values[c]});
     if (kind) {
       const json src = source_of(sources, *kind, static_cast<int32_t>(c));
       if (!src.is_null()) {
@@ -166,7 +166,7 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
   data["length"] = view.length;
   data["cells"] = view.cells.size();
   const std::size_t cells = profile_cells(view);
-  data["profileEnd"] = static_cast<int64_t>(cells) * 50;
+  data["profileEnd"] = boundary_progressive(static_cast<int32_t>(cells));
   data["files"] = sources ? json::array({sources->paths.line, sources->paths.train}) : json::array();
 
   // Kilometres: by the references where they agree with the line's own
@@ -205,7 +205,7 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
 
   // The plan.
   std::vector<CurveView> curves;
-  const double extent_axis = std::max(static_cast<double>(cells) * kCellMetres, 1.0);
+  const double extent_axis = std::max(static_cast<double>(boundary_progressive(static_cast<int32_t>(cells))), 1.0);
   double plan_least = kSmallestWindow / extent_axis;
   if (view.plan && view.plan->size() >= 2) {
     const std::vector<PlanPoint>& plan = *view.plan;
@@ -300,8 +300,9 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
 
   json mountains = json::array();
   for (const MountainView& m : view.mountains) {
-    mountains.push_back({{"from", m.first_cell * 50},
-                         {"to", (m.last_cell + 1) * 50},
+    const MountainSpan span = mountain_span({m.first_cell, m.last_cell});
+    mountains.push_back({{"from", span.inizio},
+                         {"to", span.fine},
                          {"type", m.type},
                          {"markers", m.markers},
                          {"src", source_of(sources, Record::montagna, m.first_cell)}});
@@ -331,7 +332,7 @@ json page_data(const ScenarioView& view, const PageSources* sources, const std::
   json height_json = json::array();
   for (std::size_t c = 0; c <= cells; ++c) {
     const bool turns = c == 0 || c == cells || gradient[c] != gradient[c - 1];
-    if (turns) height_json.push_back({static_cast<int64_t>(c) * 50, rounded(height[c], 0.01)});
+    if (turns) height_json.push_back({boundary_progressive(static_cast<int32_t>(c)), rounded(height[c], 0.01)});
   }
   data["profiles"] = {{"speed", steps(speed, sources, Record::velocita)},
                       {"limit", steps(limit, sources, std::nullopt)},

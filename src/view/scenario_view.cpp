@@ -1,7 +1,6 @@
 #include "view/scenario_view.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/file_names.h"
 #include "base/plain_file_name.h"
@@ -22,46 +21,7 @@ bool text_only(const voce_sim& e) {
   return !e.testo.empty() && empty_entry(numbers);
 }
 
-// Slowdown warning boards stand 1200 m before their start.
-constexpr int32_t kWarningCells = 24;
-
 }  // namespace
-
-std::string_view object_name(uint8_t tipo) {
-  switch (tipo) {
-    case tipo_cella::vuota:
-      return "none";
-    case tipo_cella::segnale:
-      return "signal";
-    case tipo_cella::fine_rallentamento:
-      return "slowdown end";
-    case tipo_cella::inizio_rallentamento:
-      return "slowdown start";
-    case tipo_cella::avviso_rallentamento:
-      return "slowdown warning board";
-    case tipo_cella::prima_avviso:
-      return "before warning board";
-    case tipo_cella::indicatore_v_max:
-      return "maximum-speed board";
-    case tipo_cella::fermata:
-      return "station stop";
-    case tipo_cella::segno_montagna:
-      return "mountain marker";
-    case tipo_cella::abbattimento_valore:
-      return "speed abatement point";
-    case tipo_cella::abbattimento:
-      return "speed abatement point without value";
-    case tipo_cella::cartello:
-      return "sign board";
-    default:
-      return "unknown object";
-  }
-}
-
-int32_t cell_progressive(int32_t cell, uint8_t tipo) {
-  const bool boundary = tipo == tipo_cella::abbattimento_valore || tipo == tipo_cella::abbattimento;
-  return boundary ? cell * 50 : (cell - 1) * 50;
-}
 
 std::string_view role_name(EntryRole role) {
   switch (role) {
@@ -99,25 +59,14 @@ EntryRole entry_role(const std::array<voce_sim, kVociSim>& table, int entry) {
   return empty_entry(table[static_cast<std::size_t>(entry)]) ? EntryRole::free : EntryRole::station;
 }
 
-std::string clock_text(int32_t seconds) {
-  const bool negative = seconds < 0;
-  const int64_t s = negative ? -int64_t{seconds} : int64_t{seconds};
-  char text[32];
-  std::snprintf(text, sizeof text, "%s%02lld:%02lld:%02lld", negative ? "-" : "", static_cast<long long>(s / 3600),
-                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
-  return text;
-}
+SignalValues SignalView::values() const { return signal_values(fields); }
 
-SignalValues SignalView::values() const {
-  const int32_t sides = fields.dato4 % 10;
-  return {sides / 3, fields.dato1 / 10, fields.dato2 / 10, fields.dato3 / 10, fields.dato4 / 10,
-          sides % 3, fields.dato1 % 10, fields.dato2 % 10, fields.dato3 % 10};
+std::array<int32_t, 3> BoardView::s_speeds() const {
+  return {board_speeds_of(fields.dato1).s, board_speeds_of(fields.dato2).s, board_speeds_of(fields.dato3).s};
 }
-
-std::array<int32_t, 3> BoardView::s_speeds() const { return {fields.dato1 / 20, fields.dato2 / 20, fields.dato3 / 20}; }
 
 std::array<int32_t, 3> BoardView::d_speeds() const {
-  return {fields.dato1 % 20 * 5, fields.dato2 % 20 * 5, fields.dato3 % 20 * 5};
+  return {board_speeds_of(fields.dato1).d, board_speeds_of(fields.dato2).d, board_speeds_of(fields.dato3).d};
 }
 
 PlanBounds bounds_of(const std::vector<PlanPoint>& plan) {
@@ -164,9 +113,9 @@ ScenarioView view_of(const std::array<voce_sim, kVociSim>& table, const std::vec
   for (int32_t c = 0; c < n; ++c) {
     const cella& cell = at(c);
     const int32_t progressive = cell_progressive(c, cell.tipo);
-    view.speed.push_back(cell.velocita * 5);
-    view.gradient.push_back(cell.pendenza - 100);
-    view.adhesion.push_back(cell.aderenza);
+    view.speed.push_back(speed_of(cell.velocita));
+    view.gradient.push_back(gradient_of(cell.pendenza));
+    view.adhesion.push_back(adhesion_of(cell.aderenza));
     switch (cell.tipo) {
       case tipo_cella::segnale:
         view.signals.push_back({c, progressive, cell});
@@ -206,8 +155,8 @@ ScenarioView view_of(const std::array<voce_sim, kVociSim>& table, const std::vec
             break;
           }
         }
-        if (c - kWarningCells >= 0 && at(c - kWarningCells).tipo == tipo_cella::avviso_rallentamento) {
-          slowdown.warning_cell = c - kWarningCells;
+        if (const int32_t b = warning_board_cell(c); b >= 0 && at(b).tipo == tipo_cella::avviso_rallentamento) {
+          slowdown.warning_cell = b;
         }
         view.slowdowns.push_back(slowdown);
         break;

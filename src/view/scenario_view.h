@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/cell_rules.h"
+#include "compiler/model_names.h"
 #include "compiler/kilometres.h"
 #include "compiler/track_model.h"
 
@@ -19,16 +21,6 @@ namespace scenario {
 // with its cell and progressive, taken from a finished track model or from
 // the compiled files. The tool's dump and plot, and anything else that shows
 // or rebuilds a scenario, read the scenario through it.
-
-// How a cell's object is named: "signal", "slowdown start", ...; "none" for 0
-// and "unknown object" for a code the compiler never writes.
-std::string_view object_name(uint8_t tipo);
-
-// The progressive a source file gives an object that lands in `cell`. Most
-// objects at progressive p stand in cell nearest(p / 50 + 1), so the cell's
-// progressive is (cell - 1) x 50; speed abatement points stand at a section
-// boundary, cell nearest(p / 50), so theirs is cell x 50.
-int32_t cell_progressive(int32_t cell, uint8_t tipo);
 
 // The roles of the scenario table's entries. Stations fill it from entry 1
 // upward, sign texts from entry 80 downward; entries 81 to 86 are fixed.
@@ -45,9 +37,6 @@ enum class EntryRole {
 
 std::string_view role_name(EntryRole role);
 EntryRole entry_role(const std::array<voce_sim, kVociSim>& table, int entry);
-
-// Seconds from midnight as "hh:mm:ss".
-std::string clock_text(int32_t seconds);
 
 struct PlanPoint {
   double x = 0;
@@ -66,13 +55,7 @@ struct StationView {
   std::optional<int32_t> stop_cell;  // the cell of tipo 10 that points back at the entry
 };
 
-// A signal's values as its source record gave them, where they read back as
-// decimal digits: each value of the s group is the tens of its dato, the
-// matching value of the d group the units; dato4 holds rapp x 10 + sx x 3 + dx.
-struct SignalValues {
-  int32_t sx, s1, s2, s3, rapp, dx, d1, d2, d3;
-};
-
+// A signal; its values as its source record gave them (cell_rules.h).
 struct SignalView {
   int32_t cell = 0;
   int32_t progressive = 0;
@@ -87,8 +70,8 @@ struct BoardView {
   cella fields;
   std::array<int32_t, 3> s_speeds() const;  // km/h
   std::array<int32_t, 3> d_speeds() const;  // km/h
-  int32_t s_stripes() const { return fields.dato4 / 10; }
-  int32_t d_stripes() const { return fields.dato4 % 10; }
+  int32_t s_stripes() const { return board_stripes_of(fields.dato4).s; }
+  int32_t d_stripes() const { return board_stripes_of(fields.dato4).d; }
 };
 
 struct SignView {

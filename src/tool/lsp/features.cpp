@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "base/nearest.h"
+#include "base/run_time_failure.h"
 #include "base/windows1252.h"
+#include "compiler/cell_rules.h"
 #include "compiler/code_explanations.h"
 #include "compiler/codes.h"
 #include "compiler/source_reader.h"
@@ -124,19 +126,29 @@ std::string km_text(int64_t progressive) {
   return std::string(progressive < 0 ? "-" : "") + num(a / 1000) + "+" + metres;
 }
 
+// The value the compiler's rule stores, or why it stores none.
+template <class Rule>
+std::string stored(Rule rule) {
+  try {
+    return num(rule());
+  } catch (const RunTimeFailure&) {
+    return "a run-time failure: the value does not fit";
+  }
+}
+
 // What the compiler makes of a field, worked out from the values on its line.
 std::string becomes(const LineRecord& r, std::size_t i) {
   const FieldFormat& f = r.format->fields[i];
   const int32_t v = r.numbers[i];
-  const auto field = [&r](std::string_view name) { return int64_t{value_of(r, name)}; };
+  const auto field = [&r](std::string_view name) { return value_of(r, name); };
   switch (f.placement) {
     case Placement::object: {
       const int32_t cell = object_cell(v);
-      return "cell " + num(cell) + " (progressive " + num((int64_t{cell} - 1) * 50) + ", km " + km_text(v) + ")";
+      return "cell " + num(cell) + " (progressive " + num(object_progressive(cell)) + ", km " + km_text(v) + ")";
     }
     case Placement::section_boundary: {
       const int32_t cell = boundary_cell(v);
-      return "from cell " + num(cell) + " (progressive " + num(int64_t{cell} * 50) + ", km " + km_text(v) + ")";
+      return "from cell " + num(cell) + " (progressive " + num(boundary_progressive(cell)) + ", km " + km_text(v) + ")";
     }
     case Placement::station:
       return "km " + km_text(v);
@@ -146,43 +158,57 @@ std::string becomes(const LineRecord& r, std::size_t i) {
   const std::string_view id = f.name;
   switch (r.format->id) {
     case Record::segnale:
-      if (id == "s1" || id == "d1") return "dato1 = s1 x 10 + d1 = " + num(field("s1") * 10 + field("d1"));
-      if (id == "s2" || id == "d2") return "dato2 = s2 x 10 + d2 = " + num(field("s2") * 10 + field("d2"));
-      if (id == "s3" || id == "d3") return "dato3 = s3 x 10 + d3 = " + num(field("s3") * 10 + field("d3"));
+      if (id == "s1" || id == "d1")
+        return "dato1 = s1 x 10 + d1 = " + stored([&] { return signal_pair(field("s1"), field("d1")); });
+      if (id == "s2" || id == "d2")
+        return "dato2 = s2 x 10 + d2 = " + stored([&] { return signal_pair(field("s2"), field("d2")); });
+      if (id == "s3" || id == "d3")
+        return "dato3 = s3 x 10 + d3 = " + stored([&] { return signal_pair(field("s3"), field("d3")); });
       if (id == "sx" || id == "dx" || id == "rapp") {
-        const int64_t sides = field("sx") * 3 + field("dx");
-        return "dato4 = rapp x 10 + sx x 3 + dx = " + num(field("rapp") * 10 + sides) + "; approach markers " +
-               num(sides * 10 + 1) + " to " + num(sides * 10 + 4);
+        try {
+          const int32_t sides = signal_sides(field("sx"), field("dx"));
+          return "dato4 = rapp x 10 + sx x 3 + dx = " + num(signal_dato4(field("rapp"), sides)) +
+                 "; approach markers " + num(approach_marker(sides, 1)) + " to " + num(approach_marker(sides, 4));
+        } catch (const RunTimeFailure&) {
+          return "dato4 = rapp x 10 + sx x 3 + dx: a run-time failure, the value does not fit";
+        }
       }
       if (id == "tempo") {
-        const int64_t t = v >= 1 && v <= 100 ? 101 : v;
-        return field("sx") == 2 ? "tempo " + num(t & 0xFF) : "tempo 0 (only a signal with sx 2 keeps a time)";
+        return field("sx") == 2 ? "tempo " + num(signal_time(field("sx"), v))
+                                : "tempo 0 (only a signal with sx 2 keeps a time)";
       }
       break;
     case Record::indicatori_vmax: {
       const auto pair = [&field](const char* s, const char* d, const char* dato) {
         return std::string(dato) + " = " + s + " x 20 + " + d +
-               " / 5 = " + num(nearest(static_cast<double>(field(d)) / 5.0 + static_cast<double>(field(s) * 20)));
+               " / 5 = " + stored([&] { return board_speeds(field(s), field(d)); });
       };
       if (id == "vas" || id == "vad") return pair("vas", "vad", "dato1");
       if (id == "vbs" || id == "vbd") return pair("vbs", "vbd", "dato2");
       if (id == "vcs" || id == "vcd") return pair("vcs", "vcd", "dato3");
       if (id == "strisces" || id == "strisced") {
-        return "dato4 = strisces x 10 + strisced = " + num(field("strisces") * 10 + field("strisced"));
+        return "dato4 = strisces x 10 + strisced = " +
+               stored([&] { return board_stripes(field("strisces"), field("strisced")); });
       }
       break;
     }
     case Record::velocita:
-      if (id == "speed")
-        return "velocita " + num(nearest(v / 5.0)) + " (" + num(int64_t{nearest(v / 5.0)} * 5) + " km/h)";
+      if (id == "speed") {
+        try {
+          const uint8_t speed = speed_field(v);
+          return "velocita " + num(speed) + " (" + num(speed_of(speed)) + " km/h)";
+        } catch (const RunTimeFailure&) {
+          return "velocita: a run-time failure, " + num(v) + " km/h does not fit the speed field";
+        }
+      }
       break;
     case Record::pendenza:
-      if (id == "gradient") return "pendenza " + num(int64_t{v} + 100);
+      if (id == "gradient") return "pendenza " + stored([&] { return gradient_field(v); });
       break;
     case Record::stazione:
     case Record::orologio:
       if (id == "hours" || id == "minutes" || id == "seconds") {
-        const int64_t t = field("hours") * 3600 + field("minutes") * 60 + field("seconds");
+        const int64_t t = int64_t{field("hours")} * 3600 + int64_t{field("minutes")} * 60 + field("seconds");
         return "time " + num(t / 3600) + ":" + (t / 60 % 60 < 10 ? "0" : "") + num(t / 60 % 60) + ":" +
                (t % 60 < 10 ? "0" : "") + num(t % 60) + " (" + num(t) + " s)";
       }
