@@ -1,7 +1,11 @@
 #include "compiler/record_builders.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "base/nearest.h"
 #include "base/run_time_failure.h"
@@ -13,11 +17,17 @@ namespace scenario {
 namespace {
 
 // One speed pair of a board: the "s" speed times 20 plus a fifth of the "d"
-// speed, rounded.
-int16_t speed_pair(int32_t vs, int32_t vd) {
-  const int32_t v = nearest(vd / 5.0 + mul32(vs, 20));
+// speed, rounded. A pair outside 16 bits fails at the "s" speed when that
+// alone leaves them, else at the "d" speed.
+int16_t speed_pair(int32_t vs, std::string_view vs_field, int32_t vd, std::string_view vd_field) {
+  const int64_t s = int64_t{vs} * 20;
+  if (s < INT32_MIN || s > INT32_MAX) {
+    throw FieldFailure(vs_field, "overflow: product " + std::to_string(s) + " does not fit a 32-bit integer");
+  }
+  const auto v = static_cast<int64_t>(std::nearbyint(vd / 5.0 + static_cast<double>(s)));
   if (v < INT16_MIN || v > INT16_MAX) {
-    throw RunTimeFailure("board speed value " + std::to_string(v) + " does not fit 16 bits");
+    throw FieldFailure(s < INT16_MIN || s > INT16_MAX ? vs_field : vd_field,
+                       "board speed value " + std::to_string(v) + " does not fit 16 bits");
   }
   return static_cast<int16_t>(v);
 }
@@ -69,7 +79,9 @@ SlowdownCells slowdown_cells(int32_t x, int32_t l, int32_t f_ta) {
     }
   }
   cells.start = object_cell(x);
-  cells.end = object_cell(add32(x, l));
+  // An end past 32 bits lies beyond every line; the builder fails on it only
+  // after the start's test.
+  cells.end = object_cell(static_cast<int32_t>(std::clamp<int64_t>(int64_t{x} + l, INT32_MIN, INT32_MAX)));
   return cells;
 }
 
@@ -89,6 +101,8 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int3
     model.codice_errore = code::slowdown_start_cell_taken;
     return;
   }
+  // Start + length must fit 32 bits; tested after the start, as the cells are.
+  packed32(x, 1, "x", l, "l");
   cella& end = model.cella_at(at.end);
   if (!libera(end)) {
     model.codice_errore = code::slowdown_end_cell_taken;
@@ -141,13 +155,15 @@ void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, 
 
   // Values read as decimal digits: each pair is s * 10 + d, and 3 * sx + dx
   // is the tens digit of the approach markers.
-  const int32_t sides = add32(mul32(sx, 3), dx);
-  const int16_t dato1 = low16(add32(mul32(s1, 10), d1));
-  const int16_t dato2 = low16(add32(mul32(s2, 10), d2));
-  const int16_t dato3 = low16(add32(mul32(s3, 10), d3));
-  const int16_t dato4 = low16(add32(mul32(rapp, 10), sides));
+  // A packing that leaves 32 bits fails at the field that took it there.
+  const int32_t sides = packed32(sx, 3, "sx", dx, "dx");
+  const std::string_view sides_field = std::abs(int64_t{sx} * 3) >= std::abs(int64_t{dx}) ? "sx" : "dx";
+  const int16_t dato1 = low16(packed32(s1, 10, "s1", d1, "d1"));
+  const int16_t dato2 = low16(packed32(s2, 10, "s2", d2, "d2"));
+  const int16_t dato3 = low16(packed32(s3, 10, "s3", d3, "d3"));
+  const int16_t dato4 = low16(packed32(rapp, 10, "rapp", sides, sides_field));
   std::array<uint8_t, 4> markers{};
-  for (int32_t k = 1; k <= 4; ++k) markers[k - 1] = low8(add32(mul32(sides, 10), k));
+  for (int32_t k = 1; k <= 4; ++k) markers[k - 1] = low8(packed32(sides, 10, sides_field, k, sides_field));
 
   // A time from 1 to 100 is raised to 101; only a signal with sx 2 keeps one.
   int32_t t = tempo;
@@ -169,10 +185,10 @@ void memo_indicatori_v_max(TrackModel& model, int32_t posizione, int32_t vas, in
     model.codice_errore = code::board_cell_taken;
     return;
   }
-  const int16_t dato1 = speed_pair(vas, vad);
-  const int16_t dato2 = speed_pair(vbs, vbd);
-  const int16_t dato3 = speed_pair(vcs, vcd);
-  const int16_t dato4 = low16(add32(mul32(strisces, 10), strisced));
+  const int16_t dato1 = speed_pair(vas, "vas", vad, "vad");
+  const int16_t dato2 = speed_pair(vbs, "vbs", vbd, "vbd");
+  const int16_t dato3 = speed_pair(vcs, "vcs", vcd, "vcd");
+  const int16_t dato4 = low16(packed32(strisces, 10, "strisces", strisced, "strisced"));
 
   cell.tipo = tipo_cella::indicatore_v_max;
   cell.dato1 = dato1;
