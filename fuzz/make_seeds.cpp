@@ -1,14 +1,18 @@
 // Writes the fuzzer's seeds for the built-in scenario: the line source file and
 // the train source file exactly as the program writes them, joined by the
-// marker that the fuzz target splits at, and the line source file alone. Run
-// by the fuzz build, so the seeds always follow the scenario the program
-// carries.
+// marker that the fuzz target splits at, and the line source file alone; and
+// random pairs whose slowdowns start at any metre with every flag and second
+// speed (the generator of the decompiler's round-trip test), so that the
+// round-trip target starts from every kind of slowdown. Run by the fuzz
+// build, so the seeds always follow the scenario the program carries.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "sources/text_writers.h"
+#include "support/clean_pairs.h"
 
 namespace fs = std::filesystem;
 
@@ -25,5 +29,12 @@ int main(int argc, char** argv) {
   out << line << "==treno==" << train;
   std::ofstream line_only(seeds / "builtin_line_only", std::ios::binary | std::ios::trunc);
   line_only << line;
-  return out && line_only ? 0 : 1;
+  bool written = out && line_only;
+  for (uint32_t seed = 1; seed <= 64; ++seed) {
+    const scenario::testing::SourcePair pair = scenario::testing::random_clean_pair_candidate(seed);
+    std::ofstream random(seeds / ("random_pair_" + std::to_string(seed)), std::ios::binary | std::ios::trunc);
+    random << pair.line << "==treno==" << pair.train;
+    written = written && random;
+  }
+  return written ? 0 : 1;
 }
