@@ -74,11 +74,11 @@ std::string crlf(const std::vector<std::string>& lines) {
   return bytes;
 }
 
-// A 3 km line (cells 0 to 200, plan metres 0 to 10000) with `records`, and
-// a train with `train` after the train values.
+// A 3 km line (cells 0 to 200, plan metres 0 to 10000), or one of `length`,
+// with `records`, and a train with `train` after the train values.
 Sources small(const std::vector<std::string>& records, const std::vector<std::string>& train,
-              const std::vector<std::string>& general = {}) {
-  std::vector<std::string> line = {"[generale]", "lunghezza percorso,    3000"};
+              const std::vector<std::string>& general = {}, int length = 3000) {
+  std::vector<std::string> line = {"[generale]", "lunghezza percorso,    " + std::to_string(length)};
   line.insert(line.end(), general.begin(), general.end());
   line.push_back("[curve]");
   line.insert(line.end(), records.begin(), records.end());
@@ -140,6 +140,11 @@ std::vector<Fixture> fixtures() {
              {"rallentamento,   1500,    50,  400, 1,  1,  0", "rallentamento,   3510,    30,  0, 0,  0,  0",
               "rallentamento,   5200,    60,  -600, 1,  1,  65536", "rallentamento,   7600,   120,  500, 0,  0,  80",
               "segnale,   9300,   1, 4, 0,  0, 0,    0,  0,0,0, 0"})},
+      {"an author's abatement point of 180 that keeps the finishing pass from marking another cell",
+       small({},
+             {"rallentamento,   4154,    150,  796, 1,  0,  75", "rallentamento,   1326,    10,  -697, 0,  0,  0",
+              "segnale,    4500,   2, 5, 4,  0, 0,    2,  1,0,0, 0", "abbattimento,  4500,  180"},
+             {}, 5000)},
       {"slowdowns 25 m past a multiple of 100, whose four cells stand a cell before their board",
        small({}, {"rallentamento,   1525,    40,  400, 0,  1,  0", "rallentamento,   4025,    50,  375, 1,  1,  20",
                   "rallentamento,   6825,    60,  -1175, 1,  1,  0"})},

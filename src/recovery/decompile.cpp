@@ -99,17 +99,26 @@ void undo_finishing_marks(Work& w) {
   }
   std::vector<bool> authors(w.cells.size());
   TrackModel scratch;
-  for (std::size_t round = 0; round <= candidates.size(); ++round) {
+  // The cells without the candidates not taken for the author's, and what
+  // the pass makes of them.
+  const auto cells_without_marks = [&](const std::vector<bool>& theirs) {
     std::vector<cella> before = w.cells;
     for (const int32_t c : candidates) {
-      if (authors[static_cast<std::size_t>(c)]) continue;
+      if (theirs[static_cast<std::size_t>(c)]) continue;
       before[static_cast<std::size_t>(c)].tipo = tipo_cella::vuota;
       before[static_cast<std::size_t>(c)].dato1 = 0;
     }
+    return before;
+  };
+  const auto pass_gives_the_files = [&](const std::vector<cella>& before) {
     scratch.celle = before;
     CompileReport unused;
     finishing_sweep(scratch, unused);
-    const bool same = scratch.celle == w.cells;
+    return scratch.celle == w.cells;
+  };
+  for (std::size_t round = 0; round <= candidates.size(); ++round) {
+    std::vector<cella> before = cells_without_marks(authors);
+    bool same = pass_gives_the_files(before);
     bool changed = false;
     if (!same) {
       for (const int32_t c : candidates) {
@@ -119,6 +128,25 @@ void undo_finishing_marks(Work& w) {
           changed = true;
         }
       }
+    }
+    if (!same && !changed) {
+      // A point the pass marks again may still be the author's: an author's
+      // point of 180 can keep the pass from marking another cell. Tried one
+      // at a time, one that gives the files' cells is the author's.
+      for (const int32_t c : candidates) {
+        const auto i = static_cast<std::size_t>(c);
+        if (authors[i]) continue;
+        std::vector<bool> tried = authors;
+        tried[i] = true;
+        std::vector<cella> with = cells_without_marks(tried);
+        if (pass_gives_the_files(with)) {
+          authors = std::move(tried);
+          before = std::move(with);
+          same = true;
+          break;
+        }
+      }
+      if (!same) pass_gives_the_files(before);  // the closest cells, for the finding
     }
     if (same || !changed) {
       if (!same) {
