@@ -13,6 +13,7 @@ namespace scenario {
 namespace {
 
 std::string bytes_text(std::size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+std::string bytes_follow(std::size_t n) { return bytes_text(n) + (n == 1 ? " follows" : " follow"); }
 
 // The cells of a line of `length` metres and its run-on; none for a length
 // no line has.
@@ -32,9 +33,9 @@ void decode_route_whole(const CompiledFile& file, std::optional<std::size_t> cel
   const std::string line = "a line of " + std::to_string(out.table[voce::treno_e_linea].fine) + " m has " +
                            std::to_string(*cells) + " cells, " + bytes_text(expected);
   if (file.bytes.size() > expected) {
-    out.damage.push_back({file.name, expected, code::compiled_file_stray_bytes,
-                          bytes_text(file.bytes.size() - expected) + " follow the last cell (" +
-                              std::to_string(*cells - 1) + "): " + line});
+    out.damage.push_back(
+        {file.name, expected, code::compiled_file_stray_bytes,
+         bytes_follow(file.bytes.size() - expected) + " the last cell (" + std::to_string(*cells - 1) + "): " + line});
     route.cells.resize(*cells);
   } else if (file.bytes.size() < expected) {
     out.damage.push_back({file.name, file.bytes.size(), code::compiled_file_cut_short,
@@ -61,7 +62,7 @@ void decode_plan_whole(const CompiledFile& file, std::optional<std::size_t> cell
     for (std::size_t i = 0; i < expected; ++i) end += plan_value_size(plan.values[i].kind);
     if (end < file.bytes.size()) {
       out.damage.push_back({file.name, end, code::compiled_file_stray_bytes,
-                            bytes_text(file.bytes.size() - end) + " follow the last value (" + line + ")"});
+                            bytes_follow(file.bytes.size() - end) + " the last value (" + line + ")"});
     }
     plan.values.resize(expected);
   } else if (plan.misfit.code != 0 && plan.misfit.code != code::compiled_file_cut_short) {

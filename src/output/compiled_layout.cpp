@@ -263,8 +263,9 @@ DecodedScenario decode_scenario(std::string_view bytes) {
     at += size;
   }
   if (at != bytes.size()) {
-    scenario.problem = bytes_text(bytes.size() - at) + " follow the last entry (" + std::to_string(kVociSim - 1) +
-                       "), which ends at byte " + std::to_string(at);
+    scenario.problem = bytes_text(bytes.size() - at) + (bytes.size() - at == 1 ? " follows" : " follow") +
+                       " the last entry (" + std::to_string(kVociSim - 1) + "), which ends at byte " +
+                       std::to_string(at);
     scenario.misfit = {scenario.problem, at, code::compiled_file_stray_bytes};
   }
   return scenario;
