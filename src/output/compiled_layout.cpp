@@ -117,7 +117,7 @@ std::size_t read_record(std::string_view bytes, std::size_t at, const LayoutFiel
                         std::string& problem, LayoutProblem* misfit = nullptr) {
   const std::size_t left = bytes.size() - at;
   const auto misfits = [&](std::size_t where, int32_t code) {
-    if (misfit != nullptr) *misfit = {problem, where, code};
+    if (misfit != nullptr) *misfit = {where, code};
   };
   std::size_t text_bytes = 0;
   if (const auto count = text_count_offset(layout)) {
@@ -236,12 +236,12 @@ DecodedRoute decode_route(std::string_view bytes) {
   for (std::size_t c = 0; c < whole; ++c) read_record(bytes, c * kCellBytes, kCellLayout, route.cells[c], unused);
   if (bytes.empty()) {
     route.problem = "the file is empty: a route file holds at least one " + std::to_string(kCellBytes) + "-byte cell";
-    route.misfit = {route.problem, 0, code::compiled_file_cut_short};
+    route.misfit = {0, code::compiled_file_cut_short};
   } else if (const std::size_t left = bytes.size() % kCellBytes; left != 0) {
     route.problem = bytes_text(bytes.size()) + " are not a whole number of " + std::to_string(kCellBytes) +
                     "-byte cells: " + bytes_text(left) + " left over after cell " +
                     std::to_string(whole == 0 ? 0 : whole - 1);
-    route.misfit = {route.problem, whole * kCellBytes, code::compiled_file_cut_short};
+    route.misfit = {whole * kCellBytes, code::compiled_file_cut_short};
   }
   return route;
 }
@@ -255,7 +255,6 @@ DecodedScenario decode_scenario(std::string_view bytes) {
     const std::size_t size = read_record(bytes, at, kEntryLayout, e, problem, &scenario.misfit);
     if (size == 0) {
       scenario.problem = "entry " + std::to_string(entry) + " (byte " + std::to_string(at) + ") " + problem;
-      scenario.misfit.text = scenario.problem;
       return scenario;
     }
     scenario.offsets.push_back(at);
@@ -266,7 +265,7 @@ DecodedScenario decode_scenario(std::string_view bytes) {
     scenario.problem = bytes_text(bytes.size() - at) + (bytes.size() - at == 1 ? " follows" : " follow") +
                        " the last entry (" + std::to_string(kVociSim - 1) + "), which ends at byte " +
                        std::to_string(at);
-    scenario.misfit = {scenario.problem, at, code::compiled_file_stray_bytes};
+    scenario.misfit = {at, code::compiled_file_stray_bytes};
   }
   return scenario;
 }
@@ -281,7 +280,7 @@ DecodedPlan decode_plan(std::string_view bytes) {
     };
     if (at + kPlanTypeCodeBytes > bytes.size()) {
       plan.problem = which() + " is cut short: the file ends inside its type code";
-      plan.misfit = {plan.problem, bytes.size(), code::compiled_file_cut_short};
+      plan.misfit = {bytes.size(), code::compiled_file_cut_short};
       return plan;
     }
     const int type_code = int16_at(bytes, at);
@@ -293,13 +292,13 @@ DecodedPlan decode_plan(std::string_view bytes) {
             (known.empty() ? "" : ", ") + std::to_string(static_cast<int>(l.kind)) + " (" + std::string(l.name) + ")";
       }
       plan.problem = which() + " has the type code " + std::to_string(type_code) + "; a plan holds only " + known;
-      plan.misfit = {plan.problem, at, code::plan_type_code_unknown};
+      plan.misfit = {at, code::plan_type_code_unknown};
       return plan;
     }
     if (at + size > bytes.size()) {
       plan.problem = which() + " is cut short: its type code " + std::to_string(type_code) + " needs " +
                      bytes_text(size) + ", the file has " + bytes_text(bytes.size() - at) + " left";
-      plan.misfit = {plan.problem, bytes.size(), code::compiled_file_cut_short};
+      plan.misfit = {bytes.size(), code::compiled_file_cut_short};
       return plan;
     }
     const std::size_t payload = at + kPlanTypeCodeBytes;
@@ -328,7 +327,7 @@ DecodedPlan decode_plan(std::string_view bytes) {
                    " values do not split into two columns that each end in the plan's two empty last metres";
   }
   if (!plan.problem.empty() && plan.misfit.code == 0) {
-    plan.misfit = {plan.problem, bytes.size(), code::compiled_file_cut_short};
+    plan.misfit = {bytes.size(), code::compiled_file_cut_short};
   }
   return plan;
 }

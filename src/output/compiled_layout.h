@@ -117,13 +117,12 @@ char* put_cell(char* at, const cella& cell);
 void append_entry(std::string& out, const voce_sim& entry);
 
 // Decoders, which never read past the end of the bytes they are given; what
-// does not fit the layout is reported, not guessed at: in words, at the byte
-// where the file stops fitting, with its code (compiled-file-cut-short and
-// the others of the code table).
+// does not fit the layout is reported, not guessed at: in words (`problem`)
+// and by the byte where the file stops fitting, with its code
+// (compiled-file-cut-short and the others of the code table).
 struct LayoutProblem {
-  std::string text;  // empty when the bytes fit
   std::size_t at = 0;
-  int32_t code = 0;
+  int32_t code = 0;  // 0 when the bytes fit
 };
 
 struct DecodedRoute {
