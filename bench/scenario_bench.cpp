@@ -437,13 +437,12 @@ void measure_tools(std::size_t case_index, int runs) {
     check_ms.push_back(ms_since(start));
 
     const auto again = std::chrono::steady_clock::now();
-    std::vector<Finding> findings;
-    const CompiledFiles files = read_compiled_files(sim_file, findings);
+    const CompiledFiles files = read_compiled_files(sim_file);
     const Decompiled d = decompile(files);
     const RoundTrip trip = round_trip(files, d.line_name, d.train_number, source_file_bytes(render(d.line)),
                                       source_file_bytes(render(d.train)), files.plan.has_value());
     decompile_ms.push_back(ms_since(again));
-    every_byte = every_byte && findings.empty() && d.findings.empty() && trip.same;
+    every_byte = every_byte && files.damage.empty() && d.findings.empty() && trip.same;
   }
   fs::remove_all(folder);
   std::printf("%-24s %-24s %11zu   %-24s %s\n", c.name, shown(spread_of(check_ms)).c_str(), diagnostics,

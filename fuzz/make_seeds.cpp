@@ -1,8 +1,11 @@
 // Writes the fuzzer's seeds for the built-in scenario: the line source file and
 // the train source file exactly as the program writes them, joined by the
-// marker that the fuzz target splits at, and the line source file alone. Run
-// by the fuzz build, so the seeds always follow the scenario the program
-// carries.
+// marker that the fuzz target splits at, and the line source file alone; and
+// random pairs whose slowdowns start at any metre with every flag and second
+// speed (the generator of the decompiler's round-trip test), so that the
+// round-trip target starts from every kind of slowdown. Run by the fuzz
+// build, so the seeds always follow the scenario the program carries.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
+#include "support/clean_pairs.h"
 
 namespace fs = std::filesystem;
 
@@ -43,5 +47,12 @@ int main(int argc, char** argv) {
   scenario::compile_and_finish(model, folder, report, j);
   std::ofstream compiled(seeds / "builtin_compiled", std::ios::binary | std::ios::trunc);
   compiled << scenario::encode_scenario(model) << "==percorso==" << scenario::encode_route(model);
-  return out && line_only && compiled ? 0 : 1;
+  bool written = out && line_only && compiled;
+  for (uint32_t seed = 1; seed <= 64; ++seed) {
+    const scenario::testing::SourcePair pair = scenario::testing::random_clean_pair_candidate(seed);
+    std::ofstream random(seeds / ("random_pair_" + std::to_string(seed)), std::ios::binary | std::ios::trunc);
+    random << pair.line << "==treno==" << pair.train;
+    written = written && random;
+  }
+  return written ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 // (the compile step's code 0; the finishing pass may still miss marks), the
 // compiled files are decompiled, and the recovered sources must:
 //
+//   - come from files that decode whole, to what was compiled;
 //   - be found complete: the decompiler names nothing that no source gives;
 //   - compile clean, in memory, to the same scenario table, cells and plan,
 //     bit for bit.
@@ -21,9 +22,10 @@
 #include "base/file_names.h"
 #include "base/source_folder.h"
 #include "driver/form1.h"
+#include "output/compiled_files.h"
 #include "output/compiled_input.h"
-#include "recovery/decompile.h"
 #include "output/memorizza_percorso.h"
+#include "recovery/decompile.h"
 #include "recovery/round_trip.h"
 #include "recovery/source_records.h"
 
@@ -62,7 +64,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (report.code != 0) return 0;
 
+  // The files as written decode whole, to what was compiled.
+  const scenario::CompiledFiles decoded = scenario::decode_compiled_files(
+      {kNames.scenario(), scenario::encode_scenario(model)}, {kNames.route(), scenario::encode_route(model)},
+      scenario::CompiledFile{kNames.plan(), std::string(model.tracciato.bytes())});
+  if (!decoded.damage.empty()) {
+    finding("the compiled files of a clean build do not decode whole",
+            {{decoded.damage.front().file, decoded.damage.front().what}});
+  }
   const scenario::CompiledFiles files = scenario::compiled_files_of(model);
+  if (!(decoded.table == files.table) || !(decoded.cells == files.cells) || !(decoded.plan == files.plan)) {
+    finding("the compiled files decode to another scenario than was compiled", {});
+  }
   const scenario::Decompiled d = scenario::decompile(files);
   if (!d.findings.empty()) finding("the decompiler finds what no source gives in a clean build", d.findings);
   const scenario::RoundTrip trip =

@@ -13,13 +13,13 @@
 
 #include "base/file_names.h"
 #include "base/source_folder.h"
+#include "checker/checker.h"
+#include "checker/error_messages.h"
+#include "checker/observation.h"
 #include "compiler/codes.h"
 #include "compiler/memorizza_dati.h"
 #include "driver/form1.h"
-#include "checker/checker.h"
-#include "checker/error_messages.h"
 #include "output/memorizza_percorso.h"
-#include "checker/observation.h"
 #include "sources/text_writers.h"
 #include "support/temp_folder.h"
 
@@ -283,6 +283,11 @@ TEST(MemorizzaDati, EndsWithTheCodeOfTheFirstFailureAndDeletesTheFileItWasReadin
       {"slowdown start on a signal", line_file(), train_file({signal_at(10200), slowdown}), 18, false, false},
       {"slowdown end on a signal", line_file(), train_file({signal_at(10600), slowdown}), 19, false, false},
       {"signal before the board", line_file(), train_file({signal_at(8900), slowdown}), 20, false, false},
+      // The start's cell is tested before start + length is worked out.
+      {"slowdown start taken, end past 32 bits", line_file(),
+       train_file({signal_at(10200), "rallentamento,   10200,    50,  2147483000, 0,  1,  0"}), 18, false, false},
+      {"slowdown end past 32 bits", line_file(), train_file({"rallentamento,   10200,    50,  2147483000, 0,  1,  0"}),
+       25, false, false},
       {"kilometre value off 50 m", line_file({}, {"progressiva chilometrica due, 1500, -1510, 0"}), train_file(), 2,
        false, false},
       {"not a number in the line", line_file({"pendenza,  1500,  ripida"}), train_file(), 25, false, false},
@@ -392,6 +397,27 @@ TEST(MemorizzaDati, ReportsTheFieldThatSetTheCode) {
        train_file({"velocita,  0,  1280", "velocita,  1500,  80"}),
        25,
        {"Valle_123-.txt", 2, 15}},
+      // A value whose packing leaves its bits fails at that value's field.
+      {"a board speed past 16 bits",
+       line_file({"indicatori_vmax,  1550,  1639,  135,  135,  0,  ,  ,  ,  0"}),
+       train_file(),
+       25,
+       {"Valle_linea.txt", 11, 25}},
+      {"a board d speed past 16 bits",
+       line_file({"indicatori_vmax,  1550,  125,  135,  135,  0,  ,  200000,  ,  0"}),
+       train_file(),
+       25,
+       {"Valle_linea.txt", 11, 50}},
+      {"a signal value past 32 bits",
+       line_file(),
+       train_file({"segnale,    7900,   1, 300000000, 0,  0, 0,    0,  0,0,0, 0"}),
+       25,
+       {"Valle_123-.txt", 2, 23}},
+      {"a slowdown end past 32 bits",
+       line_file(),
+       train_file({"rallentamento,   10200,    50,  2147483000, 0,  1,  0"}),
+       25,
+       {"Valle_123-.txt", 2, 32}},
       {"no line source", std::nullopt, train_file(), 101, {"Valle_linea.txt", 0, 0}},
   };
   for (const Case& k : cases) {

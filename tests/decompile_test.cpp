@@ -13,11 +13,13 @@
 #include "base/source_folder.h"
 #include "bench/largest_line.h"
 #include "driver/form1.h"
+#include "output/compiled_files.h"
 #include "output/compiled_input.h"
 #include "output/memorizza_percorso.h"
 #include "recovery/round_trip.h"
 #include "recovery/source_records.h"
 #include "sources/text_writers.h"
+#include "support/clean_pairs.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
@@ -72,11 +74,11 @@ std::string crlf(const std::vector<std::string>& lines) {
   return bytes;
 }
 
-// A 3 km line (cells 0 to 200, plan metres 0 to 10000) with `records`, and
-// a train with `train` after the train values.
+// A 3 km line (cells 0 to 200, plan metres 0 to 10000), or one of `length`,
+// with `records`, and a train with `train` after the train values.
 Sources small(const std::vector<std::string>& records, const std::vector<std::string>& train,
-              const std::vector<std::string>& general = {}) {
-  std::vector<std::string> line = {"[generale]", "lunghezza percorso,    3000"};
+              const std::vector<std::string>& general = {}, int length = 3000) {
+  std::vector<std::string> line = {"[generale]", "lunghezza percorso,    " + std::to_string(length)};
   line.insert(line.end(), general.begin(), general.end());
   line.push_back("[curve]");
   line.insert(line.end(), records.begin(), records.end());
@@ -138,6 +140,14 @@ std::vector<Fixture> fixtures() {
              {"rallentamento,   1500,    50,  400, 1,  1,  0", "rallentamento,   3510,    30,  0, 0,  0,  0",
               "rallentamento,   5200,    60,  -600, 1,  1,  65536", "rallentamento,   7600,   120,  500, 0,  0,  80",
               "segnale,   9300,   1, 4, 0,  0, 0,    0,  0,0,0, 0"})},
+      {"an author's abatement point of 180 that keeps the finishing pass from marking another cell",
+       small({},
+             {"rallentamento,   4154,    150,  796, 1,  0,  75", "rallentamento,   1326,    10,  -697, 0,  0,  0",
+              "segnale,    4500,   2, 5, 4,  0, 0,    2,  1,0,0, 0", "abbattimento,  4500,  180"},
+             {}, 5000)},
+      {"slowdowns 25 m past a multiple of 100, whose four cells stand a cell before their board",
+       small({}, {"rallentamento,   1525,    40,  400, 0,  1,  0", "rallentamento,   4025,    50,  375, 1,  1,  20",
+                  "rallentamento,   6825,    60,  -1175, 1,  1,  0"})},
       {"abatement points among the finishing pass's marks",
        small({},
              {"abbattimento,  3900,  200", "abbattimento,  3850,  0", "abbattimento,  5400,  180",
@@ -167,6 +177,46 @@ TEST(Decompile, LargestLineRoundTrips) {
   const FileNames names{"Lunga", "1"};
   expect_round_trip({"Lunga", "1", read_file(folder / names.line_source()), read_file(folder / names.train_source())},
                     "the largest line");
+}
+
+// Random clean pairs whose slowdowns start at any metre with every flag: the
+// fuzz target's seeds come from the same generator.
+TEST(Decompile, RandomCleanPairsWithSlowdownsOfEveryStartRoundTrip) {
+  int clean = 0;
+  for (uint32_t seed = 1; seed <= 200; ++seed) {
+    const testing::SourcePair pair = testing::random_clean_pair_candidate(seed);
+    const Sources s{"Valle", "123", pair.line, pair.train};
+    if (!compile_clean(s)) continue;
+    ++clean;
+    expect_round_trip(s, "random pair " + std::to_string(seed) + "\n" + pair.train);
+  }
+  EXPECT_GT(clean, 50);
+}
+
+// A compiled scenario, encoded as its files and decoded whole, is what was
+// compiled; no fixture's files are taken for damaged (a plan whose curve runs
+// to the last metre among them).
+TEST(Decompile, WholeFilesDecodeWithoutDamage) {
+  for (const Fixture& f : fixtures()) {
+    TrackModel model;
+    model.nome_linea = f.sources.line_name;
+    model.numero_treno = f.sources.train_number;
+    const FileNames names{model.nome_linea, model.numero_treno};
+    MemoryFolder folder;
+    folder.put(names.line_source(), f.sources.line);
+    folder.put(names.train_source(), f.sources.train);
+    CompileReport report;
+    int32_t j = 1;
+    ASSERT_EQ(compile_and_finish(model, folder, report, j), Finish::compiled) << f.what;
+    const CompiledFiles decoded =
+        decode_compiled_files({names.scenario(), encode_scenario(model)}, {names.route(), encode_route(model)},
+                              CompiledFile{names.plan(), std::string(model.tracciato.bytes())});
+    EXPECT_TRUE(decoded.damage.empty()) << f.what << ": " << decoded.damage.front().what;
+    const CompiledFiles compiled = compiled_files_of(model);
+    EXPECT_TRUE(decoded.table == compiled.table) << f.what;
+    EXPECT_TRUE(decoded.cells == compiled.cells) << f.what;
+    EXPECT_TRUE(decoded.plan == compiled.plan) << f.what;
+  }
 }
 
 // Every input of the fuzzer's corpus that compiles clean.

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "compiler/track_model.h"
+#include "output/compiled_layout.h"
 #include "scenario_version.h"
 #include "support/small_scenario.h"
 #include "support/temp_folder.h"
@@ -410,7 +412,8 @@ TEST(ScenarioTool, DumpReportsAFileThatDoesNotFitItsLayout) {
   } cases[] = {
       {"Corvalle_Brinta_24817.dat", 2201 * 15 - 7, "cut.dat",
        "33008 bytes are not a whole number of 15-byte cells: 8 bytes left over after cell 2199", 2200},
-      {"Corvalle_Brinta_24817.sim", 100, "cut.sim", "entry 2 (byte 76) is cut short", 2},
+      {"Corvalle_Brinta_24817.sim", 100, "cut.sim",
+       "entry 2 (byte 76) gives its text a length of 9 bytes, past the end of the file", 2},
       {"Corvalle_Brinta_linea.dat", 1000, "cut_linea.dat", "is cut short: its type code 5 needs 10 bytes", 0},
       // The whole x column and the first y value: an even count of whole values.
       {"Corvalle_Brinta_linea.dat", 8 + 109997 * 10 + 4 + 4, "half_linea.dat", "do not split into two columns", 0},
@@ -800,14 +803,12 @@ TEST(ScenarioTool, DecompileNamesWhatNoSourceGivesAndStillWritesTheClosestSource
     std::string named;  // on standard error
   };
   const Case cases[] = {
-      {"a route file cut short", "Corvalle_Brinta_24817.dat", [](std::string& b) { b.resize(b.size() - 20); },
-       "does not fit its layout"},
       {"a cell that no record makes", "Corvalle_Brinta_24817.dat", [](std::string& b) { b[15 * 700] = 7; },
-       "cell 700 (progressive 34950): tipo 7, which no record makes"},
+       "cell 700 (progressive 34950): error 413: tipo 7, which no record makes"},
       {"an approach marker with no signal", "Corvalle_Brinta_24817.dat", [](std::string& b) { b[15 * 2000 + 10] = 5; },
-       "cell 2000 (progressive 99950): avviso 5, which no signal or station writes"},
+       "cell 2000 (progressive 99950): error 419: avviso 5, which no signal or station writes"},
       {"a plan point off the curve classes", "Corvalle_Brinta_linea.dat",
-       [](std::string& b) { b[4 + 4 + 10 * 600 + 2] ^= 1; }, "plan metre 602: the point"},
+       [](std::string& b) { b[4 + 4 + 10 * 600 + 2] ^= 1; }, "plan metre 602: error 422: the point"},
   };
   for (const Case& k : cases) {
     testing::TempFolder folder;
@@ -820,6 +821,66 @@ TEST(ScenarioTool, DecompileNamesWhatNoSourceGivesAndStillWritesTheClosestSource
     EXPECT_NE(run.err.find(k.named), std::string::npos) << k.what << "\n" << run.err;
     EXPECT_TRUE(fs::exists(folder / "rec/Corvalle_Brinta_linea.txt")) << k.what;
     EXPECT_TRUE(fs::exists(folder / "rec/Corvalle_Brinta_24817-.txt")) << k.what;
+  }
+}
+
+// Compiled files that do not decode whole: decompile still writes the
+// closest sources but claims nothing (exit 1, no round trip), and diff cannot
+// read that side (exit 2); both name the file and the byte where it stops
+// fitting.
+TEST(ScenarioTool, DecompileAndDiffNameADamagedFileAndItsByte) {
+  const std::string plan = "Corvalle_Brinta_linea.dat";
+  const std::string sim = "Corvalle_Brinta_24817.sim";
+  const std::string route = "Corvalle_Brinta_24817.dat";
+  const std::string sim_bytes = testing::read_file(kGolden / sim);
+  const std::size_t length_at = decode_scenario(sim_bytes).offsets[voce::treno_e_linea] + 5;
+  struct Case {
+    std::string what;
+    std::string file;
+    std::function<void(std::string&)> edit;
+    int32_t code;
+    std::function<std::size_t(std::size_t)> offset;  // of the file's size before the edit
+  };
+  const auto at_end = [](std::size_t size) { return size; };
+  const Case cases[] = {
+      {"a stray byte after the plan", plan, [](std::string& b) { b += '\x01'; }, 401, at_end},
+      {"34 bytes 0xFF after the plan", plan, [](std::string& b) { b += std::string(34, '\xff'); }, 401, at_end},
+      {"a stray byte after the scenario file", sim, [](std::string& b) { b += 'x'; }, 401, at_end},
+      {"a stray cell after the route file", route, [](std::string& b) { b += std::string(15, '\0'); }, 401, at_end},
+      {"the plan cut", plan, [](std::string& b) { b.resize(b.size() - 10); }, 400,
+       [](std::size_t size) { return size - 10; }},
+      {"the scenario file cut", sim, [](std::string& b) { b.resize(b.size() - 3); }, 400,
+       [](std::size_t size) { return size - 3; }},
+      {"the route file cut", route, [](std::string& b) { b.resize(b.size() - 20); }, 400,
+       [](std::size_t size) { return size - 20; }},
+      {"a text count past the end", sim, [](std::string& b) { b[14] = '\xff', b[15] = '\x7f'; }, 402,
+       [](std::size_t) { return std::size_t{14}; }},
+      {"a line length no line has", sim,
+       [length_at](std::string& b) { b.replace(length_at, 4, std::string("\x80\x84\x1e\x00", 4)); }, 404,
+       [length_at](std::size_t) { return length_at; }},
+  };
+  for (const Case& k : cases) {
+    testing::TempFolder folder;
+    copy_golden(folder / "in");
+    copy_golden(folder / "whole");
+    std::string bytes = testing::read_file(folder / "in" / k.file);
+    const std::size_t size = bytes.size();
+    k.edit(bytes);
+    testing::write_file(folder / "in" / k.file, bytes);
+    const std::string named = k.file + ": byte " + std::to_string(k.offset(size)) + ": error " + std::to_string(k.code);
+
+    const ToolRun decompiled = tool(folder.path(), {"decompile", "in", "-o", "rec"});
+    EXPECT_EQ(decompiled.status, 1) << k.what << "\n" << decompiled.err;
+    EXPECT_NE(decompiled.err.find(named), std::string::npos) << k.what << "\n" << decompiled.err;
+    EXPECT_EQ(decompiled.last_line(), "round trip: not tried: the compiled files do not decode whole") << k.what;
+    EXPECT_TRUE(fs::exists(folder / "rec/Corvalle_Brinta_24817-.txt")) << k.what;
+
+    for (const std::vector<std::string>& sides : {std::vector<std::string>{"in", "whole"}, {"whole", "in"}}) {
+      const ToolRun diff = tool(folder.path(), {"diff", sides[0], sides[1]});
+      EXPECT_EQ(diff.status, 2) << k.what << "\n" << diff.out << diff.err;
+      EXPECT_EQ(diff.out, "") << k.what;
+      EXPECT_NE(diff.err.find(named), std::string::npos) << k.what << "\n" << diff.err;
+    }
   }
 }
 

@@ -1,5 +1,7 @@
 #include "compiler/cell_rules.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -94,7 +96,9 @@ SlowdownCells slowdown_cells(int32_t x, int32_t l, int32_t f_ta) {
     }
   }
   cells.start = object_cell(x);
-  cells.end = object_cell(add32(x, l));
+  // An end past 32 bits lies beyond every line; the builder fails on it only
+  // after the start's test.
+  cells.end = object_cell(static_cast<int32_t>(std::clamp<int64_t>(int64_t{x} + l, INT32_MIN, INT32_MAX)));
   return cells;
 }
 
@@ -123,10 +127,20 @@ std::optional<int64_t> slowdown_start(int32_t cell, bool with_board) {
   return std::nullopt;
 }
 
-int32_t signal_sides(int32_t sx, int32_t dx) { return add32(mul32(sx, 3), dx); }
-int16_t signal_pair(int32_t s, int32_t d) { return low16(add32(mul32(s, 10), d)); }
-int16_t signal_dato4(int32_t rapp, int32_t sides) { return low16(add32(mul32(rapp, 10), sides)); }
-uint8_t approach_marker(int32_t sides, int32_t k) { return low8(add32(mul32(sides, 10), k)); }
+// Each packing that leaves 32 bits fails at the field that took it there.
+int32_t signal_sides(int32_t sx, int32_t dx) { return packed32(sx, 3, "sx", dx, "dx"); }
+std::string_view signal_sides_field(int32_t sx, int32_t dx) {
+  return std::abs(int64_t{sx} * 3) >= std::abs(int64_t{dx}) ? "sx" : "dx";
+}
+int16_t signal_pair(int32_t s, int32_t d, std::string_view s_field, std::string_view d_field) {
+  return low16(packed32(s, 10, s_field, d, d_field));
+}
+int16_t signal_dato4(int32_t rapp, int32_t sides, std::string_view sides_field) {
+  return low16(packed32(rapp, 10, "rapp", sides, sides_field));
+}
+uint8_t approach_marker(int32_t sides, int32_t k, std::string_view sides_field) {
+  return low8(packed32(sides, 10, sides_field, k, sides_field));
+}
 int32_t approach_marker_cell(int32_t signal_cell, int32_t k) { return signal_cell - 2 * k; }
 
 uint8_t signal_time(int32_t sx, int32_t tempo) {
@@ -174,15 +188,23 @@ std::optional<int32_t> sides_of_marker(uint8_t avviso, int32_t k, int32_t near) 
   return found;
 }
 
-int16_t board_speeds(int32_t vs, int32_t vd) {
-  const int32_t v = nearest(vd / 5.0 + mul32(vs, 20));
+// The "s" speed times 20 plus a fifth of the "d" speed, rounded. A pair
+// outside 16 bits fails at the "s" speed when that alone leaves them, else at
+// the "d" speed.
+int16_t board_speeds(int32_t vs, int32_t vd, std::string_view vs_field, std::string_view vd_field) {
+  const int64_t s = int64_t{vs} * 20;
+  if (s < INT32_MIN || s > INT32_MAX) {
+    throw FieldFailure(vs_field, "overflow: product " + std::to_string(s) + " does not fit a 32-bit integer");
+  }
+  const auto v = static_cast<int64_t>(std::nearbyint(vd / 5.0 + static_cast<double>(s)));
   if (v < INT16_MIN || v > INT16_MAX) {
-    throw RunTimeFailure("board speed value " + std::to_string(v) + " does not fit 16 bits");
+    throw FieldFailure(s < INT16_MIN || s > INT16_MAX ? vs_field : vd_field,
+                       "board speed value " + std::to_string(v) + " does not fit 16 bits");
   }
   return static_cast<int16_t>(v);
 }
 
-int16_t board_stripes(int32_t s, int32_t d) { return low16(add32(mul32(s, 10), d)); }
+int16_t board_stripes(int32_t s, int32_t d) { return low16(packed32(s, 10, "strisces", d, "strisced")); }
 
 SpeedPair board_speeds_of(int16_t dato) { return {dato / 20, dato % 20 * 5}; }
 SpeedPair board_stripes_of(int16_t dato4) { return {dato4 / 10, dato4 % 10}; }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace scenario {
 
@@ -159,10 +160,13 @@ std::optional<int64_t> slowdown_start(int32_t cell, bool with_board);
 struct SignalValues {
   int32_t sx = 0, s1 = 0, s2 = 0, s3 = 0, rapp = 0, dx = 0, d1 = 0, d2 = 0, d3 = 0;
 };
+// A packing that leaves 32 bits throws a FieldFailure naming the field that
+// took it there (the names given, or the record's own).
 int32_t signal_sides(int32_t sx, int32_t dx);
-int16_t signal_pair(int32_t s, int32_t d);
-int16_t signal_dato4(int32_t rapp, int32_t sides);
-uint8_t approach_marker(int32_t sides, int32_t k);
+std::string_view signal_sides_field(int32_t sx, int32_t dx);  // the field to blame for the sides' packing
+int16_t signal_pair(int32_t s, int32_t d, std::string_view s_field = "s", std::string_view d_field = "d");
+int16_t signal_dato4(int32_t rapp, int32_t sides, std::string_view sides_field = "sx");
+uint8_t approach_marker(int32_t sides, int32_t k, std::string_view sides_field = "sx");
 int32_t approach_marker_cell(int32_t signal_cell, int32_t k);
 // Only a signal with sx 2 keeps a time; a time from 1 to 100 becomes 101.
 uint8_t signal_time(int32_t sx, int32_t tempo);
@@ -187,7 +191,7 @@ std::optional<int32_t> sides_of_marker(uint8_t avviso, int32_t k, int32_t near);
 // Each speed pair of a board is one number: the s speed x 20 plus a fifth of
 // the d speed, rounded; outside 16 bits a run-time failure. The stripes are
 // s x 10 + d (low 16 bits).
-int16_t board_speeds(int32_t vs, int32_t vd);
+int16_t board_speeds(int32_t vs, int32_t vd, std::string_view vs_field = "vs", std::string_view vd_field = "vd");
 int16_t board_stripes(int32_t s, int32_t d);
 // The inverses, km/h for speeds.
 struct SpeedPair {

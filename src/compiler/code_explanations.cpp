@@ -245,6 +245,90 @@ constexpr CodeExplanation kExplanations[] = {
      "outside it the nearer end is taken.",
      "Give \"percentuale massa frenata\" a value from 30 to 200.",
      "percentuale massa frenata,    250\n-> percentuale massa frenata,    150"},
+    // --- compiled files read back, and sources recovered from them ---------------------------
+    {400,
+     "A compiled file holds its records and nothing else, so its size is known: the route file 15 bytes per cell "
+     "of the line, the scenario file 87 entries, the plan file two columns of one value per metre. A file that "
+     "ends early was cut (a copy or a download stopped); nothing past its end can be recovered or compared.",
+     "Compile the sources again, or copy the file again from where it came.",
+     "Valle_123.dat of 3015 bytes, on a line of 3000 m (201 cells: 3015 bytes) -> cut at byte 2990"},
+    {401,
+     "Bytes after the last record belong to no record: the file is not one a build writes, and the build would "
+     "not write them back.",
+     "Compile the sources again, or cut the file at the byte named.", "(one byte more after the plan's last value)"},
+    {402,
+     "Each entry's text is counted by the two bytes before it; a negative count, or one larger than the bytes "
+     "left, means the file was damaged there, and no entry after it can be found.",
+     "Compile the sources again.", "(a text count of 30000 in a 3000-byte scenario file)"},
+    {403, "Every plan value starts with its type code: 0 (empty), 2 (16-bit integer) or 5 (double).",
+     "Compile the sources again.", "(type code 255 at a plan value)"},
+    {404,
+     "The line's length in the scenario file (entry 84's fine) sizes the route file and the plan; a length over "
+     "1000000 m, or one that gives no cell, tells the other files' sizes of nothing.",
+     "Compile the sources again.", "(a line length of 2000000)"},
+    {410,
+     "Every build stores 5121 in cell 1's dato1 and 610 in entry 85's col7; another value there was not written "
+     "by a build, and no source gives it back.",
+     "Nothing to fix in the sources; the files were edited after the build.", ""},
+    {411,
+     "The competition codes follow from the line name and the train number the files store; another value was "
+     "not written by a build of those names.",
+     "Nothing to fix in the sources; the files were edited, or renamed without a new build.", ""},
+    {412,
+     "The finishing pass places its speed abatement marks by rule; marks it does not give were added or moved by "
+     "hand.",
+     "Nothing to fix in the recovered sources: the closest ones are written.", ""},
+    {413, "Each object leaves known fields in its cell; any other value in the cell no record can give.",
+     "Nothing to fix in the recovered sources: the value is left out.", "(dato4 of a slowdown start)"},
+    {414,
+     "Records can place objects only where the compile's range checks let them: a signal from cell 8 on, no "
+     "object in the last cell, no abatement point in the last two.",
+     "Nothing to fix in the recovered sources: the object is left out.", ""},
+    {415,
+     "Profile rows write the gradient, speed and adhesion cells section by section up to the third cell before "
+     "the last; cells that do not follow that pattern no rows give.",
+     "Nothing to fix in the recovered sources: the closest rows are written.", ""},
+    {416,
+     "A source text ends at a comma or a line end and loses its leading blanks; such a text cannot be read back "
+     "as it is stored. The recovered source has a semicolon in place of each comma and line end.",
+     "Nothing, or edit the text in the recovered source.", ""},
+    {417,
+     "A station's area, columns and stop follow from its record (type, length, columns); values that disagree "
+     "were not written by a station record.",
+     "Nothing to fix in the recovered sources: the closest record is written.", ""},
+    {418,
+     "Stations fill the scenario table from entry 1 up, sign texts from entry 80 down, each sign text with its "
+     "board; entry 0 and the entries between stay empty.",
+     "Nothing to fix in the recovered sources: the values are left out.", ""},
+    {419,
+     "Signals and stations write approach markers over what the cells hold; markers that no order of them "
+     "writes were not written by a build.",
+     "Nothing to fix in the recovered sources: the closest order is written.", ""},
+    {420,
+     "A slowdown is its start, its end, from 1500 m on its warning board 1200 m before it and, flagged, four "
+     "cells before the board; a piece without the others no record gives.",
+     "Nothing to fix in the recovered sources: the piece is left out.", ""},
+    {421,
+     "Mountain records give each cell a type and every fourth one a marker; a pattern no records give is left "
+     "as close as it comes.",
+     "Nothing to fix in the recovered sources.", ""},
+    {422,
+     "The plan is integrated metre by metre from straight runs and curves of six classes; points that none of "
+     "them give are left out.",
+     "Nothing to fix in the recovered sources: the closest curves are written.", ""},
+    {423,
+     "The kilometre references and the cab-signal repetition are stored as the general block gives them, "
+     "ordered; values no general block gives were not written by a build.",
+     "Nothing to fix in the recovered sources: the closest general block is written.", ""},
+    {424,
+     "The route has one cell per 50 m of the line and its 7000 m run-on; another number of cells is not a "
+     "build of this line.",
+     "Compile the sources again.", ""},
+    {480,
+     "The plan file is found by the line name the scenario file stores. A name that is not a plain file name "
+     "(one with a folder in it, \"..\", or a character no file name holds) would name a file outside the "
+     "folder, so it is not used: the plan is looked for under the scenario file's own name.",
+     "Compile the sources again; a build stores the line's own name.", ""},
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ enum class CodeStage {
   shown,      // shown to the user; nothing is written
   check,      // found by the checker; the build does not see it
   run,        // found by the running-time analysis (run, check --run); the build does not see it
+  recovery,   // found reading compiled files back or recovering sources from them
 };
 
 enum class Severity { error, warning, note };
@@ -155,6 +156,40 @@ inline constexpr CodeEntry kCodeTable[] = {
     {504, "braked-mass-outside-relation",
      "the braked-mass percentage is outside the range of the braking relation: it is taken at the nearer end",
      CodeStage::run, Severity::note},
+    // Compiled files read back (400 to 409: a file that does not decode whole)
+    // and sources recovered from them (410 and up: what no source gives).
+    {400, "compiled-file-cut-short", "a compiled file ends before its last record", CodeStage::recovery},
+    {401, "compiled-file-stray-bytes", "bytes follow a compiled file's last record", CodeStage::recovery},
+    {402, "text-length-unfit", "an entry's text length is negative or runs past the end of the scenario file",
+     CodeStage::recovery},
+    {403, "plan-type-code-unknown", "a plan value with a type code the plan never holds", CodeStage::recovery},
+    {404, "line-length-unfit", "the scenario file's line length gives the route no cells", CodeStage::recovery},
+    {410, "fixed-value-altered", "cell 1's dato1 or entry 85's col7 is not the fixed value every build stores",
+     CodeStage::recovery},
+    {411, "competition-code-altered", "a competition code is not the one of the names the files store",
+     CodeStage::recovery},
+    {412, "finishing-marks-unexplained", "the finishing pass, run again, does not give the files' marks",
+     CodeStage::recovery},
+    {413, "cell-unexplained", "a cell holds a value that no record leaves there", CodeStage::recovery},
+    {414, "object-out-of-reach", "an object in a cell where no record can place one", CodeStage::recovery},
+    {415, "profile-unexplained", "no profile rows give these gradient, speed or adhesion cells", CodeStage::recovery},
+    {416, "text-unreadable", "a text holds a comma, a line end or a leading blank, which no source gives back",
+     CodeStage::recovery},
+    {417, "station-unexplained", "a station entry whose values no station record gives", CodeStage::recovery},
+    {418, "table-unexplained", "scenario table entries that no record fills so", CodeStage::recovery},
+    {419, "markers-unexplained", "approach markers that no order of the signals and stations writes",
+     CodeStage::recovery},
+    {420, "slowdown-unexplained", "a piece of a slowdown without the rest of it", CodeStage::recovery},
+    {421, "mountains-unexplained", "no mountain records give these cells' mountain types and markers",
+     CodeStage::recovery},
+    {422, "plan-unexplained", "the plan is not made of straight runs and the six curve classes", CodeStage::recovery},
+    {423, "general-unexplained", "header entries that no general block gives", CodeStage::recovery},
+    {424, "route-size-unfit", "the route holds another number of cells than the line's length gives",
+     CodeStage::recovery},
+
+    // Names read from compiled files.
+    {480, "stored-name-not-plain", "the line name a scenario file stores is not a plain file name",
+     CodeStage::recovery, Severity::warning},
 };
 
 // The entry of a code; nullptr for a number that is no code. The same by
@@ -242,6 +277,27 @@ inline constexpr int32_t thin_margin = code_number("thin-margin");
 inline constexpr int32_t warning_board_too_close = code_number("warning-board-too-close");
 inline constexpr int32_t leg_cannot_be_run = code_number("leg-cannot-be-run");
 inline constexpr int32_t braked_mass_outside_relation = code_number("braked-mass-outside-relation");
+inline constexpr int32_t compiled_file_cut_short = code_number("compiled-file-cut-short");
+inline constexpr int32_t compiled_file_stray_bytes = code_number("compiled-file-stray-bytes");
+inline constexpr int32_t text_length_unfit = code_number("text-length-unfit");
+inline constexpr int32_t plan_type_code_unknown = code_number("plan-type-code-unknown");
+inline constexpr int32_t line_length_unfit = code_number("line-length-unfit");
+inline constexpr int32_t fixed_value_altered = code_number("fixed-value-altered");
+inline constexpr int32_t competition_code_altered = code_number("competition-code-altered");
+inline constexpr int32_t finishing_marks_unexplained = code_number("finishing-marks-unexplained");
+inline constexpr int32_t cell_unexplained = code_number("cell-unexplained");
+inline constexpr int32_t object_out_of_reach = code_number("object-out-of-reach");
+inline constexpr int32_t profile_unexplained = code_number("profile-unexplained");
+inline constexpr int32_t text_unreadable = code_number("text-unreadable");
+inline constexpr int32_t station_unexplained = code_number("station-unexplained");
+inline constexpr int32_t table_unexplained = code_number("table-unexplained");
+inline constexpr int32_t markers_unexplained = code_number("markers-unexplained");
+inline constexpr int32_t slowdown_unexplained = code_number("slowdown-unexplained");
+inline constexpr int32_t mountains_unexplained = code_number("mountains-unexplained");
+inline constexpr int32_t plan_unexplained = code_number("plan-unexplained");
+inline constexpr int32_t general_unexplained = code_number("general-unexplained");
+inline constexpr int32_t route_size_unfit = code_number("route-size-unfit");
+inline constexpr int32_t stored_name_not_plain = code_number("stored-name-not-plain");
 }  // namespace code
 
 }  // namespace scenario

@@ -274,7 +274,7 @@ Next LinePhase::montagna() {
   const int32_t tipo = number("tipo");
   if (!in_line(inizio)) return outside_line("inizio");
   const int32_t code_before = model_.codice_errore;
-  memo_montagna(model_, inizio, fine, tipo);
+  build([&] { memo_montagna(model_, inizio, fine, tipo); });
   return after_builder(code_before, "inizio");
 }
 
@@ -282,7 +282,7 @@ Next LinePhase::indicatori_v_max() {
   const auto v = numbers<9>();  // posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced
   if (!in_line(v[0])) return outside_line("posizione");
   const int32_t code_before = model_.codice_errore;
-  memo_indicatori_v_max(model_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+  build([&] { memo_indicatori_v_max(model_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]); });
   return after_builder(code_before, "posizione");
 }
 

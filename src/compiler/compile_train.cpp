@@ -164,7 +164,7 @@ Next TrainPhase::segnale() {
   const auto v = numbers<11>();  // posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo
   if (!in_line(v[0])) return outside_line("posizione");
   const int32_t code_before = model_.codice_errore;
-  memo_segnale(model_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+  build([&] { memo_segnale(model_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]); });
   return after_builder(code_before, "posizione");
 }
 
@@ -172,7 +172,7 @@ Next TrainPhase::rallentamento() {
   const auto v = numbers<6>();  // x, v, l, f_tt, f_ta, d_v
   if (!in_line(v[0])) return outside_line("x");
   const int32_t code_before = model_.codice_errore;
-  memo_rallentamento(model_, v[0], v[1], v[2], v[3], v[4], v[5]);
+  build([&] { memo_rallentamento(model_, v[0], v[1], v[2], v[3], v[4], v[5]); });
   return after_builder(code_before, "x");
 }
 

@@ -1,7 +1,11 @@
 #include "compiler/record_builders.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "base/nearest.h"
 #include "base/run_time_failure.h"
@@ -53,6 +57,8 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t v, int32_t l, int3
     model.codice_errore = code::slowdown_start_cell_taken;
     return;
   }
+  // Start + length must fit 32 bits; tested after the start, as the cells are.
+  packed32(x, 1, "x", l, "l");
   cella& end = model.cella_at(at.end);
   if (!libera(end)) {
     model.codice_errore = code::slowdown_end_cell_taken;
@@ -104,12 +110,13 @@ void memo_segnale(TrackModel& model, int32_t posizione, int32_t sx, int32_t s1, 
   for (int32_t k = 1; k <= 4; ++k) approach[k - 1] = &model.cella_at(approach_marker_cell(c, k));
 
   const int32_t sides = signal_sides(sx, dx);
-  const int16_t dato1 = signal_pair(s1, d1);
-  const int16_t dato2 = signal_pair(s2, d2);
-  const int16_t dato3 = signal_pair(s3, d3);
-  const int16_t dato4 = signal_dato4(rapp, sides);
+  const std::string_view sides_field = signal_sides_field(sx, dx);
+  const int16_t dato1 = signal_pair(s1, d1, "s1", "d1");
+  const int16_t dato2 = signal_pair(s2, d2, "s2", "d2");
+  const int16_t dato3 = signal_pair(s3, d3, "s3", "d3");
+  const int16_t dato4 = signal_dato4(rapp, sides, sides_field);
   std::array<uint8_t, 4> markers{};
-  for (int32_t k = 1; k <= 4; ++k) markers[k - 1] = approach_marker(sides, k);
+  for (int32_t k = 1; k <= 4; ++k) markers[k - 1] = approach_marker(sides, k, sides_field);
 
   cell.tipo = tipo_cella::segnale;
   cell.dato1 = dato1;
@@ -127,9 +134,9 @@ void memo_indicatori_v_max(TrackModel& model, int32_t posizione, int32_t vas, in
     model.codice_errore = code::board_cell_taken;
     return;
   }
-  const int16_t dato1 = board_speeds(vas, vad);
-  const int16_t dato2 = board_speeds(vbs, vbd);
-  const int16_t dato3 = board_speeds(vcs, vcd);
+  const int16_t dato1 = board_speeds(vas, vad, "vas", "vad");
+  const int16_t dato2 = board_speeds(vbs, vbd, "vbs", "vbd");
+  const int16_t dato3 = board_speeds(vcs, vcd, "vcs", "vcd");
   const int16_t dato4 = board_stripes(strisces, strisced);
 
   cell.tipo = tipo_cella::indicatore_v_max;

@@ -159,6 +159,11 @@ SourcePhase::Place SourcePhase::place_of(std::string_view field) const {
   throw std::logic_error("a code set by a field not yet read");
 }
 
+SourcePlace SourcePhase::field_place(std::string_view field) const {
+  const Place place = place_of(field);
+  return {file_name_, place.line, place.column};
+}
+
 void SourcePhase::set_code(int32_t code, std::string_view field) {
   const Place place = place_of(field);
   model_.codice_errore = code;

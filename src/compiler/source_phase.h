@@ -11,6 +11,7 @@
 #include "base/source_folder.h"
 #include "compiler/compile_observer.h"
 #include "compiler/compile_report.h"
+#include "compiler/integer_fields.h"
 #include "compiler/source_format.h"
 #include "compiler/source_reader.h"
 #include "compiler/track_model.h"
@@ -109,6 +110,17 @@ class SourcePhase {
   Next fail(int32_t code, std::string_view field = {});
   // A record outside the line: code 15, and the rest of the file is skipped.
   Next outside_line(std::string_view field);
+  // Runs a builder on the record's fields: a failure that one of them
+  // brought about is reported at that field.
+  template <typename Builder>
+  void build(Builder&& builder) {
+    try {
+      builder();
+    } catch (const FieldFailure& failure) {
+      source_.cause = field_place(failure.field());
+      throw;
+    }
+  }
   // After a builder: the compile ends when codice_errore is above 0, whether
   // the builder set it or it was set earlier.
   Next after_builder(int32_t code_before, std::string_view field);
@@ -128,6 +140,7 @@ class SourcePhase {
   const FieldFormat& next_field(std::string_view name);
   Place place_of(std::string_view field) const;
   void set_code(int32_t code, std::string_view field);
+  SourcePlace field_place(std::string_view field) const;
 
   void observe_field(const FieldFormat& format, std::string_view text, int32_t number);
 

@@ -8,6 +8,7 @@
 #include "base/binary_encoding.h"
 #include "base/run_time_failure.h"
 #include "base/windows1252.h"
+#include "compiler/codes.h"
 
 namespace scenario {
 
@@ -113,26 +114,39 @@ std::optional<std::size_t> text_count_offset(const LayoutField<Record> (&layout)
 // once the length of its text is read.
 template <typename Record, std::size_t N>
 std::size_t read_record(std::string_view bytes, std::size_t at, const LayoutField<Record> (&layout)[N], Record& out,
-                        std::string& problem) {
+                        std::string& problem, LayoutProblem* misfit = nullptr) {
   const std::size_t left = bytes.size() - at;
+  const auto misfits = [&](std::size_t where, int32_t code) {
+    if (misfit != nullptr) *misfit = {where, code};
+  };
   std::size_t text_bytes = 0;
   if (const auto count = text_count_offset(layout)) {
     if (*count + 2 > left) {
       problem = "is cut short: the file ends before the length of its text";
+      misfits(bytes.size(), code::compiled_file_cut_short);
       return 0;
     }
     const int16_t length = int16_at(bytes, at + *count);
     if (length < 0) {
       problem = "gives its text a negative length, " + std::to_string(length);
+      misfits(at + *count, code::text_length_unfit);
       return 0;
     }
     text_bytes = static_cast<std::size_t>(length);
+    // A text that alone runs past the end: its count is too large.
+    if (*count + 2 + text_bytes > left) {
+      problem = "gives its text a length of " + bytes_text(text_bytes) + ", past the end of the file (" +
+                bytes_text(left - *count - 2) + " left)";
+      misfits(at + *count, code::text_length_unfit);
+      return 0;
+    }
   }
   const std::size_t size = fixed_bytes(layout) + text_bytes;
   if (size > left) {
     problem = "is cut short: " +
               (text_count_offset(layout) ? "with a text of " + bytes_text(text_bytes) + " it needs " : "it needs ") +
               bytes_text(size) + ", the file has " + bytes_text(left) + " left";
+    misfits(bytes.size(), code::compiled_file_cut_short);
     return 0;
   }
 
@@ -222,10 +236,12 @@ DecodedRoute decode_route(std::string_view bytes) {
   for (std::size_t c = 0; c < whole; ++c) read_record(bytes, c * kCellBytes, kCellLayout, route.cells[c], unused);
   if (bytes.empty()) {
     route.problem = "the file is empty: a route file holds at least one " + std::to_string(kCellBytes) + "-byte cell";
+    route.misfit = {0, code::compiled_file_cut_short};
   } else if (const std::size_t left = bytes.size() % kCellBytes; left != 0) {
     route.problem = bytes_text(bytes.size()) + " are not a whole number of " + std::to_string(kCellBytes) +
                     "-byte cells: " + bytes_text(left) + " left over after cell " +
                     std::to_string(whole == 0 ? 0 : whole - 1);
+    route.misfit = {whole * kCellBytes, code::compiled_file_cut_short};
   }
   return route;
 }
@@ -236,7 +252,7 @@ DecodedScenario decode_scenario(std::string_view bytes) {
   for (int entry = 0; entry < kVociSim; ++entry) {
     voce_sim e;
     std::string problem;
-    const std::size_t size = read_record(bytes, at, kEntryLayout, e, problem);
+    const std::size_t size = read_record(bytes, at, kEntryLayout, e, problem, &scenario.misfit);
     if (size == 0) {
       scenario.problem = "entry " + std::to_string(entry) + " (byte " + std::to_string(at) + ") " + problem;
       return scenario;
@@ -246,8 +262,10 @@ DecodedScenario decode_scenario(std::string_view bytes) {
     at += size;
   }
   if (at != bytes.size()) {
-    scenario.problem = bytes_text(bytes.size() - at) + " follow the last entry (" + std::to_string(kVociSim - 1) +
-                       "), which ends at byte " + std::to_string(at);
+    scenario.problem = bytes_text(bytes.size() - at) + (bytes.size() - at == 1 ? " follows" : " follow") +
+                       " the last entry (" + std::to_string(kVociSim - 1) + "), which ends at byte " +
+                       std::to_string(at);
+    scenario.misfit = {at, code::compiled_file_stray_bytes};
   }
   return scenario;
 }
@@ -262,6 +280,7 @@ DecodedPlan decode_plan(std::string_view bytes) {
     };
     if (at + kPlanTypeCodeBytes > bytes.size()) {
       plan.problem = which() + " is cut short: the file ends inside its type code";
+      plan.misfit = {bytes.size(), code::compiled_file_cut_short};
       return plan;
     }
     const int type_code = int16_at(bytes, at);
@@ -273,11 +292,13 @@ DecodedPlan decode_plan(std::string_view bytes) {
             (known.empty() ? "" : ", ") + std::to_string(static_cast<int>(l.kind)) + " (" + std::string(l.name) + ")";
       }
       plan.problem = which() + " has the type code " + std::to_string(type_code) + "; a plan holds only " + known;
+      plan.misfit = {at, code::plan_type_code_unknown};
       return plan;
     }
     if (at + size > bytes.size()) {
       plan.problem = which() + " is cut short: its type code " + std::to_string(type_code) + " needs " +
                      bytes_text(size) + ", the file has " + bytes_text(bytes.size() - at) + " left";
+      plan.misfit = {bytes.size(), code::compiled_file_cut_short};
       return plan;
     }
     const std::size_t payload = at + kPlanTypeCodeBytes;
@@ -304,6 +325,9 @@ DecodedPlan decode_plan(std::string_view bytes) {
     // by its columns, which no longer end in the two empty last metres.
     plan.problem = "the " + std::to_string(plan.values.size()) +
                    " values do not split into two columns that each end in the plan's two empty last metres";
+  }
+  if (!plan.problem.empty() && plan.misfit.code == 0) {
+    plan.misfit = {bytes.size(), code::compiled_file_cut_short};
   }
   return plan;
 }

@@ -117,22 +117,32 @@ char* put_cell(char* at, const cella& cell);
 void append_entry(std::string& out, const voce_sim& entry);
 
 // Decoders, which never read past the end of the bytes they are given; what
-// does not fit the layout is reported, not guessed at.
+// does not fit the layout is reported, not guessed at: in words (`problem`)
+// and by the byte where the file stops fitting, with its code
+// (compiled-file-cut-short and the others of the code table).
+struct LayoutProblem {
+  std::size_t at = 0;
+  int32_t code = 0;  // 0 when the bytes fit
+};
+
 struct DecodedRoute {
   std::vector<cella> cells;
   std::string problem;  // empty when the bytes are whole cells
+  LayoutProblem misfit;
 };
 
 struct DecodedScenario {
   std::vector<voce_sim> entries;     // testo as UTF-8
   std::vector<std::size_t> offsets;  // where each entry starts in the file
   std::string problem;               // empty when the bytes are exactly 87 entries
+  LayoutProblem misfit;
 };
 
 struct DecodedPlan {
   std::vector<PlanValue> values;  // every x value, then every y value
   std::string problem;            // empty when the bytes are two equal columns of values, each
                                   // ending in the two empty points of the line's last metres
+  LayoutProblem misfit;
   std::size_t per_column() const { return values.size() / 2; }
 };
 

@@ -12,6 +12,7 @@
 #include "base/nearest.h"
 #include "base/run_time_failure.h"
 #include "compiler/cell_rules.h"
+#include "compiler/codes.h"
 #include "compiler/model_names.h"
 #include "compiler/progressive_ordina.h"
 #include "compiler/source_format.h"
@@ -66,12 +67,15 @@ struct Work {
   std::vector<Finding>& findings;
 
   const cella& at(int32_t c) const { return cells[static_cast<std::size_t>(c)]; }
-  void find(std::string where, std::string what) { findings.push_back({std::move(where), std::move(what)}); }
+  void find(int32_t code, std::string where, std::string what) {
+    findings.push_back({std::move(where), std::move(what), code});
+  }
   // An object in cell c needs a progressive that passes the compiler's range
   // check.
   bool object_in_range(int32_t c, const char* what) {
     if (within_line(object_progressive(c), n)) return true;
-    find(cell_place(c), std::string("a ") + what + " in the last cell, where no record can place one");
+    find(code::object_out_of_reach, cell_place(c),
+         std::string("a ") + what + " in the last cell, where no record can place one");
     return false;
   }
 };
@@ -86,23 +90,26 @@ void undo_fixed_values(Work& w) {
   const int32_t st = codice_gara_st(names);
   cella& first = w.cells[1];
   if (first.dato1 != kValoreFissoCella) {
-    w.find(cell_place(1), "dato1 is " + std::to_string(first.dato1) + "; every build stores " +
-                              std::to_string(kValoreFissoCella) + " there");
+    w.find(code::fixed_value_altered, cell_place(1),
+           "dato1 is " + std::to_string(first.dato1) + "; every build stores " + std::to_string(kValoreFissoCella) +
+               " there");
   }
   if (first.dato2 != og) {
-    w.find(cell_place(1), "dato2 is " + std::to_string(first.dato2) + "; the competition code of these names is " +
-                              std::to_string(og));
+    w.find(
+        code::competition_code_altered, cell_place(1),
+        "dato2 is " + std::to_string(first.dato2) + "; the competition code of these names is " + std::to_string(og));
   }
   first.dato1 = 0;
   first.dato2 = 0;
   const voce_sim& linea = w.files.table[voce::intestazione_linea];
   if (linea.col7 != kValoreFissoLinea) {
-    w.find(entry_place(voce::intestazione_linea),
+    w.find(code::fixed_value_altered, entry_place(voce::intestazione_linea),
            "col7 is " + std::to_string(linea.col7) + "; every build stores " + std::to_string(kValoreFissoLinea));
   }
   if (linea.orario != st) {
-    w.find(entry_place(voce::intestazione_linea), "orario is " + std::to_string(linea.orario) +
-                                                      "; the competition code of these names is " + std::to_string(st));
+    w.find(
+        code::competition_code_altered, entry_place(voce::intestazione_linea),
+        "orario is " + std::to_string(linea.orario) + "; the competition code of these names is " + std::to_string(st));
   }
 }
 
@@ -119,17 +126,26 @@ void undo_finishing_marks(Work& w) {
   }
   std::vector<bool> authors(w.cells.size());
   TrackModel scratch;
-  for (std::size_t round = 0; round <= candidates.size(); ++round) {
+  // The cells without the candidates not taken for the author's, and what
+  // the pass makes of them.
+  const auto cells_without_marks = [&](const std::vector<bool>& theirs) {
     std::vector<cella> before = w.cells;
     for (const int32_t c : candidates) {
-      if (authors[static_cast<std::size_t>(c)]) continue;
+      if (theirs[static_cast<std::size_t>(c)]) continue;
       before[static_cast<std::size_t>(c)].tipo = tipo_cella::vuota;
       before[static_cast<std::size_t>(c)].dato1 = 0;
     }
+    return before;
+  };
+  const auto pass_gives_the_files = [&](const std::vector<cella>& before) {
     scratch.celle = before;
     CompileReport unused;
     finishing_sweep(scratch, unused);
-    const bool same = scratch.celle == w.cells;
+    return scratch.celle == w.cells;
+  };
+  for (std::size_t round = 0; round <= candidates.size(); ++round) {
+    std::vector<cella> before = cells_without_marks(authors);
+    bool same = pass_gives_the_files(before);
     bool changed = false;
     if (!same) {
       for (const int32_t c : candidates) {
@@ -140,11 +156,31 @@ void undo_finishing_marks(Work& w) {
         }
       }
     }
+    if (!same && !changed) {
+      // A point the pass marks again may still be the author's: an author's
+      // point of 180 can keep the pass from marking another cell. Tried one
+      // at a time, one that gives the files' cells is the author's.
+      for (const int32_t c : candidates) {
+        const auto i = static_cast<std::size_t>(c);
+        if (authors[i]) continue;
+        std::vector<bool> tried = authors;
+        tried[i] = true;
+        std::vector<cella> with = cells_without_marks(tried);
+        if (pass_gives_the_files(with)) {
+          authors = std::move(tried);
+          before = std::move(with);
+          same = true;
+          break;
+        }
+      }
+      if (!same) pass_gives_the_files(before);  // the closest cells, for the finding
+    }
     if (same || !changed) {
       if (!same) {
         for (int32_t c = 0; c <= w.n; ++c) {
           if (!(scratch.celle[static_cast<std::size_t>(c)] == w.at(c))) {
-            w.find(cell_place(c), "the finishing pass, run again on the recovered cells, does not give this cell");
+            w.find(code::finishing_marks_unexplained, cell_place(c),
+                   "the finishing pass, run again on the recovered cells, does not give this cell");
             break;
           }
         }
@@ -192,15 +228,16 @@ void check_leftovers(Work& w) {
       case tipo_cella::abbattimento:
         break;
       default:
-        w.find(cell_place(c), "tipo " + std::to_string(cell.tipo) + ", which no record makes");
+        w.find(code::cell_unexplained, cell_place(c), "tipo " + std::to_string(cell.tipo) + ", which no record makes");
         continue;
     }
     const std::array<int64_t, 5> values = {cell.dato1, cell.dato2, cell.dato3, cell.dato4, cell.tempo};
     static constexpr std::array<const char*, 5> kNames = {"dato1", "dato2", "dato3", "dato4", "tempo"};
     for (std::size_t f = 0; f < values.size(); ++f) {
       if (!may[f] && values[f] != 0) {
-        w.find(cell_place(c), std::string(kNames[f]) + " is " + std::to_string(values[f]) + " in a cell with " +
-                                  std::string(object_name(cell.tipo)) + ", where no record leaves a value");
+        w.find(code::cell_unexplained, cell_place(c),
+               std::string(kNames[f]) + " is " + std::to_string(values[f]) + " in a cell with " +
+                   std::string(object_name(cell.tipo)) + ", where no record leaves a value");
         break;
       }
     }
@@ -269,7 +306,7 @@ void add_profile(Work& w, std::vector<SourceLine>& lines, Record record, const c
   const std::vector<int32_t> again = run_profile(rows, w.n, record == Record::velocita);
   for (int32_t c = 0; c <= w.n; ++c) {
     if (again[static_cast<std::size_t>(c)] != cells[static_cast<std::size_t>(c)]) {
-      w.find(cell_place(c),
+      w.find(code::profile_unexplained, cell_place(c),
              std::string("no ") + std::string(record_format(record).keyword) + " rows give this " + field_name);
       break;
     }
@@ -303,7 +340,8 @@ std::string readable_text(Work& w, const std::string& text, const std::string& w
     changed = true;
   }
   if (changed) {
-    w.find(where, "the text \"" + text + "\" holds a comma, a line end or a leading blank, which no source gives back");
+    w.find(code::text_unreadable, where,
+           "the text \"" + text + "\" holds a comma, a line end or a leading blank, which no source gives back");
   }
   return t;
 }
@@ -340,7 +378,7 @@ std::vector<Station> recover_stations(Work& w, int count) {
     int64_t col6 = s.col6;
     const int64_t pos = s.posizione;
     if (!area_again(s, length, source.col6)) {
-      w.find(where, s.tipo == 5 || s.tipo == 6
+      w.find(code::station_unexplained, where, s.tipo == 5 || s.tipo == 6
                         ? "a station of type 5 or 6 ends 150 m past its progressive; this one does not"
                     : s.tipo == 7 || s.tipo == 8
                         ? "a station of type 7 or 8 reaches as far after its progressive as before"
@@ -350,18 +388,20 @@ std::vector<Station> recover_stations(Work& w, int count) {
       if (e == 1) {
         col6 = source.col6 ? 1 : 0;  // the first station's column 6 is cleared after it sets the area
       } else if ((s.col6 != 0) != source.col6) {
-        w.find(where, "column 6 and the end of the area do not agree");
+        w.find(code::station_unexplained, where, "column 6 and the end of the area do not agree");
       }
     }
-    if ((s.tipo >= 5 && s.tipo <= 8) && s.col6 != 0) w.find(where, "column 6 is cleared for types 5 to 8");
-    if (length % 100 != 0) w.find(where, "the area gives a length that is not a multiple of 100 m");
+    if ((s.tipo >= 5 && s.tipo <= 8) && s.col6 != 0)
+      w.find(code::station_unexplained, where, "column 6 is cleared for types 5 to 8");
+    if (length % 100 != 0)
+      w.find(code::station_unexplained, where, "the area gives a length that is not a multiple of 100 m");
     if (s.col5 != 0 && (length < 600 || e == 1)) {
-      w.find(where, "column 5 is cleared for the first station and a length under 600 m");
+      w.find(code::station_unexplained, where, "column 5 is cleared for the first station and a length under 600 m");
     }
-    if (pos % 50 != 0) w.find(where, "the progressive is not a multiple of 50");
-    if (!within_line(pos, w.n, kStationMargin)) w.find(where, "the station lies beyond the end of the line");
+    if (pos % 50 != 0) w.find(code::station_unexplained, where, "the progressive is not a multiple of 50");
+    if (!within_line(pos, w.n, kStationMargin)) w.find(code::station_unexplained, where, "the station lies beyond the end of the line");
     if (e > 1 && int64_t{s.inizio} - kStationGap < w.files.table[static_cast<std::size_t>(e) - 1].fine) {
-      w.find(where, "the area begins less than 350 m after the previous station's ends");
+      w.find(code::station_unexplained, where, "the area begins less than 350 m after the previous station's ends");
     }
     const int32_t hours = s.orario / 3600;
     const int32_t minutes = s.orario % 3600 / 60;
@@ -381,7 +421,7 @@ std::vector<Station> recover_stations(Work& w, int count) {
     }
     if (station_stops(s.tipo)) {
       station.stop = station_stop_cell(s.fine);
-      if (!station.stop) w.find(where, "the area ends at progressive 100 or less: there is no cell for its stop");
+      if (!station.stop) w.find(code::station_unexplained, where, "the area ends at progressive 100 or less: there is no cell for its stop");
     }
     stations.push_back(std::move(station));
   }
@@ -548,11 +588,13 @@ class SlowdownFinder {
         add(x, board.dato1, board.dato2, w_.at(x).dato3, true);
       }
     }
-    for (const int32_t e : ends_) w_.find(cell_place(e), "a slowdown end without a start of the same values");
+    for (const int32_t e : ends_)
+      w_.find(code::slowdown_unexplained, cell_place(e), "a slowdown end without a start of the same values");
     for (int32_t c = 0; c <= w_.n; ++c) {
       const uint8_t t = w_.at(c).tipo;
       if ((t == tipo_cella::avviso_rallentamento || t == tipo_cella::prima_avviso) && !used_.contains(c)) {
-        w_.find(cell_place(c), std::string("a ") + std::string(object_name(t)) + " that belongs to no slowdown start");
+        w_.find(code::slowdown_unexplained, cell_place(c),
+                std::string("a ") + std::string(object_name(t)) + " that belongs to no slowdown start");
       }
     }
     return std::move(out_);
@@ -581,11 +623,11 @@ class SlowdownFinder {
     return slowdown_start(s, false).has_value() || board_at(warning_board_cell(s), v, dv);
   }
 
-  // The four cells before the board: dato1 1 to 4 away from it, and the same
-  // in dato2 with a second speed.
-  bool before_board(int32_t b, bool second) const {
+  // The four cells from h down: dato1 1 to 4, and the same in dato2 with a
+  // second speed.
+  bool before_board(int32_t h, bool second) const {
     for (int32_t i = 0; i < 4; ++i) {
-      const int32_t c = before_warning_cell(b, i + 1);
+      const int32_t c = h - i;
       const int16_t d2 = second ? static_cast<int16_t>(i + 1) : 0;
       const bool visible =
           is(c, tipo_cella::prima_avviso) && w_.at(c).dato1 == i + 1 && w_.at(c).dato2 == d2 && !used_.contains(c);
@@ -612,7 +654,8 @@ class SlowdownFinder {
     bool board = false;
     if (!without_board || (with_board && board_at(b, v, dv))) {
       if (!board_at(b, v, dv)) {
-        w_.find(cell_place(s), "a slowdown start beyond 1500 m without its warning board 1200 m before it");
+        w_.find(code::slowdown_unexplained, cell_place(s),
+                "a slowdown start beyond 1500 m without its warning board 1200 m before it");
       } else {
         board = true;
         use(b);
@@ -623,12 +666,21 @@ class SlowdownFinder {
     }
     int64_t f_ta = 0;
     int64_t d_v = dv;
+    int64_t gap = 0;  // metres the start stands before its cell's progressive
     if (board) {
-      for (const bool second : {dv != 0, true}) {
-        if (f_ta == 0 && before_board(b, second)) {
-          f_ta = 1;
-          for (int32_t i = 1; i <= 4; ++i) use(before_warning_cell(b, i));
-          if (dv == 0 && second) d_v = 65536;  // a second speed whose low 16 bits are 0
+      // The four cells start at nearest((x - 1200) / 50): the cell next to the
+      // board, or, for a start 25 m past a multiple of 100 (an even start
+      // cell), the one after that, leaving a gap before the board.
+      std::vector<int32_t> firsts = {b - 1};
+      if (s % 2 == 0) firsts.push_back(b - 2);
+      for (const int32_t h : firsts) {
+        for (const bool second : {dv != 0, true}) {
+          if (f_ta == 0 && before_board(h, second)) {
+            f_ta = 1;
+            for (int32_t i = 0; i < 4; ++i) use(h - i);
+            if (dv == 0 && second) d_v = 65536;  // a second speed whose low 16 bits are 0
+            if (h == b - 2) gap = 25;
+          }
         }
       }
     }
@@ -651,9 +703,13 @@ class SlowdownFinder {
       end = b;
     }
     if (board && is(b, tipo_cella::avviso_rallentamento) && w_.at(b).dato3 != 0 && end != b) {
-      w_.find(cell_place(b), "a slowdown warning board with a flag, which only a slowdown ending at its board has");
+      w_.find(code::slowdown_unexplained, cell_place(b),
+              "a slowdown warning board with a flag, which only a slowdown ending at its board has");
     }
-    const int64_t l = end ? 50 * (int64_t{*end} - s) : 0;
+    // The end is start + length: a start moved back by `gap` takes as much
+    // more length.
+    x -= gap;
+    const int64_t l = end ? 50 * (int64_t{*end} - s) + gap : 0;
     SourceRecord record = make_record(Record::rallentamento, {x, v, l, ftt, f_ta, d_v});
     (early_ ? out_.early : out_.records).push_back(std::move(record));
   }
@@ -708,7 +764,7 @@ std::array<voce_sim, 3> source_references(Work& w) {
       return refs;
     }
   } while (std::next_permutation(order.begin(), order.end()));
-  w.find(entry_place(voce::progressiva_tre) + " to " + std::to_string(voce::progressiva_uno),
+  w.find(code::general_unexplained, entry_place(voce::progressiva_tre) + " to " + std::to_string(voce::progressiva_uno),
          "no three kilometre references give these entries once ordered");
   return {stored[2], stored[1], stored[0]};
 }
@@ -732,11 +788,12 @@ std::vector<SourceLine> general_block(Work& w) {
   if (treno.fine != 0 && treno.posizione == 9) {
     repetition.keyword = "ripetizione segnali 9 codici";
   } else if (treno.fine != 0 ? treno.posizione != 4 : treno.posizione != 0) {
-    w.find(entry_place(voce::intestazione_treno),
+    w.find(code::general_unexplained, entry_place(voce::intestazione_treno),
            "posizione " + std::to_string(treno.posizione) + " is no code system the cab-signal repetition stores");
   }
   if (treno.inizio % 50 != 0 || treno.fine % 50 != 0) {
-    w.find(entry_place(voce::intestazione_treno), "the cab-signal repetition values are not multiples of 50");
+    w.find(code::general_unexplained, entry_place(voce::intestazione_treno),
+           "the cab-signal repetition values are not multiples of 50");
   }
   lines.push_back(SourceLine::of(std::move(repetition)));
   return lines;
@@ -764,48 +821,66 @@ int32_t source_adhesion(int32_t v) { return adhesion_of(static_cast<uint8_t>(v))
 int32_t source_gradient(int32_t v) { return gradient_of(static_cast<uint8_t>(v)); }
 int32_t source_speed(int32_t v) { return speed_of(static_cast<uint8_t>(v)); }
 
-}  // namespace
+// --- the phases of the decompiler --------------------------------------------
+//
+// As the compiler reads its sources in phases, the decompiler undoes a build
+// in phases: what the build added (A), the scenario table's layout (B), the
+// objects of the train (C) and of the line (D), the mountains and the plan
+// (E), and then writes the two source files (F).
 
-Decompiled decompile(const CompiledFiles& files) {
-  Decompiled out;
-  Work w{files, files.cells, {}, 0, out.findings};
-  out.line_name = files.table[voce::intestazione_linea].testo;
-  out.train_number = files.table[voce::intestazione_treno].testo;
-  const auto& table = files.table;
+// A. The cells as the compile step left them: the route's size checked, the
+// fixed values, the competition codes and the finishing marks taken out, and
+// what no object leaves in its cell named.
+void undo_build(Work& w) {
+  const auto& table = w.files.table;
   const int32_t length = table[voce::treno_e_linea].fine;
   const int64_t expected_cells =
       length > kMaxLunghezza || length < -kCodaTracciato ? -1 : int64_t{last_cell_of(length + kCodaTracciato)} + 1;
   if (static_cast<int64_t>(w.cells.size()) != expected_cells) {
-    w.find("route file", std::to_string(w.cells.size()) + " cells; a line of " + std::to_string(length) + " m has " +
-                             (expected_cells < 0 ? std::string("none") : std::to_string(expected_cells)));
+    w.find(code::route_size_unfit, "route file",
+           std::to_string(w.cells.size()) + " cells; a line of " + std::to_string(length) + " m has " +
+               (expected_cells < 0 ? std::string("none") : std::to_string(expected_cells)));
   }
   if (w.cells.size() < 2) w.cells.resize(2);
   w.n = static_cast<int32_t>(w.cells.size()) - 1;
   w.mark.assign(w.cells.size(), false);
-  if (!empty_entry(table[0])) w.find(entry_place(0), "entry 0 holds values; every build leaves it cleared");
-
+  if (!empty_entry(table[0])) {
+    w.find(code::table_unexplained, entry_place(0), "entry 0 holds values; every build leaves it cleared");
+  }
   undo_fixed_values(w);
   undo_finishing_marks(w);
   check_leftovers(w);
+}
 
-  // Stations fill the table from entry 1 upward, sign texts from 80 downward.
-  int stations_count = 0;
+// B. Stations fill the table from entry 1 upward, sign texts from 80
+// downward, each sign text with the board that points at it.
+struct TableLayout {
+  int stations = 0;
+  int lowest_slot = 0;                    // the lowest entry a sign text takes
+  std::map<int32_t, int32_t> sign_cells;  // slot -> cell
+};
+
+TableLayout read_table_layout(Work& w) {
+  const auto& table = w.files.table;
+  TableLayout layout;
+  int& stations_count = layout.stations;
+  int& lowest_slot = layout.lowest_slot;
+  std::map<int32_t, int32_t>& sign_cells = layout.sign_cells;
   while (stations_count + 1 <= voce::primo_cartello &&
          !text_only(table[static_cast<std::size_t>(stations_count) + 1])) {
     ++stations_count;
   }
-  int lowest_slot = voce::primo_cartello + 1;  // the lowest entry a sign text takes
+  lowest_slot = voce::primo_cartello + 1;
   for (int e = voce::primo_cartello; e > stations_count; --e) {
     if (!table[static_cast<std::size_t>(e)].testo.empty() && text_only(table[static_cast<std::size_t>(e)])) {
       lowest_slot = e;
     }
   }
-  std::map<int32_t, int32_t> sign_cells;  // slot -> cell
   for (int32_t c = 0; c <= w.n; ++c) {
     const cella& cell = w.at(c);
     if (cell.tipo != tipo_cella::cartello) continue;
     if (cell.dato1 <= stations_count || cell.dato1 > voce::primo_cartello || sign_cells.contains(cell.dato1)) {
-      w.find(cell_place(c),
+      w.find(code::table_unexplained, cell_place(c),
              "a sign board pointing at entry " + std::to_string(cell.dato1) + ", which holds no sign text of its own");
       continue;
     }
@@ -814,20 +889,38 @@ Decompiled decompile(const CompiledFiles& files) {
   }
   for (int e = stations_count + 1; e < lowest_slot; ++e) {
     if (!empty_entry(table[static_cast<std::size_t>(e)])) {
-      w.find(entry_place(e), "holds values between the stations and the sign texts");
+      w.find(code::table_unexplained, entry_place(e), "holds values between the stations and the sign texts");
       break;
     }
   }
   const int signs_count = voce::primo_cartello + 1 - lowest_slot;
   if (stations_count + signs_count > voce::primo_cartello - 2) {
-    w.find("scenario table", std::to_string(stations_count) + " stations and " + std::to_string(signs_count) +
-                                 " sign texts; the table holds 78 together");
+    w.find(code::table_unexplained, "scenario table",
+           std::to_string(stations_count) + " stations and " + std::to_string(signs_count) +
+               " sign texts; the table holds 78 together");
   }
+  return layout;
+}
 
+// C. The train's objects in the cells: stations and their stop cells,
+// signals (some under a stop), slowdowns (some of whose pieces a stop may
+// cover), and the order in which signals and stations wrote the approach
+// markers.
+struct TrainObjects {
+  std::vector<Station> stations;
+  std::vector<Signal> signals;
+  std::vector<int> writers;  // the order of order_marker_writers
+  Slowdowns slowdowns;
+  std::map<int32_t, bool> signal_under;  // stop cell -> a signal stood there
+};
+
+TrainObjects recover_train_objects(Work& w, const TableLayout& layout) {
+  TrainObjects objects;
   // Stations and their stop cells, which a station sets over whatever its
   // cell held: what an object left there comes back as that object, placed
   // before the station.
-  std::vector<Station> stations = recover_stations(w, stations_count);
+  objects.stations = recover_stations(w, layout.stations);
+  const std::vector<Station>& stations = objects.stations;
   std::map<int32_t, int> stop_of;        // cell -> the last station stopping there (its index in `stations`)
   std::map<int32_t, int> first_stop_of;  // cell -> the first
   for (std::size_t i = 0; i < stations.size(); ++i) {
@@ -838,7 +931,7 @@ Decompiled decompile(const CompiledFiles& files) {
   for (const auto& [c, i] : stop_of) {
     if (c < 0 || c > w.n || w.at(c).tipo != tipo_cella::fermata ||
         w.at(c).dato1 != stations[static_cast<std::size_t>(i)].entry) {
-      w.find(entry_place(stations[static_cast<std::size_t>(i)].entry),
+      w.find(code::station_unexplained, entry_place(stations[static_cast<std::size_t>(i)].entry),
              "the station's stop cell " + std::to_string(c) + " does not hold its stop");
     }
   }
@@ -849,32 +942,34 @@ Decompiled decompile(const CompiledFiles& files) {
   for (int32_t c = 0; c <= w.n; ++c) {
     if (w.at(c).tipo != tipo_cella::segnale) continue;
     if (c < 8) {
-      w.find(cell_place(c), "a signal in the first eight cells, whose approach markers would fall before cell 0");
+      w.find(code::object_out_of_reach, cell_place(c),
+             "a signal in the first eight cells, whose approach markers would fall before cell 0");
     } else if (w.object_in_range(c, "signal")) {
       visible.push_back({c, w.at(c), std::nullopt, 0});
     }
   }
   // Slowdowns, some of whose pieces a stop may cover.
-  const Slowdowns slowdowns = SlowdownFinder(w, first_stop_of).find();
-  std::map<int32_t, bool> signal_under;  // stop cell -> a signal stood there
+  objects.slowdowns = SlowdownFinder(w, first_stop_of).find();
+  const Slowdowns& slowdowns = objects.slowdowns;
+  std::map<int32_t, bool>& signal_under = objects.signal_under;
   for (int32_t c = 0; c <= w.n; ++c) {
     const cella& cell = w.at(c);
     if (cell.tipo != tipo_cella::fermata) continue;
     if (!stop_of.contains(c)) {
-      w.find(cell_place(c), "a station stop that belongs to no station");
+      w.find(code::cell_unexplained, cell_place(c), "a station stop that belongs to no station");
       continue;
     }
     if (slowdowns.stops.contains(c)) continue;
     const bool left = cell.dato2 != 0 || cell.dato3 != 0 || cell.dato4 != 0 || cell.tempo != 0;
     if (left && !w.object_in_range(c, "station stop over an earlier object")) continue;
     if (cell.tempo != 0 && c < 8) {
-      w.find(cell_place(c), "a signal's time under a station stop in the first eight cells");
+      w.find(code::object_out_of_reach, cell_place(c), "a signal's time under a station stop in the first eight cells");
       continue;
     }
     signal_under[c] = cell.tempo != 0;
   }
-  std::vector<Signal> signals;
-  std::vector<int> writers;
+  std::vector<Signal>& signals = objects.signals;
+  std::vector<int>& writers = objects.writers;
   for (;;) {
     signals = visible;
     for (const auto& [c, signal] : signal_under) {
@@ -895,16 +990,35 @@ Decompiled decompile(const CompiledFiles& files) {
       }
     }
     if (more) continue;
-    if (stuck) w.find("approach markers", "no order of the signals and stations gives every cell's avviso");
+    if (stuck)
+      w.find(code::markers_unexplained, "approach markers",
+             "no order of the signals and stations gives every cell's avviso");
     if (!unwritten.empty()) {
-      w.find(cell_place(unwritten.front()),
+      w.find(code::markers_unexplained, cell_place(unwritten.front()),
              "avviso " + std::to_string(w.at(unwritten.front()).avviso) + ", which no signal or station writes");
     }
     break;
   }
-  std::vector<SourceRecord> hidden_boards;
+  return objects;
+}
+
+// D. The line's objects in the cells, and the train's abatement points:
+// boards (also those a stop covers), signs in the order of their entries
+// (a sign text whose board a stop covers goes to a stop cell where nothing
+// else was).
+struct CellRecords {
+  std::vector<SourceRecord> boards;
+  std::vector<SourceRecord> hidden_boards;  // under station stops
+  std::vector<SourceRecord> signs;
+  std::vector<SourceRecord> abatements;
+};
+
+CellRecords recover_cell_records(Work& w, const TableLayout& layout, const TrainObjects& objects) {
+  const auto& table = w.files.table;
+  CellRecords out;
+  std::vector<SourceRecord>& hidden_boards = out.hidden_boards;
   std::vector<int32_t> bare_stops;  // stop cells with nothing left of an earlier object
-  for (const auto& [c, signal] : signal_under) {
+  for (const auto& [c, signal] : objects.signal_under) {
     const cella& cell = w.at(c);
     if (signal) continue;
     if (cell.dato2 == 0 && cell.dato3 == 0 && cell.dato4 == 0) {
@@ -914,19 +1028,18 @@ Decompiled decompile(const CompiledFiles& files) {
     }
   }
 
-  // Signs, in the order of their entries from 80 down; a sign text whose
-  // board a stop covers goes to a stop cell where nothing else was.
-  std::vector<SourceRecord> signs;
+  std::vector<SourceRecord>& signs = out.signs;
   std::size_t next_bare = 0;
-  for (int slot = voce::primo_cartello; slot >= lowest_slot; --slot) {
+  for (int slot = voce::primo_cartello; slot >= layout.lowest_slot; --slot) {
     const std::string where = entry_place(slot) + " (sign text)";
     int32_t c = 0;
-    if (const auto found = sign_cells.find(slot); found != sign_cells.end()) {
+    if (const auto found = layout.sign_cells.find(slot); found != layout.sign_cells.end()) {
       c = found->second;
     } else if (next_bare < bare_stops.size()) {
       c = bare_stops[next_bare++];
     } else {
-      w.find(where, "no sign board points at this text, and no station stop is left to have covered it");
+      w.find(code::table_unexplained, where,
+             "no sign board points at this text, and no station stop is left to have covered it");
       continue;
     }
     if (!w.object_in_range(c, "sign board")) continue;
@@ -934,16 +1047,16 @@ Decompiled decompile(const CompiledFiles& files) {
                                 readable_text(w, table[static_cast<std::size_t>(slot)].testo, where)));
   }
 
-  // Boards, abatement points and slowdowns.
-  std::vector<SourceRecord> boards;
-  std::vector<SourceRecord> abatements;
+  std::vector<SourceRecord>& boards = out.boards;
+  std::vector<SourceRecord>& abatements = out.abatements;
   for (int32_t c = 0; c <= w.n; ++c) {
     const cella& cell = w.at(c);
     if (cell.tipo == tipo_cella::indicatore_v_max && w.object_in_range(c, "maximum-speed board")) {
       boards.push_back(board_record(c, cell, false));
     } else if (cell.tipo == tipo_cella::abbattimento_valore || cell.tipo == tipo_cella::abbattimento) {
       if (c > w.n - 2) {
-        w.find(cell_place(c), "a speed abatement point in one of the last two cells, where no record can place one");
+        w.find(code::object_out_of_reach, cell_place(c),
+               "a speed abatement point in one of the last two cells, where no record can place one");
         continue;
       }
       int64_t value = 0;
@@ -952,8 +1065,12 @@ Decompiled decompile(const CompiledFiles& files) {
     }
   }
 
-  // Mountains: types from the cells, markers where the cell still shows one;
-  // an empty cell had none, a cell an object or a mark took may have had one.
+  return out;
+}
+
+// E. Mountains: types from the cells, markers where the cell still shows one;
+// an empty cell had none, a cell an object or a mark took may have had one.
+RecoveredMountains recover_mountain_records(const Work& w) {
   std::vector<uint8_t> montagna(w.cells.size());
   std::vector<MarkerNeed> markers(w.cells.size());
   for (std::size_t c = 0; c < w.cells.size(); ++c) {
@@ -963,23 +1080,17 @@ Decompiled decompile(const CompiledFiles& files) {
                  : t == tipo_cella::vuota && !w.mark[c] ? MarkerNeed::forbidden
                                                         : MarkerNeed::either;
   }
-  const RecoveredMountains mountains = recover_mountains(montagna, markers);
-  out.findings.insert(out.findings.end(), mountains.findings.begin(), mountains.findings.end());
+  RecoveredMountains mountains = recover_mountains(montagna, markers);
+  for (Finding& f : mountains.findings) f.code = code::mountains_unexplained;
+  return mountains;
+}
 
-  // Curves from the plan.
-  if (files.plan) {
-    // A stored length the compiler never gives cannot size the plan: the
-    // sum is taken wide and held to what fits.
-    const int64_t metres = std::clamp<int64_t>(int64_t{length} + kCodaTracciato, 0, INT32_MAX);
-    RecoveredPlan plan = recover_curves(*files.plan, static_cast<int32_t>(metres), w.n);
-    out.curves = plan.curves;
-    out.findings.insert(out.findings.end(), plan.findings.begin(), plan.findings.end());
-  }
-
-  // The line source file.
+// F. The line source file, its sections in the format's order.
+std::vector<SourceLine> line_source(Work& w, const std::vector<CurveRun>& curves, const RecoveredMountains& mountains,
+                                    CellRecords& records) {
   SectionedLines line(line_format());
   line.of(Record::lunghezza_percorso) = general_block(w);
-  for (const CurveRun& c : out.curves) line.of(Record::curva).push_back(SourceLine::of(curve_record(c)));
+  for (const CurveRun& c : curves) line.of(Record::curva).push_back(SourceLine::of(curve_record(c)));
   {
     std::vector<int32_t> cells(w.cells.size());
     for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = w.cells[c].pendenza;
@@ -992,13 +1103,21 @@ Decompiled decompile(const CompiledFiles& files) {
     mountain_lines.push_back(SourceLine::of(make_record(Record::montagna, {m.inizio, m.fine, m.tipo})));
   }
   std::vector<SourceLine>& board_lines = line.of(Record::indicatori_vmax);
-  for (SourceRecord& b : boards) board_lines.push_back(SourceLine::of(std::move(b)));
-  if (!hidden_boards.empty()) board_lines.push_back(SourceLine::comment("boards that station stops cover"));
-  for (SourceRecord& b : hidden_boards) board_lines.push_back(SourceLine::of(std::move(b)));
-  for (SourceRecord& s : signs) line.of(Record::cartello_indicatore).push_back(SourceLine::of(std::move(s)));
-  out.line = std::move(line).lines(kRecoveredComment);
+  for (SourceRecord& b : records.boards) board_lines.push_back(SourceLine::of(std::move(b)));
+  if (!records.hidden_boards.empty()) board_lines.push_back(SourceLine::comment("boards that station stops cover"));
+  for (SourceRecord& b : records.hidden_boards) board_lines.push_back(SourceLine::of(std::move(b)));
+  for (SourceRecord& s : records.signs) line.of(Record::cartello_indicatore).push_back(SourceLine::of(std::move(s)));
+  return std::move(line).lines(kRecoveredComment);
+}
 
-  // The train source file.
+// F. The train source file: stations with the signals that must come before
+// one of them; the other signals after the slowdowns.
+std::vector<SourceLine> train_source(Work& w, const TrainObjects& objects, CellRecords& records) {
+  const auto& table = w.files.table;
+  const std::vector<Station>& stations = objects.stations;
+  const std::vector<Signal>& signals = objects.signals;
+  const std::vector<int>& writers = objects.writers;
+  const Slowdowns& slowdowns = objects.slowdowns;
   SectionedLines train(train_format());
   const voce_sim& figures = table[voce::treno_e_linea];
   const voce_sim& treno = table[voce::intestazione_treno];
@@ -1040,8 +1159,36 @@ Decompiled decompile(const CompiledFiles& files) {
   for (const SourceRecord& r : slowdowns.records) train.of(Record::rallentamento).push_back(SourceLine::of(r));
   for (const int i : later_signals)
     train.of(Record::segnale).push_back(SourceLine::of(signal_record(signals[static_cast<std::size_t>(i)])));
-  for (SourceRecord& a : abatements) train.of(Record::abbattimento).push_back(SourceLine::of(std::move(a)));
-  out.train = std::move(train).lines(kRecoveredComment);
+  for (SourceRecord& a : records.abatements) train.of(Record::abbattimento).push_back(SourceLine::of(std::move(a)));
+  return std::move(train).lines(kRecoveredComment);
+}
+
+}  // namespace
+
+Decompiled decompile(const CompiledFiles& files) {
+  Decompiled out;
+  Work w{files, files.cells, {}, 0, out.findings};
+  out.line_name = files.table[voce::intestazione_linea].testo;
+  out.train_number = files.table[voce::intestazione_treno].testo;
+
+  undo_build(w);
+  const TableLayout layout = read_table_layout(w);
+  const TrainObjects objects = recover_train_objects(w, layout);
+  CellRecords records = recover_cell_records(w, layout, objects);
+  const RecoveredMountains mountains = recover_mountain_records(w);
+  out.findings.insert(out.findings.end(), mountains.findings.begin(), mountains.findings.end());
+  if (files.plan) {
+    // A stored length the compiler never gives cannot size the plan: the
+    // sum is taken wide and held to what fits.
+    const int64_t metres =
+        std::clamp<int64_t>(int64_t{files.table[voce::treno_e_linea].fine} + kCodaTracciato, 0, INT32_MAX);
+    RecoveredPlan plan = recover_curves(*files.plan, static_cast<int32_t>(metres), w.n);
+    for (Finding& f : plan.findings) f.code = code::plan_unexplained;
+    out.curves = plan.curves;
+    out.findings.insert(out.findings.end(), plan.findings.begin(), plan.findings.end());
+  }
+  out.line = line_source(w, out.curves, mountains, records);
+  out.train = train_source(w, objects, records);
   return out;
 }
 

@@ -57,4 +57,14 @@ ChosenScenario choose_scenario(const fs::path& place, const std::optional<std::s
   return chosen;
 }
 
+std::string damage_text(const Damage& damage) {
+  return damage.file + ": byte " + std::to_string(damage.offset) + ": error " + std::to_string(damage.code) + ": " +
+         damage.what;
+}
+
+std::string finding_text(const std::string& file, const Finding& finding) {
+  return file + ": " + finding.where + ": " +
+         (finding.code != 0 ? "error " + std::to_string(finding.code) + ": " : "") + finding.what;
+}
+
 }  // namespace scenario::tool

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/file_names.h"
+#include "output/compiled_input.h"
 
 namespace scenario::tool {
 
@@ -21,5 +22,13 @@ struct ChosenScenario {
 // usage error listing them.
 ChosenScenario choose_scenario(const std::filesystem::path& place, const std::optional<std::string>& line_name,
                                const std::optional<std::string>& train_number);
+
+// A compiled file that does not decode whole, for standard error:
+// "NAME: byte 3015: error 401: what".
+std::string damage_text(const Damage& damage);
+
+// Something the decompiler found, for standard error:
+// "NAME.sim: cell 700 (progressive 34950): error 413: what".
+std::string finding_text(const std::string& file, const Finding& finding);
 
 }  // namespace scenario::tool

@@ -39,9 +39,14 @@ const Command kDecompileCommand = {
     "bit for bit. The sources are then compiled in memory and compared with DIR's\n"
     "files: the last line on standard output says whether they give every byte.\n"
     "\n"
-    "What no source can give (a plan not made of the six curve classes, cells that\n"
-    "no record produces, a file cut short) is reported on standard error, naming\n"
-    "the cell, entry or metre; the closest sources are still written.\n"
+    "Each file is first decoded whole: a file cut short, with bytes after its last\n"
+    "record, or with a count that does not fit (a text length, the line length\n"
+    "that sizes the other two files) is reported on standard error with its name\n"
+    "and the byte where it stops fitting; the round trip is then not tried. What\n"
+    "no source can give (a plan not made of the six curve classes, cells that no\n"
+    "record produces) is reported there too, naming the cell, entry or metre. In\n"
+    "both cases the closest sources are still written, and each report carries\n"
+    "its code (scenario_tool explain CODE).\n"
     "\n"
     "NAME and NUM come from the compiled files' names unless given; when DIR holds\n"
     "several scenarios, they choose one. Sources named otherwise than the files\n"
@@ -53,9 +58,9 @@ const Command kDecompileCommand = {
     "  --train-number NUM    the train number of the sources\n"
     "  --force               replace existing source files\n"
     "\n"
-    "Exit status: 0 the sources give every byte; 1 written, but something is\n"
-    "reported; 2 nothing written (no compiled files, a source file exists); 64\n"
-    "usage error.\n",
+    "Exit status: 0 the sources give every byte of whole files; 1 written, but\n"
+    "something is reported (a damaged file among them); 2 nothing written (no\n"
+    "compiled files, a source file exists); 64 usage error.\n",
     decompile_command,
 };
 
@@ -68,9 +73,10 @@ int decompile_command(const std::vector<std::string>& args) {
   check_name(chosen.names.nome_linea, "the line name");
   check_name(chosen.names.numero_treno, "the train number");
 
-  std::vector<Finding> findings;
-  const CompiledFiles files = read_compiled_files(chosen.sim_file, findings);
+  // Every file is decoded whole before anything is recovered from it.
+  const CompiledFiles files = read_compiled_files(chosen.sim_file);
   const Decompiled d = decompile(files);
+  std::vector<Finding> findings = files.notes;
   findings.insert(findings.end(), d.findings.begin(), d.findings.end());
   const std::string line_bytes = source_file_bytes(render(d.line));
   const std::string train_bytes = source_file_bytes(render(d.train));
@@ -87,22 +93,28 @@ int decompile_command(const std::vector<std::string>& args) {
   // competition codes come from.
   const std::string line_name = d.line_name.empty() ? chosen.found.nome_linea : d.line_name;
   const std::string train_number = d.train_number.empty() ? chosen.found.numero_treno : d.train_number;
-  const RoundTrip trip = round_trip(files, line_name, train_number, line_bytes, train_bytes, files.plan.has_value());
-  for (const Finding& f : findings)
-    std::cerr << utf8_of_path(chosen.sim_file.filename()) << ": " << f.where << ": " << f.what << "\n";
-  for (const Finding& f : trip.differences) {
-    std::cerr << "round trip: " << f.where << ": " << f.what << " (files, recovered sources)\n";
-  }
-  if (trip.more_differences > 0) std::cerr << "round trip: " << trip.more_differences << " more differences\n";
+  const std::string sim_name = utf8_of_path(chosen.sim_file.filename());
+  for (const Damage& damage : files.damage) std::cerr << damage_text(damage) << "\n";
+  for (const Finding& f : findings) std::cerr << finding_text(sim_name, f) << "\n";
   if (!files.plan) std::cout << "no plan file: the line source has no curves\n";
   if (line_name != chosen.names.nome_linea || train_number != chosen.names.numero_treno) {
     std::cout << "the files store the names " << line_name << " and " << train_number
               << "; the sources compile to files of their own names\n";
   }
-  const bool clean = findings.empty() && trip.same;
+  // Files that do not decode whole have bytes no sources give: the round
+  // trip is not tried on them.
+  if (!files.damage.empty()) {
+    std::cout << "round trip: not tried: the compiled files do not decode whole\n";
+    return kExitCodeSet;
+  }
+  const RoundTrip trip = round_trip(files, line_name, train_number, line_bytes, train_bytes, files.plan.has_value());
+  for (const Finding& f : trip.differences) {
+    std::cerr << "round trip: " << f.where << ": " << f.what << " (files, recovered sources)\n";
+  }
+  if (trip.more_differences > 0) std::cerr << "round trip: " << trip.more_differences << " more differences\n";
   std::cout << (trip.same ? "round trip: the sources give every byte of the compiled files\n"
                           : "round trip: the sources do not give the compiled files\n");
-  return clean ? kExitClean : kExitCodeSet;
+  return findings.empty() && trip.same ? kExitClean : kExitCodeSet;
 }
 
 }  // namespace scenario::tool

@@ -36,7 +36,10 @@ const Command kDiffCommand = {
     "moved or retimed, a signal's, board's, sign's or slowdown's values changed,\n"
     "one added or removed, a gradient, speed or adhesion section\n"
     "changed between two kilometres, a curve changed, a general value changed.\n"
-    "What records do not tell apart is given field by field.\n"
+    "What records do not tell apart is given field by field. Compiled files are\n"
+    "decoded whole first: a side with a file cut short, with bytes after its last\n"
+    "record or with a count that does not fit cannot be read; each such file is\n"
+    "named on standard error with the byte where it stops fitting.\n"
     "\n"
     "Options:\n"
     "  --json    the differences as one JSON document\n"
@@ -53,9 +56,12 @@ CompiledFiles side(const std::vector<std::string>& operands, std::size_t& next) 
   const fs::path first = path_from_utf8(operands.at(next++));
   if (fs::is_directory(first) || kind_of_file(utf8_of_path(first.filename())) == FileKind::scenario) {
     const ChosenScenario chosen = choose_scenario(first, std::nullopt, std::nullopt);
-    std::vector<Finding> findings;
-    CompiledFiles files = read_compiled_files(chosen.sim_file, findings);
-    for (const Finding& f : findings) std::cerr << kToolName << ": " << f.where << ": " << f.what << "\n";
+    // A side is compared only when every file of it decodes whole.
+    CompiledFiles files = read_compiled_files(chosen.sim_file);
+    if (!files.damage.empty()) {
+      for (const Damage& damage : files.damage) std::cerr << kToolName << ": " << damage_text(damage) << "\n";
+      throw RunTimeFailure(utf8_of_path(first) + " cannot be read: its compiled files do not decode whole");
+    }
     return files;
   }
   if (next >= operands.size())

@@ -40,6 +40,22 @@ std::string tests_text(const RecordFormat& record) {
   return text + (record.exact_case ? " (exact letter case)" : " (any letter case)");
 }
 
+// What a record's values do when they leave the bits they are packed into:
+// the object is refused whole, never placed in part.
+std::string_view overflow_note(Record record) {
+  switch (record) {
+    case Record::indicatori_vmax:
+      return "A speed pair outside -32768 to 32767 is a run-time failure (code 25) at the speed that takes it "
+             "there; the board is refused whole, nothing of it is placed.";
+    case Record::segnale:
+      return "A value whose packing leaves 32 bits (s1 x 10 + d1 and the others) is a run-time failure (code 25) "
+             "at that value; as with a board's speed, the signal is refused whole: neither its cell nor its "
+             "approach markers are written.";
+    default:
+      return {};
+  }
+}
+
 void records_section(std::string& out, std::span<const RecordFormat> records) {
   for (const RecordFormat& record : records) {
     out += "#### `" + std::string(record.keyword) + "`\n\n";
@@ -57,6 +73,7 @@ void records_section(std::string& out, std::span<const RecordFormat> records) {
     out += "\nAs the template writes it: `" + std::string(record.keyword);
     for (const FieldFormat& f : record.fields) out += ", " + std::string(f.name);
     out += "`\n\n";
+    if (const std::string_view note = overflow_note(record.id); !note.empty()) out += std::string(note) + "\n\n";
   }
 }
 
@@ -143,8 +160,10 @@ std::string format_reference() {
   kilometre_section(out);
   out +=
       "## Codes\n\nErrors are the compile's codes (the compile stops at the first), the finishing codes and the "
-      "two error numbers the program shows; warnings and notes are the checker's. `scenario_tool explain CODE` "
-      "tells why each matters and how to fix it.\n\n| code | severity | name | meaning |\n|---|---|---|---|\n";
+      "two error numbers the program shows; warnings and notes are the checker's; codes from 400 are those of "
+      "`decompile` and `diff`: compiled files that do not decode whole, and what no source can give. "
+      "`scenario_tool explain CODE` tells why each matters and how to fix it.\n\n| code | severity | name | meaning "
+      "|\n|---|---|---|---|\n";
   for (const CodeEntry& entry : kCodeTable) {
     out += "| " + std::to_string(entry.number) + " | " + std::string(severity_name(entry.severity)) + " | `" +
            std::string(entry.name) + "` | " + cell(entry.text) + " |\n";
