@@ -645,6 +645,43 @@ TEST(ScenarioTool, CheckWritesSarifAndJsonForMachines) {
   EXPECT_EQ(report.at("summary").at("read").at("stazione"), 1);
 }
 
+// A warning about a value another record replaced points at that record: a
+// note line under the text, relatedLocations in SARIF, "related" in JSON.
+TEST(ScenarioTool, CheckPointsAtTheRecordThatReplacedAValue) {
+  Author author([](auto& line, auto&) { replace(line, "indicatori_vmax,  1550", "indicatori_vmax,  250"); });
+  const std::vector<std::string> args = {"check", "src/Valle_linea.txt", "src/Valle_123-.txt"};
+  const ToolRun text = tool(author.folder.path(), args);
+  EXPECT_EQ(text.status, 1);
+  EXPECT_NE(text.out.find("src/Valle_linea.txt:9:19: warning 229: the speed board of \"indicatori_vmax\""),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("\n  note: src/Valle_123-.txt:5:17: the station's stop that takes cell 6 (250 m)\n"),
+            std::string::npos)
+      << text.out;
+
+  std::vector<std::string> sarif_args = args;
+  sarif_args.insert(sarif_args.end(), {"--format", "sarif"});
+  const nlohmann::json log = nlohmann::json::parse(tool(author.folder.path(), sarif_args).out);
+  const nlohmann::json& result = log.at("runs")[0].at("results")[0];
+  EXPECT_EQ(result.at("ruleId"), "229");
+  const nlohmann::json& related = result.at("relatedLocations").at(0);
+  EXPECT_EQ(related.at("physicalLocation").at("region").at("startLine"), 5);
+  EXPECT_TRUE(
+      related.at("physicalLocation").at("artifactLocation").at("uri").get<std::string>().ends_with("/Valle_123-.txt"));
+  EXPECT_FALSE(related.at("message").at("text").get<std::string>().empty());
+
+  std::vector<std::string> json_args = args;
+  json_args.insert(json_args.end(), {"--format", "json"});
+  const nlohmann::json report = nlohmann::json::parse(tool(author.folder.path(), json_args).out);
+  EXPECT_EQ(report.at("diagnostics")[0].at("related")[0].at("file"), "src/Valle_123-.txt");
+  EXPECT_EQ(report.at("diagnostics")[0].at("related")[0].at("line"), 5);
+
+  // --max-errors takes a whole number.
+  std::vector<std::string> bad = args;
+  bad.insert(bad.end(), {"--max-errors", "many"});
+  EXPECT_EQ(tool(author.folder.path(), bad).status, 64);
+}
+
 TEST(ScenarioTool, ExplainTellsEveryCodeAndTheFormatReferenceIsTheDocs) {
   testing::TempFolder folder;
   const ToolRun list = tool(folder.path(), {"explain", "--list"});

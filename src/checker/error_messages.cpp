@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "checker/source_links.h"
 #include "compiler/record_builders.h"
 #include "view/scenario_view.h"
-#include "checker/source_links.h"
 
 namespace scenario {
 
@@ -158,16 +158,36 @@ void explain_failure(Diagnostic& d, const CompileReport& report, const ObservedR
   }
   if (const ObservedField* field = field_at_place(record, report.place)) {
     d.message = "the " + std::string(field->format->name) + " of " + in_quotes(keyword) + ": " + reason;
-    if (!field->format->range.empty())
-      d.hint = std::string(field->format->name) + ": " + std::string(field->format->range);
+    if (const std::string range = range_text(*field->format); !range.empty())
+      d.hint = std::string(field->format->name) + ": " + range;
   } else if (reason.find("is not") != std::string::npos) {
     // The field that failed to read is not in the record's list yet.
     const std::size_t next = record->fields.size();
     if (next < needed) {
       const FieldFormat& field = record->format->fields[next];
       d.message = "the " + std::string(field.name) + " of " + in_quotes(keyword) + ": " + reason;
-      d.hint = std::string(field.name) + " takes " +
-               (field.range.empty() ? std::string("a whole number") : std::string(field.range));
+      const std::string range = range_text(field);
+      d.hint = std::string(field.name) + " takes " + (range.empty() ? std::string("a whole number") : range);
+      // A kilometre as the signs write it, "7+900", where metres belong.
+      const std::string_view line = line_of(o, report.place.file, report.place.line);
+      const auto column = static_cast<std::size_t>(report.place.column);
+      if (column < line.size()) {
+        const std::string_view text =
+            line.substr(column, static_cast<std::size_t>(field_length(o, report.place, false)));
+        const std::size_t plus = text.find('+');
+        const auto digits = [](std::string_view t) {
+          return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        const std::string_view km = text.substr(0, std::min(plus, text.size()));
+        std::string_view metres = plus == std::string_view::npos ? std::string_view() : text.substr(plus + 1);
+        metres = metres.substr(0, metres.find_last_not_of(" \t") + 1);
+        if (plus != std::string_view::npos && plus > 0 && digits(km) && digits(metres) && metres.size() == 3) {
+          d.message = "the " + std::string(field.name) + " of " + in_quotes(keyword) + " is written " +
+                      in_quotes(text.substr(0, plus + 1 + metres.size())) +
+                      ", a kilometre as the signs show it; a progressive is in metres";
+          d.hint = "write " + std::string(km) + std::string(metres);
+        }
+      }
     }
   }
 }

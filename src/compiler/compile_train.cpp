@@ -10,6 +10,7 @@
 #include "compiler/integer_fields.h"
 #include "compiler/record_builders.h"
 #include "compiler/source_phase.h"
+#include "compiler/station_rules.h"
 
 namespace scenario {
 
@@ -265,9 +266,10 @@ Next TrainPhase::stazione() {
     }
   }
   if (stops) {
-    const double q = e.fine / 50.0 - 1;
-    if (q <= 1) return fail(code::station_without_stop_cell, "progressive");  // cells 0 and 1 cannot hold a stop
-    cella& stop = model_.cella_at(nearest(q));
+    if (stop_cell_position(e.fine) <= 1) {
+      return fail(code::station_without_stop_cell, "progressive");  // cells 0 and 1 cannot hold a stop
+    }
+    cella& stop = model_.cella_at(stop_cell_of(e.fine));
     stop.tipo = tipo_cella::fermata;
     stop.dato1 = low16(station_index_);
   }

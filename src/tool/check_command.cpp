@@ -1,6 +1,7 @@
 // scenario_tool check: every problem of an author's two source files in one
 // run, errors, warnings and notes, with codes, places and hints.
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "checker/checker.h"
@@ -14,7 +15,7 @@ namespace scenario::tool {
 const Command kCheckCommand = {
     "check",
     "scenario_tool check LINE TRAIN [--line-name NAME] [--train-number NUM] [--format text|json|sarif]\n"
-    "                    [--disable CODE]... [--warnings-as-errors]",
+    "                    [--disable CODE]... [--warnings-as-errors] [--max-errors N]",
     "Reads the line source file LINE and the train source file TRAIN, writes\n"
     "nothing, and reports every problem it finds:\n"
     "\n"
@@ -37,6 +38,8 @@ const Command kCheckCommand = {
     "  --disable CODE          leave out the warnings and notes of this code (by\n"
     "                          number or name; may be given again)\n"
     "  --warnings-as-errors    count every warning as an error\n"
+    "  --max-errors N          list at most N errors (default 200; 0 lists every\n"
+    "                          one); the summary says how many more there are\n"
     "\n"
     "Exit status: 0 clean (notes allowed); 1 warnings only; 2 errors; 64 usage\n"
     "error.\n",
@@ -44,7 +47,8 @@ const Command kCheckCommand = {
 };
 
 int check_command(const std::vector<std::string>& args) {
-  const Arguments arguments(args, {"--warnings-as-errors"}, {"--line-name", "--train-number", "--format", "--disable"});
+  const Arguments arguments(args, {"--warnings-as-errors"},
+                            {"--line-name", "--train-number", "--format", "--disable", "--max-errors"});
   arguments.expect_operands(2, 2);
   const OutputFormat format = output_format(arguments);
   CheckOptions options;
@@ -60,7 +64,14 @@ int check_command(const std::vector<std::string>& args) {
   }
   const AuthorSources sources = read_author_sources(arguments);
 
-  CheckResult result = check_scenario({sources.names, sources.line, sources.train});
+  CheckLimits limits;
+  if (const std::optional<std::string> most = arguments.value("--max-errors")) {
+    if (most->empty() || most->size() > 9 || most->find_first_not_of("0123456789") != std::string::npos) {
+      throw UsageError("--max-errors takes a whole number, 0 for no limit");
+    }
+    limits.most_errors = std::stoi(*most);
+  }
+  CheckResult result = check_scenario({sources.names, sources.line, sources.train}, limits);
   apply_options(result, options);
   std::cout << check_output(result, sources, format);
   if (result.count(Severity::error) > 0) return kExitNoFiles;

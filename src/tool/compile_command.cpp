@@ -9,11 +9,11 @@
 #include "base/file_names.h"
 #include "base/read_file.h"
 #include "base/source_folder.h"
-#include "compiler/codes.h"
 #include "checker/checker.h"
+#include "checker/observation.h"
+#include "compiler/codes.h"
 #include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
-#include "checker/observation.h"
 #include "tool/author_sources.h"
 #include "tool/command_line.h"
 #include "tool/commands.h"
@@ -106,6 +106,9 @@ int compile_command(const std::vector<std::string>& args) {
                 << sources.line_path << ", which must come before anything that needs the line\n";
     }
     std::cerr << summary_text(checked) << "\n";
+    // Nothing is written; the last line still names the code, as after a
+    // build that wrote its files.
+    std::cout << "codice_errore " << (report.code != code::none ? report.code : code::run_time_failure) << "\n";
     return kExitNoFiles;
   }
   if (finish != Finish::compiled) {
