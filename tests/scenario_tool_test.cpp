@@ -216,7 +216,9 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
       {"no line length", [](auto& line, auto&) { line.erase(line.begin() + 1); },
        "src/Valle_linea.txt:4: error 25: the line has no length: \"lunghezza percorso\" is missing from the general "
        "block",
-       2, "", false},
+       2, "codice_errore 25", false},
+      {"no general block", [](auto& line, auto&) { replace(line, "[generale]", "[general]"); },
+       "src/Valle_linea.txt:1: error 102: the line source file has no \"[generale]\"", 2, "codice_errore 102", false},
   };
   for (const auto& c : cases) {
     Author author(c.edit);

@@ -268,6 +268,87 @@ TEST(SourceWarnings, DegenerateGeometryAndTextsAreNamed) {
   });
 }
 
+// A mistake that the compile meets as another problem is named as what it is,
+// at its own place, with the fix.
+TEST(SourceWarnings, DiagnosesNameTheRealMistake) {
+  const struct {
+    const char* what;
+    char file;
+    int line;
+    std::string with;
+    bool insert;
+    int32_t code;
+    Where place;
+    std::string says;
+    std::string hint;
+  } cases[] = {
+      {"a semicolon glued to the keyword",
+       'T',
+       6,
+       "stazione;    8050, 28,  300,  0, 0, 0,  0,0,0,  0,0,0,   30,  14, 3, 0, MONTE",
+       false,
+       8,
+       {'T', 6, "28"},
+       "holds \";    8050\" after the keyword",
+       "write a comma right after \"stazione\""},
+      {"a kilometre for a progressive",
+       'T',
+       7,
+       "segnale,    2+800,   1, 4, 0,  0, 0,    0,  0,0,0, 0",
+       false,
+       25,
+       {'T', 7, "2+800"},
+       "a kilometre as the signs show it",
+       "write 2800"},
+      {"a third comment in a row",
+       'L',
+       8,
+       "-- one\n-- two\n-- three",
+       true,
+       236,
+       {'L', 10, "-- three"},
+       "follows 2 comments in a row",
+       "put a record between"},
+      {"a field inserted in a station",
+       'T',
+       6,
+       "stazione,    8050, 28,  300,  0, 0, 0,  0,0,0,  0,0,0,   30,  14, 3, 0, 0, MONTE",
+       false,
+       237,
+       {'T', 6, "MONTE"},
+       "has a field more than its 17",
+       "remove the field too many"},
+      {"a right curve misspelled",
+       'L',
+       5,
+       "[curve]\ncurvd4,  500,  600",
+       true,
+       201,
+       {'L', 6, "curvd4"},
+       "names no record",
+       "did you mean \"curvad4\"?"},
+  };
+  for (const auto& c : cases) {
+    Lines line = kSmallLine, train = kSmallTrain;
+    put(c.file == 'L' ? line : train, c.line, c.with, c.insert);
+    const CheckResult result = check_scenario({kNames, crlf(line), crlf(train)});
+    const SourcePlace place = place_of(c.place, line, train);
+    const auto found = std::find_if(result.diagnostics.begin(), result.diagnostics.end(),
+                                    [&](const Diagnostic& d) { return d.code == c.code && d.place == place; });
+    ASSERT_NE(found, result.diagnostics.end())
+        << c.what << ": no " << c.code << " at " << place.line << ":" << place.column << listing(result);
+    EXPECT_NE(found->message.find(c.says), std::string::npos) << c.what << ": " << found->message;
+    EXPECT_NE(found->hint.find(c.hint), std::string::npos) << c.what << ": " << found->hint;
+  }
+  // A file saved as UTF-16 is named so, whatever else its bytes give.
+  std::string utf16;
+  for (const char ch : crlf(kSmallTrain)) utf16 += std::string{ch, '\0'};
+  const CheckResult result = check_scenario({kNames, crlf(kSmallLine), "\xFF\xFE" + utf16});
+  EXPECT_TRUE(std::any_of(result.diagnostics.begin(), result.diagnostics.end(), [](const Diagnostic& d) {
+    return d.code == 235 && d.place.file == kNames.train_source();
+  })) << listing(result);
+}
+
 // Correct writings, however unusual, give no warning: tabs, CR CR LF, a
 // byte-order mark before "[generale]", "+4", leading zeros, values at both ends
 // of their ranges, sections in another order.

@@ -143,19 +143,11 @@ class RecordWarnings {
   }
 
  private:
-  // A keyword field holds the keyword's words only (and the digits of a
-  // curve's class or of the code system): anything else glued to it, such as
-  // "stazione;  8050", took in what should have been the first field.
+  // A keyword field holds the keyword's words only: anything glued to it,
+  // such as "stazione;  8050", took in what should have been the first field.
   void glued_to_keyword(const ObservedRecord& r, std::string_view keyword) {
-    if (keyword.starts_with("#")) return;
-    const bool digits = r.format->id == Record::curva || r.format->id == Record::ripetizione_segnali;
-    const auto stray = std::find_if(keyword.begin(), keyword.end(), [digits](char ch) {
-      const auto u = static_cast<unsigned char>(ch);
-      const bool letter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || u >= 0x80;
-      return !(letter || ch == ' ' || ch == '_' || ch == '\t' || (digits && ch >= '0' && ch <= '9'));
-    });
-    if (stray == keyword.end()) return;
-    const std::string_view rest = keyword.substr(static_cast<std::size_t>(stray - keyword.begin()));
+    const std::string rest = warnings::glued_to_keyword(r);
+    if (rest.empty()) return;
     c_.at_keyword(code::keyword_with_stray_characters, r,
                   "the keyword field " + in_quotes(keyword) + " holds " + in_quotes(rest) +
                       " after the keyword: a field ends only at a comma, so what follows is read one field early",

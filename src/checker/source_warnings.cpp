@@ -42,6 +42,19 @@ bool is_text(const FieldFormat& format) {
   return format.type == FieldType::text || format.type == FieldType::stored_text;
 }
 
+std::string glued_to_keyword(const ObservedRecord& record) {
+  const std::string_view keyword = trimmed(record.keyword);
+  if (keyword.starts_with("#")) return {};
+  const bool digits = record.format->id == Record::curva || record.format->id == Record::ripetizione_segnali;
+  const auto stray = std::find_if(keyword.begin(), keyword.end(), [digits](char ch) {
+    const auto u = static_cast<unsigned char>(ch);
+    const bool letter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || u >= 0x80;
+    return !(letter || ch == ' ' || ch == '_' || ch == '\t' || (digits && ch >= '0' && ch <= '9'));
+  });
+  if (stray == keyword.end()) return {};
+  return std::string(keyword.substr(static_cast<std::size_t>(stray - keyword.begin())));
+}
+
 namespace {
 
 Block general_block(const Observation& o, const FileNames& names) {

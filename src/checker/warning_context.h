@@ -26,6 +26,10 @@ bool is_number(std::string_view text);
 std::string lower(std::string_view text);
 bool before(const SourcePlace& a, const SourcePlace& b);
 bool is_text(const FieldFormat& format);
+// What stands in a record's keyword field after its keyword's words (and the
+// digits a curve or the cab-signal repetition takes): ";  8050" of
+// "stazione;  8050". Empty when nothing does.
+std::string glued_to_keyword(const ObservedRecord& record);
 
 // The lines of the line source file's general block: from "[generale]" to the
 // header that ends it.

@@ -259,7 +259,7 @@ constexpr FieldFormat kSignal[] = {
     {"tempo",
      T::int32,
      "s",
-     "0, or 101 to 255; counts only when sx is 2",
+     "1 to 100 are stored as 101; counts only when sx is 2",
      "the signal's time",
      "the cell's tempo when sx is 2 (1 to 100 become 101); 0 otherwise",
      P::none,
