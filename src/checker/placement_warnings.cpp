@@ -37,6 +37,7 @@ class Placements {
     if (!c_.complete || c_.model.ultima_cella() < 0) return;
     claim_objects();
     replaced_objects();
+    approach_markers();
     stations();
     mountains();
   }
@@ -107,6 +108,62 @@ class Placements {
                       num(by->record->place.line) + ": the " + lost.what + " is lost",
                   "move one of the two at least 50 m away");
       c_.last().related.push_back(c_.related(*by->field, "the " + by->what + " that takes " + cell_text(lost.cell)));
+    }
+  }
+
+  // The approach markers of signals (100 to 400 m before them) and of
+  // stations' stops (the four cells before the stop): a later one in the same
+  // cell replaces an earlier one.
+  void approach_markers() {
+    struct Marker {
+      const ObservedRecord* record;
+      const ObservedField* field;
+      int32_t cell;
+      uint8_t value;
+      const char* whose;
+    };
+    std::vector<Marker> markers;
+    int32_t station = 0;
+    for (const ObservedRecord& r : c_.o.records) {
+      if (r.format->id == Record::stazione) ++station;
+      if (!r.complete()) continue;
+      if (r.format->id == Record::segnale) {
+        const int32_t c = object_cell(*r.number("posizione"));
+        const int64_t sides = int64_t{*r.number("sx")} * 3 + *r.number("dx");
+        for (int32_t k = 1; k <= 4; ++k) {
+          markers.push_back({&r, r.field("posizione"), c - 2 * k, static_cast<uint8_t>(sides * 10 + k), "signal"});
+        }
+      } else if (r.format->id == Record::stazione && station < voce::primo_cartello) {
+        const voce_sim& e = c_.model.tabella_sim[static_cast<std::size_t>(station)];
+        if (e.tipo >= 25 || e.tipo == 5 || e.tipo == 6) continue;
+        for (int32_t k = 1; k <= 4; ++k) {
+          const double q = e.fine / 50.0 - k - 1;
+          if (q > 1) {
+            markers.push_back({&r, r.field("progressive"), nearest(q), static_cast<uint8_t>(80 + k), "station's stop"});
+          }
+        }
+      }
+    }
+    const ObservedRecord* told = nullptr;
+    for (std::size_t i = 0; i < markers.size(); ++i) {
+      const Marker& lost = markers[i];
+      if (lost.record == told || lost.field == nullptr || lost.cell < 0 || lost.cell > c_.model.ultima_cella())
+        continue;
+      const uint8_t now = c_.model.celle[static_cast<std::size_t>(lost.cell)].avviso;
+      if (now == lost.value) continue;
+      const Marker* by = nullptr;
+      for (std::size_t j = i + 1; j < markers.size(); ++j) {
+        if (markers[j].cell == lost.cell && markers[j].value == now) by = &markers[j];
+      }
+      if (by == nullptr || by->record == lost.record || by->field == nullptr) continue;
+      told = lost.record;
+      c_.at_field(code::object_replaced, *lost.field,
+                  "the approach marker " + num(lost.value) + " of this " + lost.whose + " in cell " + num(lost.cell) +
+                      " is replaced by the marker " + num(now) + " of the " + by->whose + " of line " +
+                      num(by->record->place.line) + ": the driver is not warned of this " + lost.whose + " there",
+                  "move one of the two, so that their approach markers do not share a cell");
+      c_.last().related.push_back(
+          c_.related(*by->field, std::string("the ") + by->whose + " whose marker takes the cell"));
     }
   }
 
