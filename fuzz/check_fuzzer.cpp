@@ -4,7 +4,10 @@
 // marker "==treno==", the train source file. Whatever the bytes, the check
 // must end without a fault, every diagnostic must carry a code of the code
 // table with its severity, and its first error must be the compile's own: the
-// same code, in the same file, at the same line.
+// same code, in the same file, at the same line. For an input that compiles,
+// every record whose stored values differ from those written (a field outside
+// its range, an object not in its cell) carries a diagnostic at its line.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,15 +15,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/file_names.h"
 #include "base/run_time_failure.h"
 #include "base/source_folder.h"
-#include "driver/form1.h"
 #include "checker/checker.h"
 #include "checker/error_messages.h"
-#include "output/memorizza_percorso.h"
 #include "checker/observation.h"
+#include "driver/form1.h"
+#include "output/memorizza_percorso.h"
 
 namespace {
 
@@ -35,8 +40,49 @@ const FileNames kNames{std::string(kNomeLinea), std::string(kNumeroTreno)};
   std::abort();
 }
 
-// The compile's first error, as the compile command tells it.
-std::optional<Diagnostic> compile_first_error(const CheckSources& sources) {
+// The records of a compile without errors whose values did not land as
+// written, found from the format table and the final model alone: a numeric
+// field outside its range, or an object that is not in the cell its
+// progressive gives it. Each is a file and a line.
+std::vector<std::pair<std::string, int32_t>> records_not_landed(const Observation& o, const TrackModel& model) {
+  std::vector<std::pair<std::string, int32_t>> lost;
+  for (const ObservedRecord& r : o.records) {
+    if (!r.complete()) continue;
+    bool landed = true;
+    for (const ObservedField& f : r.fields) {
+      const ValueRange& range = f.format->limits;
+      if (!range.when_field.empty() && r.number(range.when_field) != range.when_value) continue;
+      if (out_of_range(*f.format, f.number).beyond != Beyond::unchecked) landed = false;
+    }
+    const auto holds = [&model](int32_t cell, uint8_t tipo) {
+      return cell < 0 || cell > model.ultima_cella() || model.celle[static_cast<std::size_t>(cell)].tipo == tipo;
+    };
+    switch (r.format->id) {
+      case Record::segnale:
+        landed = landed && holds(object_cell(*r.number("posizione")), tipo_cella::segnale);
+        break;
+      case Record::indicatori_vmax:
+        landed = landed && holds(object_cell(*r.number("posizione")), tipo_cella::indicatore_v_max);
+        break;
+      case Record::cartello_indicatore:
+        landed = landed && holds(object_cell(*r.number("progressive")), tipo_cella::cartello);
+        break;
+      case Record::abbattimento:
+        landed = landed && holds(boundary_cell(*r.number("progressive")),
+                                 *r.number("value") >= 1 ? tipo_cella::abbattimento_valore : tipo_cella::abbattimento);
+        break;
+      default:
+        break;
+    }
+    if (!landed) lost.emplace_back(r.place.file, r.place.line);
+  }
+  return lost;
+}
+
+// The compile's first error, as the compile command tells it; and, when it
+// has none, the records whose values did not land.
+std::optional<Diagnostic> compile_first_error(const CheckSources& sources,
+                                              std::vector<std::pair<std::string, int32_t>>& not_landed) {
   MemoryFolder folder;
   if (sources.line) folder.put(kNames.line_source(), *sources.line);
   if (sources.train) folder.put(kNames.train_source(), *sources.train);
@@ -58,6 +104,7 @@ std::optional<Diagnostic> compile_first_error(const CheckSources& sources) {
   if (finish != Finish::compiled) return fixed_value_error(finish, observation, model, kNames);
   const Diagnostics marks = missing_mark_errors(report, observation, model, kNames);
   if (!marks.empty()) return marks.front();
+  not_landed = records_not_landed(observation, model);
   return std::nullopt;
 }
 
@@ -84,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (d.message.empty()) finding("code " + std::to_string(d.code) + " without a message");
     if (d.severity == Severity::error && first_error == nullptr) first_error = &d;
   }
-  const std::optional<Diagnostic> compiled = compile_first_error(sources);
+  std::vector<std::pair<std::string, int32_t>> not_landed;
+  const std::optional<Diagnostic> compiled = compile_first_error(sources, not_landed);
   if (compiled.has_value() != (first_error != nullptr)) {
     finding(compiled ? "the compile reports " + std::to_string(compiled->code) + ", the check no error"
                      : "the check reports error " + std::to_string(first_error->code) + ", the compile none");
@@ -94,6 +142,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     finding("the compile reports " + std::to_string(compiled->code) + " at " + compiled->place.file + ":" +
             std::to_string(compiled->place.line) + ", the check first " + std::to_string(first_error->code) + " at " +
             first_error->place.file + ":" + std::to_string(first_error->place.line));
+  }
+  // Every record whose values did not land as written is told at its line.
+  for (const auto& [file, line] : not_landed) {
+    const bool told = std::any_of(result.diagnostics.begin(), result.diagnostics.end(),
+                                  [&](const Diagnostic& d) { return d.place.file == file && d.place.line == line; });
+    if (!told) finding("a value of the record at " + file + ":" + std::to_string(line) + " did not land, untold");
   }
   return 0;
 }

@@ -200,6 +200,12 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
        [&](auto&, auto& train) {
          for (const char* p : {"9950", "9900", "9850"}) train.insert(train.end() - 1, signal_at(p));
        },
+       "src/Valle_123-.txt:9:11: warning 229: the approach marker 32 of this signal in cell 196 is replaced by the "
+       "marker 31 of the signal of line 11: the driver is not warned of this signal there\n"
+       "    segnale,  9950,   1, 4, 0,  0, 0,    0,  0,0,0, 0\n"
+       "              ^~~~\n"
+       "  hint: move one of the two, so that their approach markers do not share a cell\n"
+       "  note: src/Valle_123-.txt:11:11: the signal whose marker takes the cell\n"
        "src/Valle_123-.txt:cell 205 (progressive 10200): error 12: no free cell for the speed abatement mark 250 "
        "to 350 m before this slowdown start: cells 200, 199 and 198 are taken\n",
        1, "codice_errore 12", true},
@@ -218,7 +224,9 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
       {"no line length", [](auto& line, auto&) { line.erase(line.begin() + 1); },
        "src/Valle_linea.txt:4:1: error 25: the line has no length: \"lunghezza percorso\" is missing from the general "
        "block",
-       2, "", false},
+       2, "codice_errore 25", false},
+      {"no general block", [](auto& line, auto&) { replace(line, "[generale]", "[general]"); },
+       "src/Valle_linea.txt:1: error 102: the line source file has no \"[generale]\"", 2, "codice_errore 102", false},
   };
   for (const auto& c : cases) {
     Author author(c.edit);
@@ -226,8 +234,13 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
     // The error lines, then the checker's summary.
     const std::vector<std::string> err = lines_of(run.err);
     ASSERT_FALSE(err.empty()) << c.what;
-    EXPECT_TRUE(err.back().starts_with(c.diagnostic.empty() ? "0 errors, 0 warnings" : "1 error, 0 warnings"))
-        << c.what << ": " << err.back();
+    // As many warnings as the expected lines hold.
+    std::size_t warnings = 0;
+    for (std::size_t at = 0; (at = c.diagnostic.find(": warning ", at)) != std::string::npos; ++at) ++warnings;
+    const std::string summary =
+        c.diagnostic.empty() ? "0 errors, 0 warnings"
+                             : "1 error, " + std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
+    EXPECT_TRUE(err.back().starts_with(summary)) << c.what << ": " << err.back();
     const std::string before_summary = run.err.substr(0, run.err.size() - err.back().size() - 1);
     if (c.diagnostic.ends_with("\n") || c.diagnostic.empty()) {
       EXPECT_EQ(before_summary, c.diagnostic) << c.what;
@@ -646,6 +659,43 @@ TEST(ScenarioTool, CheckWritesSarifAndJsonForMachines) {
   EXPECT_EQ(report.at("diagnostics")[1].at("file"), "src/Valle_123-.txt");
   EXPECT_EQ(report.at("summary").at("errors"), 1);
   EXPECT_EQ(report.at("summary").at("read").at("stazione"), 1);
+}
+
+// A warning about a value another record replaced points at that record: a
+// note line under the text, relatedLocations in SARIF, "related" in JSON.
+TEST(ScenarioTool, CheckPointsAtTheRecordThatReplacedAValue) {
+  Author author([](auto& line, auto&) { replace(line, "indicatori_vmax,  1550", "indicatori_vmax,  250"); });
+  const std::vector<std::string> args = {"check", "src/Valle_linea.txt", "src/Valle_123-.txt"};
+  const ToolRun text = tool(author.folder.path(), args);
+  EXPECT_EQ(text.status, 1);
+  EXPECT_NE(text.out.find("src/Valle_linea.txt:9:19: warning 229: the speed board of \"indicatori_vmax\""),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("\n  note: src/Valle_123-.txt:5:17: the station's stop that takes cell 6 (250 m)\n"),
+            std::string::npos)
+      << text.out;
+
+  std::vector<std::string> sarif_args = args;
+  sarif_args.insert(sarif_args.end(), {"--format", "sarif"});
+  const nlohmann::json log = nlohmann::json::parse(tool(author.folder.path(), sarif_args).out);
+  const nlohmann::json& result = log.at("runs")[0].at("results")[0];
+  EXPECT_EQ(result.at("ruleId"), "229");
+  const nlohmann::json& related = result.at("relatedLocations").at(0);
+  EXPECT_EQ(related.at("physicalLocation").at("region").at("startLine"), 5);
+  EXPECT_TRUE(
+      related.at("physicalLocation").at("artifactLocation").at("uri").get<std::string>().ends_with("/Valle_123-.txt"));
+  EXPECT_FALSE(related.at("message").at("text").get<std::string>().empty());
+
+  std::vector<std::string> json_args = args;
+  json_args.insert(json_args.end(), {"--format", "json"});
+  const nlohmann::json report = nlohmann::json::parse(tool(author.folder.path(), json_args).out);
+  EXPECT_EQ(report.at("diagnostics")[0].at("related")[0].at("file"), "src/Valle_123-.txt");
+  EXPECT_EQ(report.at("diagnostics")[0].at("related")[0].at("line"), 5);
+
+  // --max-errors takes a whole number.
+  std::vector<std::string> bad = args;
+  bad.insert(bad.end(), {"--max-errors", "many"});
+  EXPECT_EQ(tool(author.folder.path(), bad).status, 64);
 }
 
 TEST(ScenarioTool, ExplainTellsEveryCodeAndTheFormatReferenceIsTheDocs) {

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdint>
 
 #include "base/run_time_failure.h"
 #include "base/source_folder.h"
-#include "compiler/track_model.h"
 #include "checker/error_messages.h"
-#include "output/memorizza_percorso.h"
 #include "checker/observation.h"
 #include "checker/source_links.h"
 #include "checker/source_warnings.h"
+#include "compiler/track_model.h"
+#include "output/memorizza_percorso.h"
 
 namespace scenario {
 
@@ -153,7 +154,15 @@ CheckResult check_scenario(const CheckSources& sources, const CheckLimits& limit
   };
   // A file of nothing but errors is told enough: the compiles that find them
   // one by one stop at the limits.
-  while (static_cast<int>(errors.size()) < limits.most_errors && !(errors.size() > 0 && out_of_time())) {
+  // Past the listing limit the errors are still counted, up to ten times the
+  // limit, so that the summary can say how many are not listed.
+  const int64_t counted = limits.most_errors > 0 ? int64_t{limits.most_errors} * 10 : INT64_MAX;
+  bool stopped = false;
+  for (;;) {
+    if (static_cast<int64_t>(errors.size()) >= counted || (errors.size() > 0 && out_of_time())) {
+      stopped = true;
+      break;
+    }
     round = compile_once(texts, names, model);
     const CompileReport& report = round.report;
     const Observation& o = round.observation;
@@ -179,8 +188,16 @@ CheckResult check_scenario(const CheckSources& sources, const CheckLimits& limit
     errors.insert(errors.end(), missing.begin(), missing.end());
     break;
   }
+  // The compile ran through when its last round ended without a compile
+  // error: every record it read is then in the model.
+  const bool complete = !is_compile_code(round.report.code) && round.finish.has_value();
   CheckResult result;
-  result.diagnostics = merged(errors, source_warnings(round.observation, model, names), names);
+  if (limits.most_errors > 0 && static_cast<int>(errors.size()) > limits.most_errors) {
+    result.errors_not_listed = static_cast<int>(errors.size()) - limits.most_errors;
+    errors.resize(static_cast<std::size_t>(limits.most_errors));
+  }
+  result.more_not_counted = stopped;
+  result.diagnostics = merged(errors, source_warnings(round.observation, model, names, complete), names);
   result.read = records_read(round.observation);
   return result;
 }

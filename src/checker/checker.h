@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/file_names.h"
-#include "compiler/source_format.h"
 #include "checker/diagnostic.h"
+#include "compiler/source_format.h"
 
 namespace scenario {
 
@@ -32,12 +32,17 @@ struct CheckResult {
   // What the last compile read, by kind of record, in the format's order;
   // kinds not read are left out.
   std::vector<RecordsRead> read;
+  // Errors found past the listing limit and left out of `diagnostics`; and
+  // whether the count of them stopped at the counting limit too.
+  int errors_not_listed = 0;
+  bool more_not_counted = false;
 
   int count(Severity severity) const;
 };
 
-// How far a check goes: after this many errors, or this long, it stops
-// looking for more; the first error is always found.
+// How far a check goes: it lists this many errors (0: every one) and counts
+// on up to ten times as many, or looks this long; the first error is always
+// found.
 struct CheckLimits {
   int most_errors = 200;
   double seconds = 0;  // 0: no limit

@@ -11,7 +11,8 @@ Diagnostic diagnostic(int32_t code, SourcePlace place, int32_t length, std::stri
           std::move(place),
           length,
           std::move(message),
-          std::move(hint)};
+          std::move(hint),
+          {}};
 }
 
 }  // namespace scenario

@@ -14,6 +14,16 @@ namespace scenario {
 // file, the line from 1, 0 for the file as a whole, and the column as the
 // byte offset in the line, from 0, with the length in bytes of the field it is
 // about), what is wrong and, where it helps, how to put it right.
+// Another place a diagnostic is about: the record that replaced a value, the
+// row that a row out of order follows.
+struct RelatedLocation {
+  SourcePlace place;
+  int32_t length = 0;
+  std::string message;
+
+  bool operator==(const RelatedLocation&) const = default;
+};
+
 struct Diagnostic {
   Severity severity = Severity::error;
   int32_t code = 0;
@@ -21,6 +31,7 @@ struct Diagnostic {
   int32_t length = 0;
   std::string message;
   std::string hint;
+  std::vector<RelatedLocation> related;
 
   bool operator==(const Diagnostic&) const = default;
 };

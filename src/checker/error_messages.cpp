@@ -4,6 +4,7 @@
 #include <string>
 
 #include "checker/source_links.h"
+#include "checker/warning_context.h"
 #include "compiler/cell_rules.h"
 #include "compiler/model_names.h"
 
@@ -75,6 +76,33 @@ std::string area_text(const voce_sim& station) {
   return "from " + num(station.inizio) + " to " + num(station.fine) + " m";
 }
 
+// A kilometre as the signs write it, "7+900", read where metres belong: the
+// message says so. False when the field at the failure is no such text.
+bool kilometre_for_metres(Diagnostic& d, const CompileReport& report, const ObservedRecord& record,
+                          const Observation& o) {
+  const std::string_view line = line_of(o, report.place.file, report.place.line);
+  const auto column = static_cast<std::size_t>(report.place.column);
+  if (column >= line.size()) return false;
+  const std::string_view text = line.substr(column, static_cast<std::size_t>(field_length(o, report.place, false)));
+  const auto digits = [](std::string_view t) {
+    return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  const std::size_t plus = text.find('+');
+  if (plus == std::string_view::npos || plus == 0) return false;
+  const std::string_view km = text.substr(0, plus);
+  std::string_view metres = text.substr(plus + 1);
+  metres = metres.substr(0, metres.find_first_of(" \t"));
+  if (!digits(km) || !digits(metres) || metres.size() != 3) return false;
+  const std::size_t next = record.fields.size();
+  const std::string field =
+      next < record.format->fields.size() ? std::string(record.format->fields[next].name) : std::string("field");
+  d.message = "the " + field + " of " + in_quotes(record.format->keyword) + " is written " +
+              in_quotes(text.substr(0, plus + 1 + metres.size())) +
+              ", a kilometre as the signs show it; a progressive is in metres";
+  d.hint = "write " + std::string(km) + std::string(metres);
+  return true;
+}
+
 // Code 25: what the run-time failure means for the record being read.
 void explain_failure(Diagnostic& d, const CompileReport& report, const ObservedRecord* record, const Observation& o,
                      const TrackModel& model) {
@@ -99,6 +127,7 @@ void explain_failure(Diagnostic& d, const CompileReport& report, const ObservedR
     return;
   }
   const std::string keyword(record->format->keyword);
+  if (kilometre_for_metres(d, report, *record, o)) return;
   const std::size_t needed = record->format->fields.size();
   const bool read_on_its_line =
       std::all_of(record->fields.begin(), record->fields.end(),
@@ -160,16 +189,16 @@ void explain_failure(Diagnostic& d, const CompileReport& report, const ObservedR
   }
   if (const ObservedField* field = field_at_place(record, report.place)) {
     d.message = "the " + std::string(field->format->name) + " of " + in_quotes(keyword) + ": " + reason;
-    if (!field->format->range.empty())
-      d.hint = std::string(field->format->name) + ": " + std::string(field->format->range);
+    if (const std::string range = range_text(*field->format); !range.empty())
+      d.hint = std::string(field->format->name) + ": " + range;
   } else if (reason.find("is not") != std::string::npos) {
     // The field that failed to read is not in the record's list yet.
     const std::size_t next = record->fields.size();
     if (next < needed) {
       const FieldFormat& field = record->format->fields[next];
       d.message = "the " + std::string(field.name) + " of " + in_quotes(keyword) + ": " + reason;
-      d.hint = std::string(field.name) + " takes " +
-               (field.range.empty() ? std::string("a whole number") : std::string(field.range));
+      const std::string range = range_text(field);
+      d.hint = std::string(field.name) + " takes " + (range.empty() ? std::string("a whole number") : range);
     }
   }
 }
@@ -318,6 +347,15 @@ std::optional<Diagnostic> compile_error(const CompileReport& report, const Obser
       break;
     default:
       break;
+  }
+  // A character glued to the keyword took in the first field: the error is
+  // met one field early, and the real mistake is the keyword's.
+  if (record != nullptr) {
+    if (const std::string rest = warnings::glued_to_keyword(*record); !rest.empty()) {
+      d.message += " (the keyword field " + in_quotes(warnings::trimmed(record->keyword)) + " holds " +
+                   in_quotes(rest) + " after the keyword: every field is read one place early)";
+      d.hint = "write a comma right after " + in_quotes(record->format->keyword);
+    }
   }
   return d;
 }

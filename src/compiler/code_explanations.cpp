@@ -202,6 +202,60 @@ constexpr CodeExplanation kExplanations[] = {
      "(NAME_linea.txt and NAME_NUM-.txt); without its partner a file is checked alone, as far as that goes.",
      "Keep the two files side by side, named as the compiler expects.", "Valle_linea.txt and Valle_123-.txt"},
 
+    {226,
+     "A cell keeps 8 or 16 bits of a value; a value outside the field's range keeps only its low bits and reads "
+     "back as another value, often of the other sign: a gradient of -101 per mille reads +155, a climb.",
+     "Keep the value inside the range the reference gives for the field.",
+     "pendenza,  1500,   -101\n-> pendenza,  1500,   -100"},
+    {227,
+     "The compile stores the value as it is written, but the simulator expects a value inside the field's range: "
+     "minutes of 72, a direction flag of 2.",
+     "Give a value inside the range.", "orologio,    13   72   40\n-> orologio,    14   12   40"},
+    {228,
+     "The value makes the record place nothing: a curve of length 0 or less makes no turn, a slowdown of length 0 "
+     "or less has no end of its own, a mountain of type 0 is no mountain.",
+     "Give a length above 0, or a type of 1 or more.", "curvas4,  500,  -600\n-> curvas4,  500,  600"},
+    {229,
+     "A cell holds one object. A station's stop cell is set without looking at the cell, so an object placed "
+     "there before (a board, a signal, an abatement point) is lost; in another order of the files' records the "
+     "same pair is an error.",
+     "Move the object to another cell, at least 50 m away from the station's stop.",
+     "indicatori_vmax,  1550, ...  (on the stop cell of the station at 1600)"},
+    {230,
+     "The compile clears some station columns: col5 when the station is shorter than 600 m, col6 for types 5 to "
+     "8, both for the first station.",
+     "Write 0 there, or make the station long enough.", "stazione,  8050, 28,  300,  0, 1, ..."},
+    {231,
+     "A text runs to the next comma or line end: a comment written after a station name or a sign text on the "
+     "same line becomes part of the text.",
+     "Put the comment on a line of its own.", "..., CORVALLE -- capolinea\n-> ..., CORVALLE"},
+    {232,
+     "A profile row starts its value at its cell; two rows in one cell leave the first value one cell and move "
+     "the second one cell on.",
+     "Give each row its own cell, 50 m or more after the previous row, or remove one of the two.",
+     "pendenza,  1500,   -5\npendenza,  1500,   2"},
+    {233, "A kilometre reference past the end of the line ties no kilometre post of the line.",
+     "Give a start inside the line.", "progressiva chilometrica due,    150000,    -1500,    0"},
+
+    {234,
+     "A keyword field runs to the next comma: a character glued to the keyword (\"stazione;\") takes the first "
+     "field into the keyword field, so every later field is read one place early and the errors that follow name "
+     "the wrong field.",
+     "Write a comma right after the keyword.", "stazione;  8050, 28, ...\n-> stazione,  8050, 28, ..."},
+    {235,
+     "The compiler reads Windows-1252 text, one byte a character; a file saved as UTF-16 has a zero byte beside "
+     "every letter, so no keyword is recognised.",
+     "Save the file as Windows-1252 (\"Western\" in most editors), or as plain ASCII.", "(a file saved as UTF-16)"},
+    {236,
+     "Up to 2 comment fields in a row are discarded before a keyword (10 in the line file's general block); the "
+     "next one is read as a keyword field: it names no record and is skipped, or, when it holds a record's "
+     "keyword, is read as that record.",
+     "Put a record between the comments, or join them on fewer lines.", "-- one\n-- two\n-- three"},
+    {237,
+     "A record is its keyword and exactly its fields: a field inserted in the middle shifts every later field, so "
+     "the name or the last value is read from the wrong column and a stray field is left at the end.",
+     "Remove the inserted field.", "stazione, 8050, 28, 300, 0, 0, 0, 0, 0,0,0, 0,0,0, 30, 14, 3, 0, MONTE"},
+
     // --- notes ------------------------------------------------------------------------------
     {301, "Objects and profile sections are placed by cell, one every 50 m.",
      "Nothing, if the nearest cell is meant; else give a multiple of 50.", "segnale,    2810, ...   (lands at 2800)"},

@@ -133,6 +133,33 @@ inline constexpr CodeEntry kCodeTable[] = {
     {225, "partner-missing", "the file's partner source file is not beside it: it is checked alone", CodeStage::check,
      Severity::warning},
 
+    // Warnings of what the compile stores otherwise than written, found from
+    // each field's range and from where each record's values landed.
+    {226, "value-wraps", "the value does not fit its field: the cell keeps its low bits and reads back as another",
+     CodeStage::check, Severity::warning},
+    {227, "value-out-of-range", "the value lies outside its range: it is stored as written, but means nothing there",
+     CodeStage::check, Severity::warning},
+    {228, "value-makes-nothing", "the value makes the record place nothing: no turn, no length, no mountain",
+     CodeStage::check, Severity::warning},
+    {229, "object-replaced", "the object's cell is taken over by a later record: the object is lost", CodeStage::check,
+     Severity::warning},
+    {230, "station-value-cleared", "a station column the compile clears: the value written is not stored",
+     CodeStage::check, Severity::warning},
+    {231, "comment-in-text", "a comment written after a text becomes part of the text", CodeStage::check,
+     Severity::warning},
+    {232, "rows-share-a-cell", "two rows of a profile fall in one cell: the first value covers one cell only",
+     CodeStage::check, Severity::warning},
+    {233, "reference-past-line-end", "the kilometre reference starts past the end of the line", CodeStage::check,
+     Severity::warning},
+    {234, "keyword-with-stray-characters", "the keyword field holds more than its keyword: the fields after it shift",
+     CodeStage::check, Severity::warning},
+    {235, "file-in-utf16", "the file is UTF-16 text: the compiler reads Windows-1252", CodeStage::check,
+     Severity::warning},
+    {236, "comment-past-the-limit", "a comment field past the number discarded in a row: it is read as a keyword",
+     CodeStage::check, Severity::warning},
+    {237, "field-inserted", "a record with a field too many: every field after the inserted one is shifted",
+     CodeStage::check, Severity::warning},
+
     // Notes: worth knowing, not wrong.
     {301, "rounded-into-a-cell", "the progressive is not a multiple of 50: the record lands in the nearest cell",
      CodeStage::check, Severity::note},
@@ -271,6 +298,18 @@ inline constexpr int32_t direction_raises_kilometre = code_number("direction-rai
 inline constexpr int32_t signal_time_raised = code_number("signal-time-raised");
 inline constexpr int32_t signal_time_unused = code_number("signal-time-unused");
 inline constexpr int32_t slowdown_without_warning_board = code_number("slowdown-without-warning-board");
+inline constexpr int32_t value_wraps = code_number("value-wraps");
+inline constexpr int32_t value_out_of_range = code_number("value-out-of-range");
+inline constexpr int32_t value_makes_nothing = code_number("value-makes-nothing");
+inline constexpr int32_t object_replaced = code_number("object-replaced");
+inline constexpr int32_t station_value_cleared = code_number("station-value-cleared");
+inline constexpr int32_t comment_in_text = code_number("comment-in-text");
+inline constexpr int32_t rows_share_a_cell = code_number("rows-share-a-cell");
+inline constexpr int32_t reference_past_line_end = code_number("reference-past-line-end");
+inline constexpr int32_t keyword_with_stray_characters = code_number("keyword-with-stray-characters");
+inline constexpr int32_t file_in_utf16 = code_number("file-in-utf16");
+inline constexpr int32_t comment_past_the_limit = code_number("comment-past-the-limit");
+inline constexpr int32_t field_inserted = code_number("field-inserted");
 
 inline constexpr int32_t timetable_cannot_be_kept = code_number("timetable-cannot-be-kept");
 inline constexpr int32_t thin_margin = code_number("thin-margin");

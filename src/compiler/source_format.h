@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace scenario {
@@ -64,15 +65,59 @@ enum class Placement {
   station,           // a station; its stop cell follows from its area
 };
 
+// What the compile makes of a value outside its field's range, on one side.
+enum class Beyond {
+  unchecked,  // nothing to tell: no bound on this side, or the compile stops with an error there
+  kept,       // stored as written, although the simulator expects a value inside the range
+  low8,       // the cell keeps the low 8 bits of value + offset
+  low16,      // the cell keeps the low 16 bits of value + offset, signed
+  digit,      // packed as a decimal digit: it spills into the value packed with it
+  nothing,    // the record makes nothing of it (see `outcome`)
+};
+
+// The values of a field that are stored as written and make sense, low to
+// high, and what becomes of a value below or above them. A range may hold only
+// when another field of the record has a value (a signal's time counts only
+// when sx is 2).
+struct ValueRange {
+  int32_t low = 0;
+  int32_t high = 0;
+  Beyond below = Beyond::unchecked;
+  Beyond above = Beyond::unchecked;
+  // For kept and nothing: what a value below or above does.
+  std::string_view below_outcome = {};
+  std::string_view above_outcome = {};
+  int32_t offset = 0;  // low8 and low16: added before the bits are kept
+  std::string_view when_field = {};
+  int32_t when_value = 0;
+
+  bool bounded() const { return below != Beyond::unchecked || above != Beyond::unchecked; }
+};
+
 struct FieldFormat {
   std::string_view name;
   FieldType type;
   std::string_view unit;     // "m", "km/h", "per mille", ... ; empty for a plain number
-  std::string_view range;    // the values that make sense, in words
+  std::string_view range;    // what the values must be beyond `limits`, in words ("a multiple of 50")
   std::string_view meaning;  // what the field is, for an author
   std::string_view stored;   // what the compiler makes of it
   Placement placement = Placement::none;
+  ValueRange limits = {};
 };
+
+// The range of a field in words, its limits and `range` together: "0 to 9",
+// "-100 to 155", "a multiple of 50, inside the line".
+std::string range_text(const FieldFormat& field);
+// What the compile does with a value outside the limits, in words; empty when
+// the field has none.
+std::string beyond_text(const FieldFormat& field);
+
+// What a value outside a field's limits becomes.
+struct OutOfRange {
+  Beyond beyond = Beyond::unchecked;  // unchecked: the value is inside, or nothing to tell
+  int32_t stored = 0;                 // low8 and low16: the value as the cell reads back
+};
+OutOfRange out_of_range(const FieldFormat& field, int32_t value);
 
 struct RecordFormat {
   Record id;

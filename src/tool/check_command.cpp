@@ -1,6 +1,7 @@
 // scenario_tool check: every problem of an author's two source files in one
 // run, errors, warnings and notes, with codes, places and hints.
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "checker/checker.h"
@@ -15,7 +16,7 @@ namespace scenario::tool {
 const Command kCheckCommand = {
     "check",
     "scenario_tool check LINE TRAIN [--line-name NAME] [--train-number NUM] [--format text|json|sarif]\n"
-    "                    [--disable CODE]... [--warnings-as-errors]\n"
+    "                    [--disable CODE]... [--warnings-as-errors] [--max-errors N]\n"
     "                    [--run [--rolling-stock FILE.json|ID] [--allowance PCT] [--dwell S]]",
     "Reads the line source file LINE and the train source file TRAIN, writes\n"
     "nothing, and reports every problem it finds:\n"
@@ -39,6 +40,8 @@ const Command kCheckCommand = {
     "  --disable CODE          leave out the warnings and notes of this code (by\n"
     "                          number or name; may be given again)\n"
     "  --warnings-as-errors    count every warning as an error\n"
+    "  --max-errors N          list at most N errors (default 200; 0 lists every\n"
+    "                          one); the summary says how many more there are\n"
     "  --run                   run the train too, as \"scenario_tool run\" does: legs\n"
     "                          that cannot be kept (500), thin margins (501) at\n"
     "                          the station's time, warning boards too close to\n"
@@ -51,7 +54,7 @@ const Command kCheckCommand = {
 };
 
 int check_command(const std::vector<std::string>& args) {
-  std::vector<std::string_view> valued = {"--line-name", "--train-number", "--format", "--disable"};
+  std::vector<std::string_view> valued = {"--line-name", "--train-number", "--format", "--disable", "--max-errors"};
   valued.insert(valued.end(), kRunOptions.begin(), kRunOptions.end());
   const Arguments arguments(args, {"--warnings-as-errors", "--run"}, valued);
   const bool with_run = arguments.has("--run");
@@ -75,7 +78,14 @@ int check_command(const std::vector<std::string>& args) {
   }
   const AuthorSources sources = read_author_sources(arguments);
 
-  CheckResult result = check_scenario({sources.names, sources.line, sources.train});
+  CheckLimits limits;
+  if (const std::optional<std::string> most = arguments.value("--max-errors")) {
+    if (most->empty() || most->size() > 9 || most->find_first_not_of("0123456789") != std::string::npos) {
+      throw UsageError("--max-errors takes a whole number, 0 for no limit");
+    }
+    limits.most_errors = std::stoi(*most);
+  }
+  CheckResult result = check_scenario({sources.names, sources.line, sources.train}, limits);
   if (with_run && result.count(Severity::error) == 0) {
     // Only a scenario that builds has a line to run over.
     const RunSettings settings = run_settings(arguments);

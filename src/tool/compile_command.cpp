@@ -105,6 +105,9 @@ int compile_command(const std::vector<std::string>& args) {
                 << sources.line_path << ", which must come before anything that needs the line\n";
     }
     std::cerr << summary_text(checked) << "\n";
+    // Nothing is written; the last line still names the code, as after a
+    // build that wrote its files.
+    std::cout << "codice_errore " << (report.code != code::none ? report.code : code::run_time_failure) << "\n";
     return kExitNoFiles;
   }
   if (finish != Finish::compiled) {

@@ -37,6 +37,17 @@ Json json_output(const CheckResult& result, const AuthorSources& sources) {
     item["name"] = entry != nullptr ? std::string(entry->name) : "";
     item["message"] = sources.paths().with_author_names(d.message);
     item["hint"] = sources.paths().with_author_names(d.hint);
+    if (!d.related.empty()) {
+      Json related = Json::array();
+      for (const RelatedLocation& r : d.related) {
+        related.push_back({{"file", sources.path_of(r.place.file)},
+                           {"line", r.place.line},
+                           {"column", r.place.column + 1},
+                           {"end_column", r.place.column + 1 + r.length},
+                           {"message", sources.paths().with_author_names(r.message)}});
+      }
+      item["related"] = related;
+    }
     diagnostics.push_back(item);
   }
   Json read = Json::object();
@@ -46,6 +57,8 @@ Json json_output(const CheckResult& result, const AuthorSources& sources) {
            {{"errors", result.count(Severity::error)},
             {"warnings", result.count(Severity::warning)},
             {"notes", result.count(Severity::note)},
+            {"errors_not_listed", result.errors_not_listed},
+            {"more_not_counted", result.more_not_counted},
             {"read", read}}}};
 }
 
@@ -68,17 +81,21 @@ Json sarif_output(const CheckResult& result, const AuthorSources& sources) {
     rule["defaultConfiguration"] = {{"level", level_of(entry.severity)}};
     rules.push_back(rule);
   }
+  const auto physical_location = [&sources](const SourcePlace& place, int32_t length) {
+    Json physical = {
+        {"artifactLocation",
+         {{"uri", lsp::uri_of_path(std::filesystem::absolute(path_from_utf8(sources.path_of(place.file))))}}}};
+    if (place.line > 0) {
+      Json region = {{"startLine", place.line}, {"startColumn", place.column + 1}};
+      if (length > 0) region["endColumn"] = place.column + 1 + length;
+      physical["region"] = region;
+    }
+    return physical;
+  };
   Json results = Json::array();
   for (const Diagnostic& d : result.diagnostics) {
     const auto rule_index = std::find(rule_codes.begin(), rule_codes.end(), d.code) - rule_codes.begin();
-    Json physical = {
-        {"artifactLocation",
-         {{"uri", lsp::uri_of_path(std::filesystem::absolute(path_from_utf8(sources.path_of(d.place.file))))}}}};
-    if (d.place.line > 0) {
-      Json region = {{"startLine", d.place.line}, {"startColumn", d.place.column + 1}};
-      if (d.length > 0) region["endColumn"] = d.place.column + 1 + d.length;
-      physical["region"] = region;
-    }
+    const Json physical = physical_location(d.place, d.length);
     Json item = {
         {"ruleId", std::to_string(d.code)},
         {"ruleIndex", rule_index},
@@ -86,6 +103,16 @@ Json sarif_output(const CheckResult& result, const AuthorSources& sources) {
         {"message",
          {{"text", sources.paths().with_author_names(d.message + (d.hint.empty() ? "" : " (" + d.hint + ")"))}}},
         {"locations", Json::array({{{"physicalLocation", physical}}})}};
+    if (!d.related.empty()) {
+      Json related = Json::array();
+      for (std::size_t i = 0; i < d.related.size(); ++i) {
+        const RelatedLocation& r = d.related[i];
+        related.push_back({{"id", i + 1},
+                           {"physicalLocation", physical_location(r.place, r.length)},
+                           {"message", {{"text", sources.paths().with_author_names(r.message)}}}});
+      }
+      item["relatedLocations"] = related;
+    }
     results.push_back(item);
   }
   return {
@@ -138,12 +165,29 @@ std::string DiagnosticPrinter::text(const Diagnostic& d) const {
     }
   }
   if (!d.hint.empty()) text += "  hint: " + paths.with_author_names(d.hint) + "\n";
+  for (const RelatedLocation& r : d.related) {
+    text += "  note: " + sources.path_of(r.place.file) + ":" + std::to_string(r.place.line) + ":" +
+            std::to_string(r.place.column + 1) + ": " + paths.with_author_names(r.message) + "\n";
+  }
   return text;
 }
 
 std::string summary_text(const CheckResult& result) {
   return plural(result.count(Severity::error), "error") + ", " + plural(result.count(Severity::warning), "warning") +
-         ", " + plural(result.count(Severity::note), "note") + "; read " + records_read_text(result.read);
+         ", " + plural(result.count(Severity::note), "note") + "; read " + records_read_text(result.read) +
+         not_listed_text(result);
+}
+
+std::string not_listed_text(const CheckResult& result) {
+  if (result.errors_not_listed == 0 && !result.more_not_counted) return {};
+  std::string text = "; ";
+  if (result.errors_not_listed > 0) {
+    text +=
+        (result.more_not_counted ? "at least " : "") + plural(result.errors_not_listed, "more error") + " not listed";
+  } else {
+    text += "the check stopped early: there may be more errors";
+  }
+  return text + " (--max-errors 0 lists every one)";
 }
 
 std::string check_output(const CheckResult& result, const AuthorSources& sources, OutputFormat format) {

@@ -38,6 +38,9 @@ class DiagnosticPrinter {
 
 // "2 errors, 1 warning, 0 notes; read 13 stations, 29 signals, ..."
 std::string summary_text(const CheckResult& result);
+// "; 12 more errors not listed (...)" when the check listed fewer errors than
+// it found; empty otherwise.
+std::string not_listed_text(const CheckResult& result);
 
 std::string check_output(const CheckResult& result, const AuthorSources& sources, OutputFormat format);
 

@@ -63,12 +63,17 @@ void records_section(std::string& out, std::span<const RecordFormat> records) {
     if (!meaning.empty() && meaning[0] >= 'a' && meaning[0] <= 'z')
       meaning[0] = static_cast<char>(meaning[0] - 'a' + 'A');
     out += meaning + ". Recognised when the keyword field contains " + tests_text(record) + ".\n\n";
-    out += "| # | field | type | unit | range | meaning | what the compiler makes of it |\n";
-    out += "|---|---|---|---|---|---|---|\n";
+    out += "| # | field | type | unit | range | outside the range | meaning | what the compiler makes of it |\n";
+    out += "|---|---|---|---|---|---|---|---|\n";
     for (std::size_t i = 0; i < record.fields.size(); ++i) {
       const FieldFormat& f = record.fields[i];
+      std::string beyond = beyond_text(f);
+      if (!f.limits.when_field.empty() && !beyond.empty()) {
+        beyond += " (when " + std::string(f.limits.when_field) + " is " + std::to_string(f.limits.when_value) + ")";
+      }
       out += "| " + std::to_string(i + 1) + " | `" + std::string(f.name) + "` | " + type_name(f.type) + " | " +
-             cell(f.unit) + " | " + cell(f.range) + " | " + cell(f.meaning) + " | " + cell(f.stored) + " |\n";
+             cell(f.unit) + " | " + cell(range_text(f)) + " | " + cell(beyond) + " | " + cell(f.meaning) + " | " +
+             cell(f.stored) + " |\n";
     }
     out += "\nAs the template writes it: `" + std::string(record.keyword);
     for (const FieldFormat& f : record.fields) out += ", " + std::string(f.name);
@@ -148,13 +153,28 @@ std::string format_reference() {
       "- A keyword field is recognised by the texts it contains, anywhere in it (see each record). A field that "
       "names no record is skipped.\n"
       "- Comments: a keyword field that contains a hyphen `-` is discarded and the next field is read in its "
-      "place; up to 10 in a row in the line file's general block, 2 in a row elsewhere. Write a comment as a line "
-      "of its own that starts with `--` and holds no comma. A line starting with `#` is not a comment.\n"
+      "place; up to 10 in a row in the line file's general block, 2 in a row elsewhere. The next one (the third in "
+      "a row in the records, the eleventh in the general block) is read as a keyword field: it names no record and "
+      "is skipped, and a record keyword in it is read as that record. Write a comment as a line of its own that "
+      "starts with `--` and holds no comma; a comment after a text on the same line is part of the text. A line "
+      "starting with `#` is not a comment.\n"
       "- Only what follows `[generale]` is read. The other section headers are for people; the file's last "
       "field is never read, so the template ends with `[fine]`.\n"
       "- Progressives are metres from the line's origin. The line is divided into cells of 50 m: an object at "
       "progressive p stands in cell nearest(p / 50 + 1), a profile section or a speed abatement point starts at "
-      "cell nearest(p / 50); a cell holds one object.\n\n";
+      "cell nearest(p / 50); a cell holds one object.\n"
+      "- Ranges: each field's range is the values that are stored as written and make sense. Outside it the "
+      "compile still builds, and the column \"outside the range\" says what it makes of the value: the low 8 or 16 "
+      "bits a cell keeps (the value reads back as another), a decimal digit that spills into the value packed with "
+      "it, a value kept as written although the simulator expects the range, or a record that places nothing. "
+      "`scenario_tool check` warns of each.\n"
+      "- Values left to the simulator: the format stores the scenery selectors, the sand value, the signal values, "
+      "the mountain types, the station types and the station columns 4 to 13 as given, and the simulator that "
+      "reads the compiled files gives them their meaning. The ranges of these fields show the values the template "
+      "uses, as examples.\n"
+      "- File names: the line source file is `NAME_linea.txt` and the train source file `NAME_NUM-.txt`. The line "
+      "name comes from the line source file's name; of the train source file's name only the train number, after "
+      "the last `_`, counts: the name before it is ignored.\n\n";
   file_section(out, line_format(), "The line source file");
   file_section(out, train_format(), "The train source file");
   kilometre_section(out);

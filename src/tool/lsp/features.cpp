@@ -232,7 +232,7 @@ std::string field_text(const LineRecord& r, std::size_t i) {
   const FieldFormat& f = r.format->fields[i];
   std::string text = "**" + std::string(f.name) + "** of `" + std::string(r.format->keyword) + "`";
   if (!f.unit.empty()) text += ", " + std::string(f.unit);
-  if (!f.range.empty()) text += " (" + std::string(f.range) + ")";
+  if (const std::string range = range_text(f); !range.empty()) text += " (" + range + ")";
   text += "\n\n" + std::string(f.meaning) + ".\n\nThe compiler makes of it: " + std::string(f.stored) + ".";
   const std::string worked_out = becomes(r, i);
   if (!worked_out.empty()) text += "\n\nHere: " + worked_out + ".";
