@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/run_time_failure.h"
 #include "checker/warning_context.h"
 #include "compiler/record_builders.h"
 #include "compiler/cell_rules.h"
@@ -132,17 +133,20 @@ class Placements {
       if (!r.complete()) continue;
       if (r.format->id == Record::segnale) {
         const int32_t c = object_cell(*r.number("posizione"));
-        const int64_t sides = int64_t{*r.number("sx")} * 3 + *r.number("dx");
-        for (int32_t k = 1; k <= 4; ++k) {
-          markers.push_back({&r, r.field("posizione"), c - 2 * k, static_cast<uint8_t>(sides * 10 + k), "signal"});
+        try {
+          const int32_t sides = signal_sides(*r.number("sx"), *r.number("dx"));
+          for (int32_t k = 1; k <= 4; ++k) {
+            markers.push_back({&r, r.field("posizione"), approach_marker_cell(c, k), approach_marker(sides, k), "signal"});
+          }
+        } catch (const RunTimeFailure&) {
+          // A packing past 32 bits stops the compile: no markers to compare.
         }
       } else if (r.format->id == Record::stazione && station < voce::primo_cartello) {
         const voce_sim& e = c_.model.tabella_sim[static_cast<std::size_t>(station)];
-        if (e.tipo >= 25 || e.tipo == 5 || e.tipo == 6) continue;
+        if (!station_marks_approach(e.tipo)) continue;
         for (int32_t k = 1; k <= 4; ++k) {
-          const double q = e.fine / 50.0 - k - 1;
-          if (q > 1) {
-            markers.push_back({&r, r.field("progressive"), nearest(q), static_cast<uint8_t>(80 + k), "station's stop"});
+          if (const std::optional<int32_t> cell = station_marker_cell(e.fine, k)) {
+            markers.push_back({&r, r.field("progressive"), *cell, station_marker(k), "station's stop"});
           }
         }
       }
@@ -209,9 +213,10 @@ class Placements {
       const ObservedRecord& r = *all[i];
       if (!r.complete()) continue;
       const int32_t inizio = *r.number("inizio"), fine = *r.number("fine"), tipo = *r.number("tipo");
-      const int32_t first = boundary_cell(inizio), last = nearest(fine / 50.0 - 1);
-      if (first > last || first < 0 || last > c_.model.ultima_cella()) continue;
-      const uint8_t written = static_cast<uint8_t>(tipo > 10 ? tipo - 10 : tipo);
+      const CellRun cells = mountain_cells(inizio, fine);
+      const int32_t first = cells.first, last = cells.last;
+      if (cells.empty() || first < 0 || last > c_.model.ultima_cella()) continue;
+      const auto written = static_cast<uint8_t>(scenery_type(tipo));
       if (i > 0 && all[i - 1]->complete() && int64_t{inizio} - *all[i - 1]->number("fine") <= 150) {
         if (written != 3) {
           c_.at_field(code::object_replaced, *r.field("tipo"),
@@ -234,8 +239,7 @@ class Placements {
       for (std::size_t j = all.size(); j-- > i + 1;) {
         const ObservedRecord& later = *all[j];
         if (!later.complete()) continue;
-        const int32_t a = boundary_cell(*later.number("inizio")), b = nearest(*later.number("fine") / 50.0 - 1);
-        if (a <= cell && cell <= b) {
+        if (mountain_cells(*later.number("inizio"), *later.number("fine")).contains(cell)) {
           c_.at_field(code::object_replaced, *r.field("inizio"),
                       "the mountain from " + num(*r.number("inizio")) + " to " + num(*r.number("fine")) +
                           " is overlapped by the one of line " + num(later.place.line) +

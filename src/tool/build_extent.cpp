@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/nearest.h"
+#include "compiler/cell_rules.h"
 #include "compiler/codes.h"
 
 namespace scenario::tool {
@@ -101,7 +102,7 @@ json build_extent(const CompileReport& report, const SourceLinks& links, const C
     if (kind == Record::curva) {
       return r.numbers.size() >= 2 ? json(int64_t{r.numbers[0]} + r.numbers[1]) : json(r.numbers[0]);
     }
-    return static_cast<int64_t>(nearest(r.numbers[0] / 50.0)) * 50;
+    return boundary_progressive(boundary_cell(r.numbers[0]));
   };
   out["reached"] = {{"speed", reached(Record::velocita)},    {"limit", reached(Record::velocita)},
                     {"gradient", reached(Record::pendenza)}, {"height", reached(Record::pendenza)},
