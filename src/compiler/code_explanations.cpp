@@ -202,6 +202,13 @@ constexpr CodeExplanation kExplanations[] = {
      "(NAME_linea.txt and NAME_NUM-.txt); without its partner a file is checked alone, as far as that goes.",
      "Keep the two files side by side, named as the compiler expects.", "Valle_linea.txt and Valle_123-.txt"},
 
+    // --- the editor's language server -------------------------------------------------------
+    {450,
+     "The partner of a source file is found by its name in the same folder; when that name belongs to a folder, a "
+     "pipe or a device, nothing is read from it and the file is checked alone.",
+     "Rename the folder or pipe, or put the partner source file in its place.",
+     "Valle_123-.txt beside a folder Valle_linea.txt"},
+
     // --- notes ------------------------------------------------------------------------------
     {301, "Objects and profile sections are placed by cell, one every 50 m.",
      "Nothing, if the nearest cell is meant; else give a multiple of 50.", "segnale,    2810, ...   (lands at 2800)"},
