@@ -1,10 +1,12 @@
 // The language server as an editor meets it: scenario_tool lsp started as a
 // process of its own, spoken to through pipes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <deque>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -101,7 +103,7 @@ class Editor {
   int next_id_ = 1;
 };
 
-Json at(const fs::path& file, int line, int character) {
+Json at(const fs::path& file, int64_t line, int64_t character) {
   return {{"textDocument", {{"uri", uri_of(file)}}}, {"position", {{"line", line}, {"character", character}}}};
 }
 
@@ -197,13 +199,40 @@ const OddInput kOddInputs[] = {
     {"a request without a method", true, {message({{"jsonrpc", "2.0"}, {"id", 4}})}, {"4 -32600"}},
     {"a request of an unknown method",
      true,
-     {message({{"jsonrpc", "2.0"}, {"id", 7}, {"method", "textDocument/semanticTokens/full"}, {"params", {}}})},
+     {message({{"jsonrpc", "2.0"}, {"id", 7}, {"method", "textDocument/unknownRequest"}, {"params", {}}})},
      {"7 -32601"}},
     {"a notification of an unknown method",
      true,
      {message({{"jsonrpc", "2.0"}, {"method", "custom/anything"}}),
       message({{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", 1}}}})},
      {}},
+    {"positions far outside the document",
+     true,
+     {message(
+          {{"jsonrpc", "2.0"},
+           {"method", "textDocument/didOpen"},
+           {"params",
+            {{"textDocument",
+              {{"uri", "file:///nonexistent-folder/Valle_linea.txt"}, {"version", 1}, {"text", "[generale]\r\n"}}}}}}),
+      message({{"jsonrpc", "2.0"},
+               {"id", 9},
+               {"method", "textDocument/completion"},
+               {"params", at("/nonexistent-folder/Valle_linea.txt", -2147483648, -2147483648)}}),
+      message({{"jsonrpc", "2.0"},
+               {"id", 10},
+               {"method", "textDocument/hover"},
+               {"params", at("/nonexistent-folder/Valle_linea.txt", 2147483647, 4294967295u)}})},
+     {"textDocument/publishDiagnostics", "9 result", "10 result"}},
+    {"an id nested 100000 deep",
+     true,
+     {testing::framed(R"({"jsonrpc":"2.0","method":"shutdown","id":)" + std::string(100000, '[') +
+                      std::string(100000, ']') + "}")},
+     {"null -32600"}},
+    {"parameters nested 100000 deep",
+     true,
+     {testing::framed(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":)" + std::string(100000, '[') +
+                      std::string(100000, ']') + "}")},
+     {"null -32600"}},
     {"a request before initialize",
      false,
      {message({{"jsonrpc", "2.0"}, {"id", 3}, {"method", "textDocument/hover"}, {"params", {}}})},
@@ -292,6 +321,294 @@ TEST(LanguageServer, AMillionLineDocumentIsCheckedAndAnswered) {
   const Json outline = editor.request("textDocument/documentSymbol", {{"textDocument", {{"uri", uri_of(line_file)}}}});
   EXPECT_TRUE(outline["result"].is_array());
   EXPECT_EQ(editor.shut_down(), 0);
+}
+
+// Folders and names an author's folder can really hold. The server publishes
+// what it can for the opened file (the first diagnostic's code; 0 when a name
+// gives it nothing to check), answers about it, and ends cleanly.
+enum class Entry { file, folder, pipe };
+
+struct OddFolder {
+  const char* what;
+  std::vector<std::pair<std::string, Entry>> beside;
+  std::string opened;  // as the URI spells it
+  int first_code;
+};
+
+const OddFolder kOddFolders[] = {
+    {"a folder named like the line file", {{"Valle_linea.txt", Entry::folder}}, "Valle_123-.txt", 450},
+    {"a pipe named like the line file", {{"Valle_linea.txt", Entry::pipe}}, "Valle_123-.txt", 450},
+    {"a folder and a pipe named like train files",
+     {{"Valle_123-.txt", Entry::folder}, {"Valle_124-.txt", Entry::pipe}},
+     "Valle_linea.txt",
+     225},
+    {"a train file without a number", {{"Valle_-.txt", Entry::file}}, "Valle_linea.txt", 225},
+    {"Latin-1 bytes in the name, no partner", {}, "Vall%E9_linea.txt", 225},
+    {"Latin-1 bytes in the name of a train file", {}, "Vall%E9_1%FF-.txt", 225},
+    {"a line file without a line name", {{"_1-.txt", Entry::file}}, "_linea.txt", 0},
+    {"a NUL in the URI", {}, "Valle%00_linea.txt", 0},
+};
+
+TEST(LanguageServer, OddFoldersAndNamesNeitherKillNorHangTheServer) {
+  for (const OddFolder& odd : kOddFolders) {
+    SCOPED_TRACE(odd.what);
+    testing::TempFolder folder;
+    for (const auto& [name, entry] : odd.beside) {
+      const fs::path path = folder / name;
+      if (entry == Entry::file) testing::write_file(path, text_of(testing::kSmallTrain));
+      if (entry == Entry::folder) fs::create_directory(path);
+      if (entry == Entry::pipe) {
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+      }
+    }
+    const bool line = odd.opened.ends_with("_linea.txt");
+    const std::string uri = "file://" + folder.path().string() + "/" + odd.opened;
+    Editor editor;
+    editor.initialize();
+    editor.notify(
+        "textDocument/didOpen",
+        {{"textDocument",
+          {{"uri", uri}, {"version", 1}, {"text", text_of(line ? testing::kSmallLine : testing::kSmallTrain)}}}});
+    if (odd.first_code != 0) {
+      const Json found = editor.diagnostics(uri);
+      ASSERT_FALSE(found.empty());
+      EXPECT_EQ(found[0]["code"], odd.first_code) << found.dump(2);
+      if (odd.opened.find('%') != std::string::npos) {
+        EXPECT_NE(found[0]["message"].get<std::string>().find("\xEF\xBF\xBD"), std::string::npos) << found[0];
+      }
+    }
+    const Json params = {{"textDocument", {{"uri", uri}}}, {"position", {{"line", 1}, {"character", 2}}}};
+    EXPECT_TRUE(editor.request("textDocument/hover", params).contains("result"));
+    EXPECT_TRUE(editor.request("textDocument/completion", params).contains("result"));
+    EXPECT_EQ(editor.shut_down(), 0);
+  }
+}
+
+// A snippet's text with each placeholder "${n:name}" as its name.
+std::string expanded(std::string snippet) {
+  for (std::size_t at = snippet.find("${"); at != std::string::npos; at = snippet.find("${", at)) {
+    const std::size_t colon = snippet.find(':', at), close = snippet.find('}', at);
+    snippet.replace(at, close + 1 - at, snippet.substr(colon + 1, close - colon - 1));
+  }
+  return snippet;
+}
+
+// A line with one completion item's edit applied (ASCII lines: characters
+// are bytes).
+std::string applied(const std::string& line, const Json& item) {
+  const Json& edit = item["textEdit"];
+  const std::size_t from = edit["range"]["start"]["character"], to = edit["range"]["end"]["character"];
+  return line.substr(0, from) + expanded(edit["newText"]) + line.substr(to);
+}
+
+TEST(LanguageServer, CompletionReplacesExactlyTheTextItCompletes) {
+  struct Case {
+    const char* file;  // "line" or "train"
+    int line;          // from 0, in the small scenario's file, which it replaces
+    std::string text;
+    int character;
+    std::string label;  // the item taken; empty: none is offered
+    std::string after;
+  };
+  const Case cases[] = {
+      {"train", 6, "[", 1, "[segnali]", "[segnali]"},
+      {"line", 1, "lunghezza ", 10, "lunghezza percorso", "lunghezza percorso,  length"},
+      {"line", 1, "  lunghezza perc", 16, "lunghezza percorso", "  lunghezza percorso,  length"},
+      {"line", 6, "pendensa,  1500,   -5", 3, "pendenza", "pendenza,  1500,   -5"},
+      {"line", 6, "pend", 4, "pendenza", "pendenza,  progressive,  gradient"},
+      {"train", 2, "velocita,       0,    80", 19, "", ""},  // in a numeric field
+  };
+  testing::TempFolder folder;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.text);
+    const bool line = std::string(k.file) == "line";
+    const fs::path file = folder / (line ? "Valle_linea.txt" : "Valle_123-.txt");
+    std::vector<std::string> lines = line ? testing::kSmallLine : testing::kSmallTrain;
+    lines[static_cast<std::size_t>(k.line)] = k.text;
+    Editor editor;
+    editor.initialize();
+    editor.open(file, text_of(lines));
+    const Json items = editor.request("textDocument/completion", at(file, k.line, k.character))["result"]["items"];
+    const auto item = std::find_if(items.begin(), items.end(), [&k](const Json& i) { return i["label"] == k.label; });
+    if (k.label.empty()) {
+      EXPECT_EQ(items, Json::array());
+    } else {
+      ASSERT_NE(item, items.end()) << items.dump(1);
+      EXPECT_EQ(applied(k.text, *item), k.after);
+    }
+    EXPECT_EQ(editor.shut_down(), 0);
+  }
+}
+
+TEST(LanguageServer, AChangeToTheLineReChecksEveryOpenTrainFile) {
+  testing::TempFolder folder;
+  const fs::path line_file = folder / "Valle_linea.txt";
+  const fs::path trains[] = {folder / "Valle_123-.txt", folder / "Valle_124-.txt"};
+  Editor editor;
+  editor.initialize();
+  for (const fs::path& train : trains) {
+    editor.open(train, text_of(testing::kSmallTrain));
+    editor.diagnostics(uri_of(train));  // alone: the line is not there yet
+  }
+  editor.open(line_file, text_of(testing::kSmallLine));
+  for (const fs::path& train : trains) EXPECT_EQ(editor.diagnostics(uri_of(train)), Json::array());
+  // A shorter line leaves the second station past its end, in both trains.
+  std::vector<std::string> line = testing::kSmallLine;
+  line[1] = "lunghezza percorso,    3000";
+  editor.notify("textDocument/didChange", {{"textDocument", {{"uri", uri_of(line_file)}, {"version", 2}}},
+                                           {"contentChanges", Json::array({{{"text", text_of(line)}}})}});
+  for (const fs::path& train : trains) {
+    SCOPED_TRACE(train.filename().string());
+    EXPECT_FALSE(editor.diagnostics(uri_of(train)).empty());
+  }
+  // A train file that changes on disk while not open: its line picks it up.
+  testing::write_file(folder / "Valle_125-.txt", text_of(testing::kSmallTrain));
+  editor.notify("workspace/didChangeWatchedFiles",
+                {{"changes", Json::array({{{"uri", uri_of(folder / "Valle_125-.txt")}, {"type", 1}}})}});
+  EXPECT_FALSE(editor.diagnostics(uri_of(trains[0])).empty());
+  EXPECT_EQ(editor.shut_down(), 0);
+}
+
+TEST(LanguageServer, PositionsAreCountedOnTheDocumentsOwnText) {
+  // Characters outside the Basic Multilingual Plane take two UTF-16 units,
+  // one byte of the file; an accented letter one unit and one byte.
+  struct Case {
+    std::string before;  // a comment field ahead of a misspelled keyword
+    int character;       // where the keyword starts, in UTF-16 units
+  };
+  const Case cases[] = {{"-x, ", 4}, {"-\xF0\x9F\x98\x80, ", 5}, {"-\xC3\xA8\xF0\x9F\x9A\x86\xF0\x9F\x9A\x86, ", 8}};
+  testing::TempFolder folder;
+  const fs::path line_file = folder / "Valle_linea.txt";
+  testing::write_file(folder / "Valle_123-.txt", text_of(testing::kSmallTrain));
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.before);
+    std::vector<std::string> line = testing::kSmallLine;
+    line[6] = k.before + "pendensa,  1500,   -5";
+    Editor editor;
+    editor.initialize();
+    editor.open(line_file, text_of(line));
+    const Json found = editor.diagnostics(uri_of(line_file));
+    ASSERT_EQ(found.size(), 1u) << found.dump(2);
+    EXPECT_EQ(found[0]["range"]["start"], Json({{"line", 6}, {"character", k.character}}));
+    EXPECT_EQ(found[0]["range"]["end"], Json({{"line", 6}, {"character", k.character + 8}}));
+    EXPECT_EQ(editor.shut_down(), 0);
+  }
+}
+
+// A bounded fuzz of the server as a process: a fixed number of short
+// conversations, each of messages taken from an editor's and mangled (cut,
+// bytes changed, numbers and URIs swapped for odd ones), in a folder of odd
+// entries. Every conversation ends with the server alive: it answers the
+// shutdown when the framing stayed whole, and it exits with 0 or 1, never by
+// a signal or a hang.
+TEST(LanguageServer, FuzzedConversationsNeverKillTheServer) {
+  constexpr int kConversations = 40;
+  constexpr int kMessagesEach = 6;
+  testing::TempFolder folder;
+  testing::write_file(folder / "Valle_linea.txt", text_of(testing::kSmallLine));
+  testing::write_file(folder / "Valle_-.txt", text_of(testing::kSmallTrain));
+  fs::create_directory(folder / "Valle_123-.txt");
+  ASSERT_EQ(mkfifo((folder / "Monte_linea.txt").c_str(), 0600), 0);
+  const std::string base = "file://" + folder.path().string() + "/";
+  const std::vector<std::string> uris = {base + "Valle_linea.txt",
+                                         base + "Valle_123-.txt",
+                                         base + "Monte_7-.txt",
+                                         base + "_linea.txt",
+                                         base + "V%E9_linea.txt",
+                                         base + "Valle%00_linea.txt",
+                                         base + "Valle_-.txt",
+                                         "file://",
+                                         "untitled:1",
+                                         base + "%",
+                                         base + "Valle_linea.txt/x_linea.txt"};
+  const std::vector<Json> numbers = {0,     -1,   1,   2147483647, -2147483648LL, 4294967296LL,
+                                     1e300, -0.5, "1", nullptr,    Json::array(), Json::object()};
+  // Never the small numbers of the editor's own requests.
+  const std::vector<Json> odd_ids = {-1, 2147483647, "x", nullptr, 1e300, Json::array({1}), Json::object()};
+  const std::vector<std::string> texts = {text_of(testing::kSmallLine),
+                                          text_of(testing::kSmallTrain),
+                                          "",
+                                          "[",
+                                          "-\xF0\x9F\x98\x80,\r\n\r\n\r",
+                                          "lunghezza percorso, 99999999999\n",
+                                          "[generale]\n" + std::string(2000, ',')};
+  const std::vector<std::string> methods = {"textDocument/hover",          "textDocument/completion",
+                                            "textDocument/documentSymbol", "textDocument/foldingRange",
+                                            "textDocument/signatureHelp",  "textDocument/inlayHint",
+                                            "textDocument/formatting",     "textDocument/definition",
+                                            "textDocument/codeAction",     "textDocument/semanticTokens/full"};
+  std::mt19937 random(28);  // fixed: every run the same conversations
+  const auto pick = [&random](const auto& list) -> const auto& {
+    return list[std::uniform_int_distribution<std::size_t>(0, list.size() - 1)(random)];
+  };
+  const auto chance = [&random](int percent) { return std::uniform_int_distribution<int>(0, 99)(random) < percent; };
+  for (int c = 0; c < kConversations; ++c) {
+    SCOPED_TRACE("conversation " + std::to_string(c));
+    Editor editor(20s);
+    editor.initialize();
+    bool framing_whole = true;
+    for (int m = 0; m < kMessagesEach; ++m) {
+      const Json document = {{"uri", pick(uris)}, {"version", pick(numbers)}, {"text", pick(texts)}};
+      const Json position = {
+          {"line", chance(70) ? Json(std::uniform_int_distribution<int>(0, 12)(random)) : pick(numbers)},
+          {"character", chance(70) ? Json(std::uniform_int_distribution<int>(0, 40)(random)) : pick(numbers)}};
+      Json message;
+      switch (std::uniform_int_distribution<int>(0, 4)(random)) {
+        case 0:
+          message = {{"jsonrpc", "2.0"}, {"method", "textDocument/didOpen"}, {"params", {{"textDocument", document}}}};
+          break;
+        case 1:
+          message = {{"jsonrpc", "2.0"},
+                     {"method", "textDocument/didChange"},
+                     {"params",
+                      {{"textDocument", {{"uri", document["uri"]}}},
+                       {"contentChanges", chance(80) ? Json::array({{{"text", document["text"]}}}) : pick(numbers)}}}};
+          break;
+        case 2:
+          message = {{"jsonrpc", "2.0"},
+                     {"method", chance(50) ? "textDocument/didClose" : "workspace/didChangeWatchedFiles"},
+                     {"params",
+                      {{"textDocument", {{"uri", document["uri"]}}},
+                       {"changes", Json::array({{{"uri", document["uri"]}, {"type", 2}}})}}}};
+          break;
+        default:
+          message = {{"jsonrpc", "2.0"},
+                     {"id", chance(80) ? Json(100 + m) : pick(odd_ids)},
+                     {"method", pick(methods)},
+                     {"params",
+                      {{"textDocument", {{"uri", document["uri"]}}},
+                       {"position", position},
+                       {"range", {{"start", position}, {"end", position}}},
+                       {"options", {{"tabSize", pick(numbers)}, {"insertSpaces", true}}},
+                       {"context", {{"diagnostics", Json::array()}}}}}};
+          break;
+      }
+      std::string content = message.dump();
+      if (chance(15)) content.resize(std::uniform_int_distribution<std::size_t>(0, content.size())(random));
+      if (chance(15) && !content.empty()) {
+        for (int k = 0; k < 3; ++k) {
+          content[std::uniform_int_distribution<std::size_t>(0, content.size() - 1)(random)] =
+              static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
+        }
+      }
+      if (chance(5)) {
+        // A header with a wrong length: the framing is lost from here on.
+        framing_whole = false;
+        ASSERT_TRUE(
+            editor.server().write("Content-Length: " + std::to_string(content.size() / 2) + "\r\n\r\n" + content));
+      } else {
+        ASSERT_TRUE(editor.server().write(testing::framed(content))) << content;
+      }
+    }
+    if (framing_whole) {
+      EXPECT_EQ(editor.shut_down(), 0);
+    } else {
+      editor.server().close_input();
+      const std::optional<int> status = editor.server().exit_status(kWait);
+      ASSERT_TRUE(status.has_value());
+      EXPECT_TRUE(*status == 0 || *status == 1) << *status;
+    }
+  }
 }
 
 }  // namespace

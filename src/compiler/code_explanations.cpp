@@ -255,6 +255,12 @@ constexpr CodeExplanation kExplanations[] = {
      "A record is its keyword and exactly its fields: a field inserted in the middle shifts every later field, so "
      "the name or the last value is read from the wrong column and a stray field is left at the end.",
      "Remove the inserted field.", "stazione, 8050, 28, 300, 0, 0, 0, 0, 0,0,0, 0,0,0, 30, 14, 3, 0, MONTE"},
+    // --- the editor's language server -------------------------------------------------------
+    {450,
+     "The partner of a source file is found by its name in the same folder; when that name belongs to a folder, a "
+     "pipe or a device, nothing is read from it and the file is checked alone.",
+     "Rename the folder or pipe, or put the partner source file in its place.",
+     "Valle_123-.txt beside a folder Valle_linea.txt"},
 
     // --- notes ------------------------------------------------------------------------------
     {301, "Objects and profile sections are placed by cell, one every 50 m.",

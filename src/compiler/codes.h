@@ -217,6 +217,10 @@ inline constexpr CodeEntry kCodeTable[] = {
     // Names read from compiled files.
     {480, "stored-name-not-plain", "the line name a scenario file stores is not a plain file name",
      CodeStage::recovery, Severity::warning},
+    // The editor's language server.
+    {450, "partner-not-a-file",
+     "the name of the file's partner source file is taken by a folder, a pipe or a device: the file is checked alone",
+     CodeStage::check, Severity::warning},
 };
 
 // The entry of a code; nullptr for a number that is no code. The same by
@@ -292,6 +296,7 @@ inline constexpr int32_t empty_text = code_number("empty-text");
 inline constexpr int32_t value_overlaps_digits = code_number("value-overlaps-digits");
 inline constexpr int32_t board_speed_not_stored_whole = code_number("board-speed-not-stored-whole");
 inline constexpr int32_t partner_missing = code_number("partner-missing");
+inline constexpr int32_t partner_not_a_file = code_number("partner-not-a-file");
 
 inline constexpr int32_t rounded_into_a_cell = code_number("rounded-into-a-cell");
 inline constexpr int32_t direction_raises_kilometre = code_number("direction-raises-kilometre");

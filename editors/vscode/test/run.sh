@@ -6,9 +6,11 @@
 #   SCENARIO_TOOL=... bash run.sh grammar
 #       the grammars' scopes over both template files (as written by
 #       "scenario_tool sources", plain and annotated) and over test/*.test
-#   SCENARIO_VSIX_DIR=... bash run.sh package
-#       the .vsix, packaged by vsce into SCENARIO_VSIX_DIR as
-#       scenario-sources-VERSION.vsix, and its list of files checked
+#   SCENARIO_TOOL=... SCENARIO_VSIX_DIR=... [SCENARIO_WINDOWS_TOOL=...] bash run.sh package
+#       one .vsix per platform with its server, packaged by vsce:
+#       SCENARIO_VSIX_DIR/scenario-sources-linux-x64-VERSION.vsix and, with
+#       a scenario_tool.exe, .../windows/scenario-sources-win32-x64-VERSION.vsix;
+#       their lists of files checked, the Linux server started from its package
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 check="${1:-}"
@@ -47,29 +49,75 @@ if [ "$check" = grammar ]; then
   exec node_modules/.bin/vscode-tmgrammar-test --compact "$work/*.test" "test/*.test"
 fi
 
-# The package, and what must and must not be in it.
+# One package per platform, each with its server in server/: Linux x64 with
+# SCENARIO_TOOL into SCENARIO_VSIX_DIR, and, when SCENARIO_WINDOWS_TOOL names
+# a scenario_tool.exe (the mingw build), Windows x64 into
+# SCENARIO_WINDOWS_VSIX_DIR (the folder the Windows zip takes its .vsix from;
+# SCENARIO_VSIX_DIR/windows when unset). Each is listed, and the Linux one's
+# server is started from the package and answers an editor. The servers are
+# packaged stripped.
 version="$(node -p "require('./package.json').version")"
-vsix="$SCENARIO_VSIX_DIR/scenario-sources-$version.vsix"
-mkdir -p "$SCENARIO_VSIX_DIR"
-rm -f "$vsix"
 node --check extension.js
-node_modules/.bin/vsce package --allow-missing-repository --out "$vsix"
-files="$(unzip -Z1 "$vsix")"
-missing=0
-for file in extension/package.json extension/extension.js extension/language-configuration.json \
-  extension/syntaxes/scenario-line.tmLanguage.json extension/syntaxes/scenario-train.tmLanguage.json \
-  extension/LICENSE.txt extension/readme.md \
-  extension/node_modules/vscode-languageclient/package.json extension/node_modules/vscode-languageclient/node.js \
-  extension/node_modules/vscode-jsonrpc/package.json; do
-  if ! grep -qxF "$file" <<<"$files"; then
-    echo "missing from $vsix: $file" >&2
+mkdir -p "$SCENARIO_VSIX_DIR"
+rm -f "$SCENARIO_VSIX_DIR"/scenario-sources-*.vsix
+stage="$(mktemp -d)"
+trap 'rm -rf "$stage"' EXIT
+
+# package TARGET TOOL SERVER_NAME OUT
+package() {
+  local target="$1" tool="$2" server="$3" vsix="$4"
+  rm -rf "$stage/extension"
+  mkdir -p "$stage/extension"
+  cp -r package.json package-lock.json extension.js language-configuration.json LICENSE.txt README.md \
+    .vscodeignore syntaxes node_modules "$stage/extension/"
+  mkdir -p "$stage/extension/server"
+  cp "$tool" "$stage/extension/server/$server"
+  chmod 755 "$stage/extension/server/$server"
+  local strip_tool=strip
+  [ "$target" = win32-x64 ] && strip_tool=x86_64-w64-mingw32-strip
+  if command -v "$strip_tool" >/dev/null; then "$strip_tool" "$stage/extension/server/$server" || true; fi
+  mkdir -p "$(dirname "$vsix")"
+  rm -f "$vsix"
+  (cd "$stage/extension" && node_modules/.bin/vsce package --target "$target" --allow-missing-repository --out "$vsix")
+  local files missing=0
+  files="$(unzip -Z1 "$vsix")"
+  for file in extension/package.json extension/extension.js extension/language-configuration.json \
+    extension/syntaxes/scenario-line.tmLanguage.json extension/syntaxes/scenario-train.tmLanguage.json \
+    extension/LICENSE.txt extension/readme.md "extension/server/$server" \
+    extension/node_modules/vscode-languageclient/package.json extension/node_modules/vscode-languageclient/node.js \
+    extension/node_modules/vscode-jsonrpc/package.json; do
+    if ! grep -qxF "$file" <<<"$files"; then
+      echo "missing from $vsix: $file" >&2
+      missing=1
+    fi
+  done
+  # Nothing of the packaging or test tools, nor the tests.
+  if grep -E '^extension/(test/|node_modules/(@vscode/vsce|vscode-tmgrammar-test)/)' <<<"$files" >&2; then
+    echo "the files above do not belong in $vsix" >&2
     missing=1
   fi
-done
-# Nothing of the packaging or test tools, nor the tests.
-if grep -E '^extension/(test/|node_modules/(@vscode/vsce|vscode-tmgrammar-test)/)' <<<"$files" >&2; then
-  echo "the files above do not belong in $vsix" >&2
-  missing=1
+  [ "$missing" = 0 ] || exit 1
+  echo "packaged $vsix ($(wc -l <<<"$files") files)"
+}
+
+frame() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+
+linux="$SCENARIO_VSIX_DIR/scenario-sources-linux-x64-$version.vsix"
+package linux-x64 "$SCENARIO_TOOL" scenario_tool "$linux"
+# The server as the extension starts it, from the package.
+rm -rf "$stage/unpacked"
+mkdir -p "$stage/unpacked"
+unzip -q "$linux" -d "$stage/unpacked"
+answer="$({ frame '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}}'
+  frame '{"jsonrpc":"2.0","id":2,"method":"shutdown"}'
+  frame '{"jsonrpc":"2.0","method":"exit"}'; } | "$stage/unpacked/extension/server/scenario_tool" lsp)"
+if ! grep -q '"completionProvider"' <<<"$answer"; then
+  echo "the server in $linux did not answer initialize: $answer" >&2
+  exit 1
 fi
-[ "$missing" = 0 ] || exit 1
-echo "packaged $vsix ($(wc -l <<<"$files") files)"
+echo "the server in $linux answers"
+
+if [ -n "${SCENARIO_WINDOWS_TOOL:-}" ] && [ -f "$SCENARIO_WINDOWS_TOOL" ]; then
+  package win32-x64 "$SCENARIO_WINDOWS_TOOL" scenario_tool.exe \
+    "${SCENARIO_WINDOWS_VSIX_DIR:-$SCENARIO_VSIX_DIR/windows}/scenario-sources-win32-x64-$version.vsix"
+fi

@@ -1,6 +1,7 @@
 #include "tool/lsp/documents.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -52,6 +53,7 @@ std::optional<fs::path> path_of_uri(std::string_view uri) {
       path += rest[i];
     }
   }
+  if (path.find('\0') != std::string::npos) return std::nullopt;
   // A Windows path comes as /C:/...
   if (path.size() >= 3 && path[0] == '/' && path[2] == ':') path.erase(0, 1);
   return fs::u8path(path);
@@ -112,6 +114,35 @@ int32_t character_column(std::string_view line, int32_t utf16) {
   return characters;
 }
 
+std::string valid_utf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = sequence_length(lead);
+    bool good = lead < 0x80 || (length > 1 && i + length <= bytes.size());
+    uint32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; good && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      good = (next & 0xC0) == 0x80;
+      code = code << 6 | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    if (good && length > 1) {
+      static constexpr uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+      good = code >= kLeast[length] && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+    }
+    if (good) {
+      text.append(bytes.substr(i, length));
+      i += length;
+    } else {
+      text += "\xEF\xBF\xBD";
+      ++i;
+    }
+  }
+  return text;
+}
+
 std::optional<SourceKind> source_kind(std::string_view file_name) {
   switch (kind_of_file(file_name)) {
     case FileKind::line_source:
@@ -146,59 +177,82 @@ std::string Documents::uri_of(const fs::path& path) const {
   return document != nullptr ? document->uri : uri_of_path(path);
 }
 
-std::optional<SourcePair> Documents::pair_of(const fs::path& file) const {
+std::vector<SourcePair> Documents::pairs_of(const fs::path& file) const {
   const std::string name = name_of(file);
   const std::optional<SourceKind> kind = source_kind(name);
-  if (!kind) return std::nullopt;
+  if (!kind) return {};
   const fs::path folder = file.parent_path();
-  SourcePair pair;
-  pair.of = *kind;
-  if (*kind == SourceKind::line) {
-    pair.names.nome_linea = *line_name_of_line_source(name);
-    pair.line = file;
-    // The train files of this line beside it, open ones first.
-    std::vector<fs::path> trains;
-    for (const auto& [uri, document] : documents_) {
-      const std::optional<fs::path>& path = document.path;
-      if (path && path->parent_path() == folder && source_kind(name_of(*path)) == SourceKind::train &&
-          name_of(*path).starts_with(pair.names.nome_linea + "_")) {
-        trains.push_back(*path);
-      }
-    }
-    std::error_code error;
-    if (trains.empty()) {
-      for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string other = name_of(entry.path());
-        if (source_kind(other) == SourceKind::train && other.starts_with(pair.names.nome_linea + "_")) {
-          trains.push_back(entry.path());
-        }
-      }
-      std::sort(trains.begin(), trains.end());
-    }
-    if (!trains.empty()) {
-      pair.train = trains.front();
-      pair.names.numero_treno = *train_number_of_train_source(name_of(pair.train), pair.names.nome_linea);
-    } else {
-      pair.names.numero_treno = "1";
-    }
-    return pair;
+  if (*kind == SourceKind::train) {
+    // NAME_NUM-.txt: the number after the last "_".
+    const std::string stem = name.substr(0, name.size() - FileNames::kTrainSource.size());
+    const std::size_t underscore = stem.rfind('_');
+    if (underscore == std::string::npos || underscore == 0 || underscore + 1 == stem.size()) return {};
+    SourcePair pair;
+    pair.of = SourceKind::train;
+    pair.names = {stem.substr(0, underscore), stem.substr(underscore + 1)};
+    pair.train = file;
+    pair.line = folder / fs::u8path(pair.names.line_source());
+    return {pair};
   }
-  // NAME_NUM-.txt: the number after the last "_".
-  const std::string stem = name.substr(0, name.size() - FileNames::kTrainSource.size());
-  const std::size_t underscore = stem.rfind('_');
-  if (underscore == std::string::npos || underscore == 0 || underscore + 1 == stem.size()) return std::nullopt;
-  pair.names = {stem.substr(0, underscore), stem.substr(underscore + 1)};
-  pair.train = file;
-  pair.line = folder / fs::u8path(pair.names.line_source());
-  return pair;
+  const std::optional<std::string> line_name = line_name_of_line_source(name);
+  if (!line_name) return {};  // "_linea.txt": no line name, nothing to pair
+  // A train file of this line: NAME_NUM-.txt with a number.
+  const auto train_number = [&line_name](const std::string& other) -> std::optional<std::string> {
+    if (source_kind(other) != SourceKind::train || !other.starts_with(*line_name + "_")) return std::nullopt;
+    return train_number_of_train_source(other, *line_name);
+  };
+  std::vector<std::pair<fs::path, std::string>> trains;  // path, number
+  for (const auto& [uri, document] : documents_) {
+    const std::optional<fs::path>& path = document.path;
+    if (!path || path->parent_path() != folder) continue;
+    if (const std::optional<std::string> number = train_number(name_of(*path))) trains.emplace_back(*path, *number);
+  }
+  if (trains.empty()) {
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+      std::error_code kind_error;
+      if (!entries->is_regular_file(kind_error)) continue;  // a folder or a pipe is no train file
+      if (const std::optional<std::string> number = train_number(name_of(entries->path()))) {
+        trains.emplace_back(entries->path(), *number);
+      }
+    }
+    std::sort(trains.begin(), trains.end());
+    if (trains.size() > 1) trains.resize(1);
+  }
+  std::sort(trains.begin(), trains.end());
+  std::vector<SourcePair> pairs;
+  for (const auto& [path, number] : trains) {
+    SourcePair pair{{*line_name, number}, file, path, SourceKind::line, pairs.empty()};
+    pairs.push_back(std::move(pair));
+  }
+  if (pairs.empty()) pairs.push_back({{*line_name, "1"}, file, {}, SourceKind::line, true});
+  return pairs;
 }
 
-std::optional<std::string> Documents::bytes_of(const fs::path& file) const {
-  if (file.empty()) return std::nullopt;
-  if (const Document* document = at(file)) return to_windows1252(document->text);
+SourceText Documents::source_of(const fs::path& file) const {
+  SourceText source;
+  if (file.empty()) return source;
+  if (const Document* document = at(file)) {
+    source.state = SourceText::State::present;
+    source.bytes = to_windows1252(document->text);
+    source.text = document->text;
+    return source;
+  }
+  std::error_code error;
+  const fs::file_status status = fs::status(file, error);
+  if (error || !fs::exists(status)) return source;
+  if (!fs::is_regular_file(status)) {
+    source.state = SourceText::State::not_a_file;
+    return source;
+  }
   std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!in) return source;
+  source.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) return {};
+  source.state = SourceText::State::present;
+  source.text = from_windows1252(source.bytes);
+  return source;
 }
 
 }  // namespace scenario::tool::lsp

@@ -1,6 +1,9 @@
 #include "tool/lsp/features.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "base/nearest.h"
@@ -239,6 +242,25 @@ std::string field_text(const LineRecord& r, std::size_t i) {
   return text;
 }
 
+// The byte where character `character` of a UTF-8 line starts (the line's
+// end past its last), and the character a byte offset falls in.
+std::size_t byte_of_character(std::string_view utf8_line, int32_t character) {
+  std::size_t i = 0;
+  for (int32_t c = 0; c < character && i < utf8_line.size(); ++c) {
+    ++i;
+    while (i < utf8_line.size() && (static_cast<unsigned char>(utf8_line[i]) & 0xC0) == 0x80) ++i;
+  }
+  return i;
+}
+
+int32_t character_of_byte(std::string_view utf8_line, std::size_t byte) {
+  int32_t characters = 0;
+  for (std::size_t i = 0; i < byte && i < utf8_line.size(); ++i) {
+    if ((static_cast<unsigned char>(utf8_line[i]) & 0xC0) != 0x80) ++characters;
+  }
+  return characters;
+}
+
 Json position(int32_t line, int32_t character) { return {{"line", line}, {"character", character}}; }
 
 Json range_of(int32_t line, std::string_view utf8_line, int32_t start, int32_t end) {
@@ -303,12 +325,34 @@ Json hover(std::string_view text, SourceKind kind, int32_t line, int32_t charact
   return result;
 }
 
-Json completion(std::string_view text, SourceKind kind, int32_t line) {
+Json completion(std::string_view text, SourceKind kind, int32_t line, int32_t character) {
   const std::vector<std::string_view> lines = lines_of(text);
+  if (line < 0 || line >= static_cast<int32_t>(lines.size()))
+    return {{"isIncomplete", false}, {"items", Json::array()}};
+  const std::string_view utf8_line = lines[static_cast<std::size_t>(line)];
+  const int32_t at = character_column(utf8_line, character);  // the cursor, in characters
+  const std::size_t cursor = byte_of_character(utf8_line, at);
+  Json items = Json::array();
+  // Keywords and headers stand only in a line's first field: in the fields
+  // after it, signature help tells the field's name, unit and range.
+  const std::size_t comma = utf8_line.find(',');
+  if (comma != std::string_view::npos && cursor > comma) return {{"isIncomplete", false}, {"items", items}};
+  // What an item replaces: the first field from its first non-blank to the
+  // cursor and on to the field's end, so "lunghezza |" and "[|" become
+  // "lunghezza percorso" and "[segnali]" and never hold the typed text twice.
+  const std::size_t field_end = comma == std::string_view::npos ? utf8_line.size() : comma;
+  std::size_t first = utf8_line.find_first_not_of(" \t");
+  if (first == std::string_view::npos || first > cursor) first = cursor;
+  std::size_t last = field_end;
+  while (last > cursor && (utf8_line[last - 1] == ' ' || utf8_line[last - 1] == '\t')) --last;
+  const int32_t from = character_of_byte(utf8_line, first), to = character_of_byte(utf8_line, last);
+  const Json replaced = range_of(line, utf8_line, from, to);
+  // A record whose fields already follow gets its keyword alone.
+  const bool fields_follow = comma != std::string_view::npos;
+
   const SourceFormat& format = format_of(kind);
   const std::string section = section_at(lines, line - 1);
   const bool general = kind == SourceKind::line && contains_ignoring_case(section, kGeneralHeader);
-  Json items = Json::array();
   // The records of the section first, then the others of the block.
   std::vector<const RecordFormat*> offered;
   for (const SectionFormat& s : format.sections) {
@@ -321,11 +365,10 @@ Json completion(std::string_view text, SourceKind kind, int32_t line) {
   int order = 0;
   for (const RecordFormat* record : offered) {
     std::string snippet(record->keyword);
-    std::string plain(record->keyword);
     int placeholder = 1;
-    for (const FieldFormat& f : record->fields) {
-      snippet += ",  ${" + num(placeholder++) + ":" + std::string(f.name) + "}";
-      plain += ", " + std::string(f.name);
+    if (!fields_follow) {
+      for (const FieldFormat& f : record->fields)
+        snippet += ",  ${" + num(placeholder++) + ":" + std::string(f.name) + "}";
     }
     const std::string sort = (order < 10 ? "0" : "") + num(order);
     ++order;
@@ -334,7 +377,8 @@ Json completion(std::string_view text, SourceKind kind, int32_t line) {
                      {"detail", std::string(record->meaning)},
                      {"documentation", {{"kind", "markdown"}, {"value", record_text(*record)}}},
                      {"insertText", snippet},
-                     {"insertTextFormat", 2},
+                     {"insertTextFormat", fields_follow ? 1 : 2},
+                     {"textEdit", {{"range", replaced}, {"newText", snippet}}},
                      {"sortText", sort},
                      {"filterText", std::string(record->keyword)}});
   }
@@ -343,6 +387,7 @@ Json completion(std::string_view text, SourceKind kind, int32_t line) {
                      {"kind", 9},
                      {"detail", std::string(s.meaning)},
                      {"insertText", std::string(s.header)},
+                     {"textEdit", {{"range", replaced}, {"newText", std::string(s.header)}}},
                      {"sortText", "9" + std::string(s.header)}});
   }
   return {{"isIncomplete", false}, {"items", items}};
@@ -443,6 +488,265 @@ Json lsp_diagnostic(const Diagnostic& d, const std::vector<std::string_view>& li
                      {"message", d.message + (d.hint.empty() ? "" : "\n" + d.hint)}};
   if (entry != nullptr) diagnostic["data"] = {{"name", std::string(entry->name)}};
   return diagnostic;
+}
+
+namespace {
+
+// Whether each line of a text stands in the line file's general block.
+std::vector<bool> general_lines(const std::vector<std::string_view>& lines, SourceKind kind) {
+  std::vector<bool> general(lines.size(), false);
+  if (kind != SourceKind::line) return general;
+  bool inside = false;
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const std::string first(lines[l].substr(0, lines[l].find(',')));
+    if (is_header(first)) {
+      inside = contains_ignoring_case(first, kGeneralHeader);
+      continue;
+    }
+    general[l] = inside;
+  }
+  return general;
+}
+
+std::string field_label(const FieldFormat& f) {
+  return std::string(f.name) + (f.unit.empty() ? "" : " " + std::string(f.unit));
+}
+
+}  // namespace
+
+Json signature_help(std::string_view text, SourceKind kind, int32_t line, int32_t character) {
+  const std::vector<std::string_view> lines = lines_of(text);
+  if (line < 0 || line >= static_cast<int32_t>(lines.size())) return nullptr;
+  const std::string_view utf8_line = lines[static_cast<std::size_t>(line)];
+  const int32_t at = character_column(utf8_line, character);
+  const LineRecord record = read_line(utf8_line, kind, kind == SourceKind::line && in_general_block(lines, line));
+  if (record.format == nullptr || record.format->fields.empty() || at <= record.keyword.end) return nullptr;
+  // The field under the cursor: one read there, else the one after as many
+  // commas as stand before the cursor.
+  const std::size_t cursor = byte_of_character(utf8_line, at);
+  int64_t active = static_cast<int64_t>(
+                       std::count(utf8_line.begin(), utf8_line.begin() + static_cast<std::ptrdiff_t>(cursor), ',')) -
+                   1;
+  for (std::size_t i = 0; i < record.fields.size(); ++i) {
+    if (at >= record.fields[i].start && at <= record.fields[i].end) active = static_cast<int64_t>(i);
+  }
+  const auto count = static_cast<int64_t>(record.format->fields.size());
+  active = std::clamp<int64_t>(active, 0, count - 1);
+  std::string label(record.format->keyword);
+  Json parameters = Json::array();
+  for (const FieldFormat& f : record.format->fields) {
+    label += ", ";
+    const std::string name = field_label(f);
+    // Offsets in UTF-16 units; the format's names are ASCII.
+    parameters.push_back(
+        {{"label", Json::array({label.size(), label.size() + name.size()})},
+         {"documentation",
+          {{"kind", "markdown"},
+           {"value", std::string(f.meaning) + (f.range.empty() ? "" : " (" + std::string(f.range) + ")") +
+                         ".\n\nThe compiler makes of it: " + std::string(f.stored) + "."}}}});
+    label += name;
+  }
+  return {
+      {"signatures",
+       Json::array(
+           {{{"label", label}, {"documentation", std::string(record.format->meaning)}, {"parameters", parameters}}})},
+      {"activeSignature", 0},
+      {"activeParameter", active}};
+}
+
+Json inlay_hints(std::string_view text, SourceKind kind, int32_t first_line, int32_t last_line) {
+  // Hints for a very long file are cut short rather than sent whole.
+  constexpr std::size_t kMostHints = 20000;
+  const std::vector<std::string_view> lines = lines_of(text);
+  const std::vector<bool> general = general_lines(lines, kind);
+  Json hints = Json::array();
+  const auto last = std::min<int64_t>(last_line, static_cast<int64_t>(lines.size()) - 1);
+  for (int64_t l = std::max(first_line, 0); l <= last && hints.size() < kMostHints; ++l) {
+    const std::string_view utf8_line = lines[static_cast<std::size_t>(l)];
+    const LineRecord record = read_line(utf8_line, kind, general[static_cast<std::size_t>(l)]);
+    if (record.format == nullptr) continue;
+    for (std::size_t i = 0; i < record.fields.size(); ++i) {
+      hints.push_back({{"position", position(static_cast<int32_t>(l), utf16_column(utf8_line, record.fields[i].end))},
+                       {"label", field_label(record.format->fields[i])},
+                       {"kind", 2},
+                       {"paddingLeft", true}});
+    }
+  }
+  return hints;
+}
+
+std::string formatted(std::string_view text, SourceKind kind) {
+  const std::vector<std::string_view> lines = lines_of(text);
+  const std::vector<bool> general = general_lines(lines, kind);
+  // Each record line parted at its commas: the keyword field as it stands,
+  // then each field without the blanks before it (the compiler skips them).
+  struct Parted {
+    std::string keyword;
+    std::vector<std::string> fields;
+    const RecordFormat* format = nullptr;
+  };
+  std::vector<std::optional<Parted>> parted(lines.size());
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const LineRecord record = read_line(lines[l], kind, general[l]);
+    if (record.format == nullptr) continue;
+    Parted p;
+    p.format = record.format;
+    std::size_t start = 0;
+    for (std::size_t comma = lines[l].find(',');; comma = lines[l].find(',', start)) {
+      const std::string_view field =
+          lines[l].substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+      if (start == 0) {
+        p.keyword = std::string(field);
+      } else {
+        const std::size_t first = field.find_first_not_of(" \t");
+        p.fields.emplace_back(first == std::string_view::npos ? std::string_view() : field.substr(first));
+      }
+      if (comma == std::string_view::npos) break;
+      start = comma + 1;
+    }
+    parted[l] = std::move(p);
+  }
+  // Widths by record kind within each section: the keyword field, then each
+  // field right-aligned under the same field of the rows above and below.
+  std::string out;
+  std::size_t l = 0;
+  const auto width = [](std::string_view utf8) {
+    return static_cast<std::size_t>(character_of_byte(utf8, utf8.size()));
+  };
+  while (l < lines.size()) {
+    std::size_t end = l;
+    while (end < lines.size() && (end == l || !is_header(std::string(lines[end].substr(0, lines[end].find(','))))))
+      ++end;
+    std::map<const RecordFormat*, std::vector<std::size_t>> widths;
+    std::map<const RecordFormat*, std::size_t> keyword_widths;
+    for (std::size_t k = l; k < end; ++k) {
+      if (!parted[k]) continue;
+      std::vector<std::size_t>& w = widths[parted[k]->format];
+      if (w.size() < parted[k]->fields.size()) w.resize(parted[k]->fields.size(), 0);
+      for (std::size_t i = 0; i < parted[k]->fields.size(); ++i) w[i] = std::max(w[i], width(parted[k]->fields[i]));
+      std::size_t& kw = keyword_widths[parted[k]->format];
+      kw = std::max(kw, width(parted[k]->keyword));
+    }
+    for (std::size_t k = l; k < end; ++k) {
+      if (!parted[k]) {
+        out += lines[k];
+      } else {
+        const Parted& p = *parted[k];
+        const std::vector<std::size_t>& w = widths[p.format];
+        out += p.keyword;
+        for (std::size_t i = 0; i < p.fields.size(); ++i) {
+          // A text field keeps its own blanks after it; only those before a
+          // field change.
+          const std::size_t pad =
+              (i == 0 ? keyword_widths[p.format] - width(p.keyword) : 0) + w[i] - width(p.fields[i]);
+          out += "," + std::string(pad + 2, ' ') + p.fields[i];
+        }
+      }
+      // Each line keeps its own end.
+      const std::size_t line_end = static_cast<std::size_t>(lines[k].data() - text.data()) + lines[k].size();
+      std::size_t next = line_end;
+      if (next < text.size() && text[next] == '\r') ++next;
+      if (next < text.size() && text[next] == '\n' && (next == line_end || text[line_end] == '\r')) ++next;
+      out += text.substr(line_end, next - line_end);
+    }
+    l = end;
+  }
+  return out;
+}
+
+Json code_actions(std::string_view text, const std::string& uri, const Diagnostics& diagnostics, int32_t first_line,
+                  int32_t last_line) {
+  const std::vector<std::string_view> lines = lines_of(text);
+  Json actions = Json::array();
+  for (const Diagnostic& d : diagnostics) {
+    const int32_t line = d.place.line - 1;
+    if (line < first_line || line > last_line || line < 0 || line >= static_cast<int32_t>(lines.size())) continue;
+    // Only the fixes the checker names exactly: the keyword it means, the
+    // progressive of the cell a record lands in.
+    std::string replacement, title;
+    if (d.code == code::unknown_keyword && d.hint.starts_with("did you mean \"") && d.hint.ends_with("\"?")) {
+      replacement = d.hint.substr(14, d.hint.size() - 16);
+      title = "Change to \"" + replacement + "\"";
+    } else if (d.code == code::rounded_into_a_cell && d.message.ends_with(" m)")) {
+      const std::size_t open = d.message.rfind('(');
+      if (open == std::string::npos) continue;
+      replacement = d.message.substr(open + 1, d.message.size() - open - 4);
+      title = "Move to " + replacement + ", the start of the cell it lands in";
+    } else {
+      continue;
+    }
+    const std::string_view utf8_line = lines[static_cast<std::size_t>(line)];
+    const Json range = range_of(line, utf8_line, d.place.column, d.place.column + d.length);
+    actions.push_back({{"title", title},
+                       {"kind", "quickfix"},
+                       {"isPreferred", true},
+                       {"diagnostics", Json::array({lsp_diagnostic(d, lines)})},
+                       {"edit", {{"changes", {{uri, Json::array({{{"range", range}, {"newText", replacement}}})}}}}}});
+  }
+  return actions;
+}
+
+Json definition(std::string_view train_text, int32_t line, std::string_view line_text, const std::string& line_uri) {
+  const std::vector<std::string_view> lines = lines_of(train_text);
+  if (line < 0 || line >= static_cast<int32_t>(lines.size())) return Json::array();
+  const LineRecord record = read_line(lines[static_cast<std::size_t>(line)], SourceKind::train, false);
+  if (record.format == nullptr || record.numbers.empty()) return Json::array();
+  if (record.format->id != Record::stazione && record.format->id != Record::rallentamento) return Json::array();
+  const int64_t at = record.numbers.front();
+  // The gradient row in force there (the last that starts at or before it)
+  // and the curve that holds it, if one does.
+  const std::vector<std::string_view> line_lines = lines_of(line_text);
+  const std::vector<bool> general = general_lines(line_lines, SourceKind::line);
+  std::optional<std::size_t> gradient, curve;
+  int64_t gradient_from = INT64_MIN;
+  for (std::size_t l = 0; l < line_lines.size(); ++l) {
+    if (general[l]) continue;
+    const LineRecord row = read_line(line_lines[l], SourceKind::line, false);
+    if (row.format == nullptr || row.numbers.empty()) continue;
+    const int64_t start = row.numbers[0];
+    if (row.format->id == Record::pendenza && start <= at && start >= gradient_from) {
+      gradient = l;
+      gradient_from = start;
+    } else if (row.format->id == Record::curva && row.numbers.size() >= 2 && start <= at &&
+               at < start + int64_t{row.numbers[1]} && !curve) {
+      curve = l;
+    }
+  }
+  Json locations = Json::array();
+  for (const std::optional<std::size_t>& l : {gradient, curve}) {
+    if (!l) continue;
+    const std::string_view utf8_line = line_lines[*l];
+    locations.push_back(
+        {{"uri", line_uri},
+         {"range", range_of(static_cast<int32_t>(*l), utf8_line, 0, character_of_byte(utf8_line, utf8_line.size()))}});
+  }
+  return locations;
+}
+
+Json skipped_line_tokens(std::string_view text, SourceKind kind) {
+  const std::vector<std::string_view> lines = lines_of(text);
+  const std::vector<bool> general = general_lines(lines, kind);
+  std::vector<int32_t> data;
+  int32_t previous = 0;
+  bool started = false;  // everything before "[generale]" is skipped
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    const std::string_view utf8_line = lines[l];
+    const std::size_t first = utf8_line.find_first_not_of(" \t");
+    if (first == std::string_view::npos) continue;
+    const std::string keyword(utf8_line.substr(0, utf8_line.find(',')));
+    if (is_header(keyword)) {
+      started = started || contains_ignoring_case(keyword, kGeneralHeader);
+      continue;
+    }
+    if (started && read_line(utf8_line, kind, general[l]).format != nullptr) continue;
+    // A line that names no record: the compiler skips it (a comment, an
+    // unknown keyword, anything before the general block).
+    const int32_t from = utf16_column(utf8_line, character_of_byte(utf8_line, first));
+    const int32_t to = utf16_column(utf8_line, character_of_byte(utf8_line, utf8_line.size()));
+    data.insert(data.end(), {static_cast<int32_t>(l) - previous, from, to - from, 0, 0});
+    previous = static_cast<int32_t>(l);
+  }
+  return {{"data", data}};
 }
 
 }  // namespace scenario::tool::lsp

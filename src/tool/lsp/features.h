@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/source_format.h"
 #include "checker/diagnostic.h"
+#include "compiler/source_format.h"
 
 namespace scenario::tool::lsp {
 
@@ -23,9 +23,39 @@ using Json = nlohmann::json;
 // nothing to tell.
 Json hover(std::string_view text, SourceKind kind, int32_t line, int32_t character, const Diagnostics& diagnostics);
 
-// The records that fit the section at the line, as snippets with one
-// placeholder a field, and the section headers.
-Json completion(std::string_view text, SourceKind kind, int32_t line);
+// In a line's first field: the records that fit the section at the line, as
+// snippets with one placeholder a field (the keyword alone when fields follow
+// it), and the section headers; each with the edit that replaces the field's
+// text. Nothing in the fields after a keyword.
+Json completion(std::string_view text, SourceKind kind, int32_t line, int32_t character);
+
+// The record of the line and the field under the cursor, with each field's
+// name, unit, range and meaning. Null outside a record's fields.
+Json signature_help(std::string_view text, SourceKind kind, int32_t line, int32_t character);
+
+// Each field's name and unit after its value, on the lines given (from 0,
+// both included).
+Json inlay_hints(std::string_view text, SourceKind kind, int32_t first_line, int32_t last_line);
+
+// The text with the fields of each section's records aligned in columns,
+// numbers right-aligned: only the blanks before a field change, which the
+// compiler skips, so the text reads as before. Other lines stay as they are.
+std::string formatted(std::string_view text, SourceKind kind);
+
+// Quick fixes for the diagnostics on the lines given that have one exact fix:
+// an unknown keyword changed to the one it is nearest, a progressive moved to
+// the start of the cell it lands in.
+Json code_actions(std::string_view text, const std::string& uri, const Diagnostics& diagnostics, int32_t first_line,
+                  int32_t last_line);
+
+// From a station's or a slowdown's line of a train file, the rows of its line
+// file in force where it lands: the gradient row and the curve row.
+Json definition(std::string_view train_text, int32_t line, std::string_view line_text, const std::string& line_uri);
+
+// Semantic tokens (of the one type "comment") over each line the compiler
+// skips: a comment, a field that names no record, anything before the
+// general block.
+Json skipped_line_tokens(std::string_view text, SourceKind kind);
 
 // Sections, stations, signals and curves for the outline; folding by section.
 Json document_symbols(std::string_view text, SourceKind kind);
