@@ -36,6 +36,8 @@ if(WIN32)
   install(FILES LICENSE DESTINATION ${SCENARIO_DOC_DESTINATION})
 else()
   install(FILES LICENSE DESTINATION . COMPONENT archive_licence EXCLUDE_FROM_ALL)
+  # `cmake --install` (no package) puts it with the documents.
+  install(FILES LICENSE DESTINATION ${SCENARIO_DOC_DESTINATION} COMPONENT installed_licence)
 
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
   file(STRINGS LICENSE licence_lines)
