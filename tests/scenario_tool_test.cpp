@@ -226,7 +226,7 @@ TEST(ScenarioTool, CompileNamesTheFileAndLineOfEveryCode) {
        "block",
        2, "codice_errore 25", false},
       {"no general block", [](auto& line, auto&) { replace(line, "[generale]", "[general]"); },
-       "src/Valle_linea.txt:1: error 102: the line source file has no \"[generale]\"", 2, "codice_errore 102", false},
+       "src/Valle_linea.txt:1:1: error 102: the line source file has no \"[generale]\"", 2, "codice_errore 102", false},
   };
   for (const auto& c : cases) {
     Author author(c.edit);

@@ -239,11 +239,12 @@ class Placements {
       for (std::size_t j = all.size(); j-- > i + 1;) {
         const ObservedRecord& later = *all[j];
         if (!later.complete()) continue;
-        if (mountain_cells(*later.number("inizio"), *later.number("fine")).contains(cell)) {
+        const CellRun covered = mountain_cells(*later.number("inizio"), *later.number("fine"));
+        if (covered.contains(cell)) {
           c_.at_field(code::object_replaced, *r.field("inizio"),
                       "the mountain from " + num(*r.number("inizio")) + " to " + num(*r.number("fine")) +
                           " is overlapped by the one of line " + num(later.place.line) +
-                          ", whose type replaces its own from cell " + num(std::max(a, first)),
+                          ", whose type replaces its own from cell " + num(std::max(covered.first, first)),
                       "end the mountain where the next begins");
           c_.last().related.push_back(c_.related(*later.field("inizio"), "the mountain that overlaps it"));
           return;

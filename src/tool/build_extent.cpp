@@ -35,7 +35,7 @@ bool in_line_file(Record r) {
   return false;
 }
 
-bool same_place(const SourceLine& a, const SourcePlace& b) { return a.file == b.file && a.line == b.line; }
+bool same_place(const SourcePlace& a, const SourcePlace& b) { return a.file == b.file && a.line == b.line; }
 
 }  // namespace
 
