@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "base/source_folder.h"
-#include "compiler/code_explanations.h"
 #include "checker/error_messages.h"
-#include "output/memorizza_percorso.h"
 #include "checker/observation.h"
+#include "compiler/code_explanations.h"
+#include "output/memorizza_percorso.h"
 #include "sources/text_writers.h"
 #include "support/small_scenario.h"
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "base/file_names.h"
+#include "checker/diagnostic.h"
+#include "checker/observation.h"
 #include "compiler/compile_report.h"
 #include "compiler/track_model.h"
-#include "checker/diagnostic.h"
 #include "output/memorizza_percorso.h"
-#include "checker/observation.h"
 
 namespace scenario {
 

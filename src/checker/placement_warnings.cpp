@@ -10,8 +10,8 @@
 
 #include "base/run_time_failure.h"
 #include "checker/warning_context.h"
-#include "compiler/record_builders.h"
 #include "compiler/cell_rules.h"
+#include "compiler/record_builders.h"
 
 namespace scenario {
 
@@ -136,7 +136,8 @@ class Placements {
         try {
           const int32_t sides = signal_sides(*r.number("sx"), *r.number("dx"));
           for (int32_t k = 1; k <= 4; ++k) {
-            markers.push_back({&r, r.field("posizione"), approach_marker_cell(c, k), approach_marker(sides, k), "signal"});
+            markers.push_back(
+                {&r, r.field("posizione"), approach_marker_cell(c, k), approach_marker(sides, k), "signal"});
           }
         } catch (const RunTimeFailure&) {
           // A packing past 32 bits stops the compile: no markers to compare.

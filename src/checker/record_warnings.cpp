@@ -135,10 +135,10 @@ class RecordWarnings {
       if (r.format->id == Record::velocita) {
         if (const ObservedField* speed = r.field("speed"); speed != nullptr && speed->number % 5 != 0) {
           if (const std::optional<int32_t> stored = stored_speed(speed->number)) {
-            c_.at_field(code::speed_rounded, *speed,
-                        "the speed " + num(speed->number) + " km/h is stored in steps of 5: as " + num(*stored) +
-                            " km/h",
-                        "give a multiple of 5");
+            c_.at_field(
+                code::speed_rounded, *speed,
+                "the speed " + num(speed->number) + " km/h is stored in steps of 5: as " + num(*stored) + " km/h",
+                "give a multiple of 5");
           }
         }
       }

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "compiler/track_model.h"
 #include "checker/observation.h"
+#include "compiler/track_model.h"
 
 namespace scenario {
 

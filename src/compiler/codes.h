@@ -215,8 +215,8 @@ inline constexpr CodeEntry kCodeTable[] = {
      CodeStage::recovery},
 
     // Names read from compiled files.
-    {480, "stored-name-not-plain", "the line name a scenario file stores is not a plain file name",
-     CodeStage::recovery, Severity::warning},
+    {480, "stored-name-not-plain", "the line name a scenario file stores is not a plain file name", CodeStage::recovery,
+     Severity::warning},
     // The editor's language server.
     {450, "partner-not-a-file",
      "the name of the file's partner source file is taken by a folder, a pipe or a device: the file is checked alone",

@@ -7,8 +7,8 @@
 
 #include "base/folder_lock.h"
 #include "base/run_time_failure.h"
-#include "base/visible_text.h"
 #include "base/system_reason.h"
+#include "base/visible_text.h"
 #include "driver/builder_command_line.h"
 
 namespace scenario {

@@ -378,11 +378,11 @@ std::vector<Station> recover_stations(Work& w, int count) {
     int64_t col6 = s.col6;
     const int64_t pos = s.posizione;
     if (!area_again(s, length, source.col6)) {
-      w.find(code::station_unexplained, where, s.tipo == 5 || s.tipo == 6
-                        ? "a station of type 5 or 6 ends 150 m past its progressive; this one does not"
-                    : s.tipo == 7 || s.tipo == 8
-                        ? "a station of type 7 or 8 reaches as far after its progressive as before"
-                        : "the area does not end half its length, or 50 m more, after the progressive");
+      w.find(code::station_unexplained, where,
+             s.tipo == 5 || s.tipo == 6 ? "a station of type 5 or 6 ends 150 m past its progressive; this one does not"
+             : s.tipo == 7 || s.tipo == 8
+                 ? "a station of type 7 or 8 reaches as far after its progressive as before"
+                 : "the area does not end half its length, or 50 m more, after the progressive");
     }
     if (s.tipo < 5 || s.tipo > 8) {
       if (e == 1) {
@@ -399,7 +399,8 @@ std::vector<Station> recover_stations(Work& w, int count) {
       w.find(code::station_unexplained, where, "column 5 is cleared for the first station and a length under 600 m");
     }
     if (pos % 50 != 0) w.find(code::station_unexplained, where, "the progressive is not a multiple of 50");
-    if (!within_line(pos, w.n, kStationMargin)) w.find(code::station_unexplained, where, "the station lies beyond the end of the line");
+    if (!within_line(pos, w.n, kStationMargin))
+      w.find(code::station_unexplained, where, "the station lies beyond the end of the line");
     if (e > 1 && int64_t{s.inizio} - kStationGap < w.files.table[static_cast<std::size_t>(e) - 1].fine) {
       w.find(code::station_unexplained, where, "the area begins less than 350 m after the previous station's ends");
     }
@@ -421,7 +422,9 @@ std::vector<Station> recover_stations(Work& w, int count) {
     }
     if (station_stops(s.tipo)) {
       station.stop = station_stop_cell(s.fine);
-      if (!station.stop) w.find(code::station_unexplained, where, "the area ends at progressive 100 or less: there is no cell for its stop");
+      if (!station.stop)
+        w.find(code::station_unexplained, where,
+               "the area ends at progressive 100 or less: there is no cell for its stop");
     }
     stations.push_back(std::move(station));
   }

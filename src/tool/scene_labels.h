@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "tool/label_layout.h"
 #include "view/line_profiles.h"
 #include "view/scenario_view.h"
-#include "tool/label_layout.h"
 
 namespace scenario::tool {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "view/scenario_view.h"
 #include "tool/author_sources.h"
 #include "tool/page_diagnostics.h"
 #include "tool/source_links.h"
+#include "view/scenario_view.h"
 
 namespace scenario::tool {
 

@@ -8,7 +8,6 @@ namespace scenario {
 
 namespace {
 
-
 // The class whose curvature `k` is, within a tenth of it (neighbouring
 // classes differ by half or more); 0 for a straight metre.
 int class_of(double k) {

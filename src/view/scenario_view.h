@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "compiler/cell_rules.h"
-#include "compiler/model_names.h"
 #include "compiler/kilometres.h"
+#include "compiler/model_names.h"
 #include "compiler/track_model.h"
 
 namespace scenario {
