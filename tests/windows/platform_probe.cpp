@@ -131,7 +131,12 @@ std::string describe_waiting_window(const fs::path& folder) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::string files;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.path().filename() != fs::path(self).filename()) files += " " + utf8(entry.path().filename().wstring());
+    // The folder's lock file is held by the run from its start; it is no
+    // file of the build.
+    if (entry.path().filename() == fs::path(self).filename() || entry.path().filename() == ".scenario_builder.lock") {
+      continue;
+    }
+    files += " " + utf8(entry.path().filename().wstring());
   }
   lines += "files=" + files + "\n";
   return lines;
