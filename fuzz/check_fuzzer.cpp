@@ -144,7 +144,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             first_error->place.file + ":" + std::to_string(first_error->place.line));
   }
   // Every record whose values did not land as written is told at its line.
-  for (const auto& [file, line] : not_landed) {
+  for (const auto& record : not_landed) {
+    // Named copies: clang 14 lets no lambda capture a structured binding.
+    const auto& file = record.first;
+    const auto& line = record.second;
     const bool told = std::any_of(result.diagnostics.begin(), result.diagnostics.end(),
                                   [&](const Diagnostic& d) { return d.place.file == file && d.place.line == line; });
     if (!told) finding("a value of the record at " + file + ":" + std::to_string(line) + " did not land, untold");
